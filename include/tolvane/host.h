@@ -1,0 +1,103 @@
+/* libtolvane host entry points.
+ *
+ * The host application loads libtolvane as a dynamic library and calls these
+ * functions by name, one call at a time, from one thread. Every entry point
+ * has the same shape:
+ *
+ *   float Name(const char* text, double number, char* buffer);
+ *
+ *   text    a path, a name or a URL (may be NULL where stated)
+ *   number  a count, index, level or setting; ignored where not listed
+ *   buffer  a second input string (most often a second path), or an output
+ *           area into which a zero-terminated string is copied. No size is
+ *           passed: the caller provides room for a path (4096 bytes is safe;
+ *           GetFilePath needs 256).
+ *
+ * The result is a float: 0 for success, a count for counting operations, and
+ * a distinct value per kind of failure, listed per entry point below.
+ * Number conversions: "truncate" turns the double into a 32-bit integer
+ * toward zero (out-of-range values saturate, NaN gives 0); "to float" rounds
+ * it to single precision.
+ *
+ * State kept between calls (group list, name set, face ID list, open folder,
+ * chosen files, the crop width and the match colour) lives from library load
+ * to unload; only the Clear... entry points reset it.
+ */
+#ifndef TOLVANE_HOST_H
+#define TOLVANE_HOST_H
+
+#if defined(_WIN32)
+#if defined(TOLVANE_BUILDING)
+#define TOLVANE_HOST_API __declspec(dllexport)
+#else
+#define TOLVANE_HOST_API __declspec(dllimport)
+#endif
+#else
+#define TOLVANE_HOST_API __attribute__((visibility("default")))
+#endif
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+/* ---- Settings ---------------------------------------------------------- */
+
+/* Library version: always 4.03 (the float nearest to it). */
+TOLVANE_HOST_API float Version(const char* text, double number, char* buffer);
+/* number: crop width used by CropBMPfile (to float). Initially 50. Returns 0. */
+TOLVANE_HOST_API float CropBMP_SetWidth(const char* text, double number, char* buffer);
+/* number: packed colour R*65536+G*256+B to match in MakeStencilPSD and
+ * SwapColorsPSD (to float). Initially 0. Returns 0. */
+TOLVANE_HOST_API float SetInColor(const char* text, double number, char* buffer);
+
+/* ---- Binary meshes (Qiv) ----------------------------------------------- */
+/* @@mesh@@ */
+TOLVANE_HOST_API float qivtoOBJ(const char* text, double number, char* buffer);
+TOLVANE_HOST_API float getFaceIDs(const char* text, double number, char* buffer);
+TOLVANE_HOST_API float outMRGB(const char* text, double number, char* buffer);
+TOLVANE_HOST_API float SwapVertices_Qiv(const char* text, double number, char* buffer);
+
+/* ---- OBJ group tools ---------------------------------------------------- */
+/* @@groups@@ */
+TOLVANE_HOST_API float AppendOBJ(const char* text, double number, char* buffer);
+TOLVANE_HOST_API float GroupListAdd(const char* text, double number, char* buffer);
+TOLVANE_HOST_API float GroupListGetName(const char* text, double number, char* buffer);
+TOLVANE_HOST_API float GroupListSize(const char* text, double number, char* buffer);
+TOLVANE_HOST_API float GroupListLoad(const char* text, double number, char* buffer);
+TOLVANE_HOST_API float GroupListSave(const char* text, double number, char* buffer);
+TOLVANE_HOST_API float GroupListClear(const char* text, double number, char* buffer);
+TOLVANE_HOST_API float SplitOBJ(const char* text, double number, char* buffer);
+TOLVANE_HOST_API float ListSplitOBJtoQiv(const char* text, double number, char* buffer);
+TOLVANE_HOST_API float SplitOBJtoQiv(const char* text, double number, char* buffer);
+TOLVANE_HOST_API float SwapVertices(const char* text, double number, char* buffer);
+TOLVANE_HOST_API float ClearNameSet(const char* text, double number, char* buffer);
+TOLVANE_HOST_API float CheckName(const char* text, double number, char* buffer);
+
+/* ---- Images (PSD, BMP) -------------------------------------------------- */
+/* @@image@@ */
+TOLVANE_HOST_API float MakeStencilPSD(const char* text, double number, char* buffer);
+TOLVANE_HOST_API float SwapColorsPSD(const char* text, double number, char* buffer);
+TOLVANE_HOST_API float HealPSDfiles(const char* text, double number, char* buffer);
+TOLVANE_HOST_API float RGBtoGrayscale(const char* text, double number, char* buffer);
+TOLVANE_HOST_API float MergePSDfiles(const char* text, double number, char* buffer);
+TOLVANE_HOST_API float CreateThumbnail(const char* text, double number, char* buffer);
+TOLVANE_HOST_API float CropBMPfile(const char* text, double number, char* buffer);
+
+/* ---- Files, folders, dialog, URL ---------------------------------------- */
+/* @@files@@ */
+TOLVANE_HOST_API float FileDelete(const char* text, double number, char* buffer);
+TOLVANE_HOST_API float FileCopyTo(const char* text, double number, char* buffer);
+TOLVANE_HOST_API float OpenFolder(const char* text, double number, char* buffer);
+TOLVANE_HOST_API float GetFile(const char* text, double number, char* buffer);
+TOLVANE_HOST_API float CloseFolder(const char* text, double number, char* buffer);
+TOLVANE_HOST_API float EmptyFolder(const char* text, double number, char* buffer);
+TOLVANE_HOST_API float GetOpenDialog(const char* text, double number, char* buffer);
+TOLVANE_HOST_API float GetFilePath(const char* text, double number, char* buffer);
+TOLVANE_HOST_API float ClearFileList(const char* text, double number, char* buffer);
+TOLVANE_HOST_API float inPut(const char* text, double number, char* buffer);
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif /* TOLVANE_HOST_H */

@@ -1,0 +1,214 @@
+#include "common/out_file.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
+
+namespace tolvane {
+namespace {
+
+constexpr size_t kBufferSize = size_t(1) << 20;
+
+std::string folderOf(const std::string& path) {
+  size_t slash = path.rfind('/');
+  if (slash == std::string::npos) return ".";
+  if (slash == 0) return "/";
+  return path.substr(0, slash);
+}
+
+std::string baseOf(const std::string& path) {
+  size_t slash = path.rfind('/');
+  return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+// A hidden name beside the destination for the moment before it is renamed.
+std::string siblingName(const std::string& path) {
+  static unsigned counter = 0;
+  std::string dir = folderOf(path);
+  return (dir == "/" ? "" : dir) + "/." + baseOf(path) + ".tolvane-" + std::to_string(::getpid()) +
+         "-" + std::to_string(++counter);
+}
+
+mode_t newFileMode() {
+  mode_t mask = ::umask(0);
+  ::umask(mask);
+  return 0666 & ~mask;
+}
+
+bool writeAll(int fd, const char* p, size_t n) {
+  while (n > 0) {
+    ssize_t w = ::write(fd, p, n);
+    if (w < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    p += w;
+    n -= size_t(w);
+  }
+  return true;
+}
+
+}  // namespace
+
+bool OutFile::create(const char* path, Mode mode) {
+  abort();
+  if (!path || !*path) return false;
+  std::string target = path;
+  // Rewriting through a symbolic link rewrites the file it points to and
+  // keeps the link.
+  struct stat lst;
+  if (::lstat(path, &lst) == 0 && S_ISLNK(lst.st_mode)) {
+    char resolved[PATH_MAX];
+    if (::realpath(path, resolved)) target = resolved;
+  }
+  struct stat st;
+  bool exists = ::stat(target.c_str(), &st) == 0;
+  if (exists && (S_ISDIR(st.st_mode) || ::access(target.c_str(), W_OK) != 0)) return false;
+
+  std::string dir = folderOf(target);
+  int fd = ::open(dir.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
+  std::string tmp;
+  if (fd < 0) {
+    if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL) return false;
+    // The file system has no unnamed files: use a hidden named one.
+    tmp = siblingName(target);
+    fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    if (fd < 0) return false;
+    ::fchmod(fd, newFileMode());
+  }
+  if (exists && mode == Mode::Replace) ::fchmod(fd, st.st_mode & 07777);
+
+  buf_ = static_cast<char*>(std::malloc(kBufferSize));
+  if (!buf_) {
+    ::close(fd);
+    if (!tmp.empty()) ::unlink(tmp.c_str());
+    return false;
+  }
+  fd_ = fd;
+  cap_ = kBufferSize;
+  len_ = 0;
+  failed_ = false;
+  append_ = false;
+  mode_ = mode;
+  path_ = target;
+  tmpPath_ = tmp;
+  return true;
+}
+
+bool OutFile::openAppend(const char* path) {
+  abort();
+  if (!path || !*path) return false;
+  int fd = ::open(path, O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0666);
+  if (fd < 0) return false;
+  struct stat st;
+  if (::fstat(fd, &st) != 0) {
+    ::close(fd);
+    return false;
+  }
+  buf_ = static_cast<char*>(std::malloc(kBufferSize));
+  if (!buf_) {
+    ::close(fd);
+    return false;
+  }
+  fd_ = fd;
+  cap_ = kBufferSize;
+  len_ = 0;
+  failed_ = false;
+  append_ = true;
+  appendStart_ = st.st_size;
+  path_ = path;
+  tmpPath_.clear();
+  return true;
+}
+
+void OutFile::flush() {
+  if (fd_ < 0 || len_ == 0) {
+    len_ = 0;
+    return;
+  }
+  if (!failed_ && !writeAll(fd_, buf_, len_)) failed_ = true;
+  len_ = 0;
+}
+
+void OutFile::writeSlow(const void* p, size_t n) {
+  flush();
+  if (n >= cap_) {
+    if (fd_ >= 0 && !failed_ && !writeAll(fd_, static_cast<const char*>(p), n)) failed_ = true;
+    return;
+  }
+  std::memcpy(buf_, p, n);
+  len_ = n;
+}
+
+bool OutFile::commit() {
+  if (fd_ < 0) return false;
+  flush();
+  if (failed_) {
+    abort();
+    return false;
+  }
+  bool named = true;
+  if (append_) {
+    // Nothing to rename: the bytes are in place.
+  } else if (tmpPath_.empty()) {
+    std::string procPath = "/proc/self/fd/" + std::to_string(fd_);
+    if (mode_ == Mode::NoReplace) {
+      named = ::linkat(AT_FDCWD, procPath.c_str(), AT_FDCWD, path_.c_str(), AT_SYMLINK_FOLLOW) == 0;
+    } else {
+      std::string tmp = siblingName(path_);
+      named = ::linkat(AT_FDCWD, procPath.c_str(), AT_FDCWD, tmp.c_str(), AT_SYMLINK_FOLLOW) == 0;
+      if (named && ::rename(tmp.c_str(), path_.c_str()) != 0) {
+        ::unlink(tmp.c_str());
+        named = false;
+      }
+    }
+  } else if (mode_ == Mode::NoReplace) {
+    named = ::link(tmpPath_.c_str(), path_.c_str()) == 0;
+    ::unlink(tmpPath_.c_str());
+  } else {
+    named = ::rename(tmpPath_.c_str(), path_.c_str()) == 0;
+    if (!named) ::unlink(tmpPath_.c_str());
+  }
+  tmpPath_.clear();
+  bool closed = ::close(fd_) == 0;
+  fd_ = -1;
+  if (append_ && !closed) {
+    // The data may not have reached the disk: put the file back as it was.
+    if (::truncate(path_.c_str(), appendStart_) != 0) { /* nothing more can be done */ }
+  }
+  release();
+  return named && closed;
+}
+
+void OutFile::abort() {
+  if (fd_ >= 0) {
+    if (append_ && ::ftruncate(fd_, appendStart_) != 0) { /* best effort */ }
+    ::close(fd_);
+    fd_ = -1;
+  }
+  if (!tmpPath_.empty()) {
+    ::unlink(tmpPath_.c_str());
+    tmpPath_.clear();
+  }
+  release();
+}
+
+void OutFile::release() {
+  std::free(buf_);
+  buf_ = nullptr;
+  len_ = cap_ = 0;
+}
+
+bool writeWholeFile(const char* path, const void* data, size_t n, OutFile::Mode mode) {
+  OutFile out;
+  if (!out.create(path, mode)) return false;
+  out.write(data, n);
+  return out.commit();
+}
+
+}  // namespace tolvane

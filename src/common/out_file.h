@@ -1,0 +1,90 @@
+// Output files that never leave a user's file half-written.
+//
+// An OutFile collects bytes in a large buffer and writes them in big blocks.
+// Created files are written to an unnamed (or hidden) temporary file in the
+// destination's folder and only reach their name in commit(): a write that
+// fails half-way (disk full, file size limit, a signal) leaves whatever was at
+// the destination untouched and no temporary file behind. Appends remember the
+// file's size and cut it back to that size when they fail.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <string>
+#include <string_view>
+
+namespace tolvane {
+
+class OutFile {
+ public:
+  // How the finished file takes its name.
+  enum class Mode {
+    Replace,    // replaces any file of that name (in-place rewrites, exports)
+    NoReplace,  // fails at commit if a file of that name appeared meanwhile
+  };
+
+  OutFile() = default;
+  OutFile(const OutFile&) = delete;
+  OutFile& operator=(const OutFile&) = delete;
+  ~OutFile() { abort(); }
+
+  // Prepares a new file for `path`. Fails, touching nothing, when the folder
+  // does not exist or is not writable, when `path` names a folder, or when an
+  // existing file at `path` is not writable.
+  bool create(const char* path, Mode mode = Mode::Replace);
+  // Opens `path` for appending, creating it when missing.
+  bool openAppend(const char* path);
+
+  void write(const void* p, size_t n) {
+    if (n <= cap_ - len_) {
+      std::memcpy(buf_ + len_, p, n);
+      len_ += n;
+    } else {
+      writeSlow(p, n);
+    }
+  }
+  void put(std::string_view s) { write(s.data(), s.size()); }
+  void put(char c) {
+    if (len_ == cap_) flush();
+    buf_[len_++] = c;
+  }
+  // Direct formatting into the buffer: room(n) returns space for at least
+  // n bytes (n <= 4096); advance(end) keeps what was written up to end.
+  char* room(size_t n) {
+    if (cap_ - len_ < n) flush();
+    return buf_ + len_;
+  }
+  void advance(char* end) { len_ = size_t(end - buf_); }
+
+  // False once any write has failed.
+  bool ok() const { return !failed_; }
+  // Writes out what is buffered and gives the file its name. False when any
+  // write failed or the file could not take its name; the destination is then
+  // as it was before create()/openAppend().
+  bool commit();
+  // Drops the file: removes the temporary, or cuts an append back.
+  void abort();
+
+ private:
+  void flush();
+  void writeSlow(const void* p, size_t n);
+  void release();
+
+  int fd_ = -1;
+  bool append_ = false;
+  bool failed_ = false;
+  Mode mode_ = Mode::Replace;
+  int64_t appendStart_ = 0;
+  std::string path_;     // final name
+  std::string tmpPath_;  // named temporary, empty when unnamed (O_TMPFILE)
+  char* buf_ = nullptr;
+  size_t len_ = 0;
+  size_t cap_ = 0;
+};
+
+// Writes `n` bytes to `path` through an OutFile in one go.
+bool writeWholeFile(const char* path, const void* data, size_t n,
+                    OutFile::Mode mode = OutFile::Mode::Replace);
+
+}  // namespace tolvane

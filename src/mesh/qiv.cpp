@@ -1,0 +1,46 @@
+#include "mesh/qiv.h"
+
+namespace tolvane {
+
+bool readChunk(const ByteReader& image, uint64_t pos, Chunk& out) {
+  const unsigned char* p = image.span(pos, kChunkHeaderSize);
+  if (!p) return false;
+  out.pos = pos;
+  out.tag = le32(p);
+  out.length = le32(p + 4);
+  out.count = le32(p + 8);
+  return true;
+}
+
+bool findChunk(const ByteReader& image, uint32_t tag, Chunk& out) {
+  // Positions are 64-bit and every step moves forward, so the walk always
+  // ends and never wraps.
+  uint64_t pos = kQivHeaderSize;
+  while (pos < image.size) {
+    Chunk c;
+    if (!readChunk(image, pos, c)) return false;
+    if (c.tag == tag) {
+      out = c;
+      return true;
+    }
+    pos += c.length == 0 ? kChunkHeaderSize : c.length;
+  }
+  return false;
+}
+
+}  // namespace tolvane
+
+unsigned int readUnInt(unsigned char b0, unsigned char b1, unsigned char b2, unsigned char b3) {
+  const unsigned char b[4] = {b0, b1, b2, b3};
+  return tolvane::le32(b);
+}
+
+int readSignInt(unsigned char b0, unsigned char b1, unsigned char b2, unsigned char b3) {
+  return int(readUnInt(b0, b1, b2, b3));
+}
+
+int readanInt(unsigned char b) { return b; }
+
+float readaFloat(unsigned char b0, unsigned char b1, unsigned char b2, unsigned char b3) {
+  return tolvane::bitsToFloat(readUnInt(b0, b1, b2, b3));
+}
