@@ -14,6 +14,8 @@ step "library version"
 
 # @@mesh@@
 
+# @@mesh-swap@@
+
 # @@groups@@
 
 # @@image@@

@@ -55,6 +55,7 @@ TOLVANE_HOST_API float SetInColor(const char* text, double number, char* buffer)
 TOLVANE_HOST_API float qivtoOBJ(const char* text, double number, char* buffer);
 TOLVANE_HOST_API float getFaceIDs(const char* text, double number, char* buffer);
 TOLVANE_HOST_API float outMRGB(const char* text, double number, char* buffer);
+/* @@mesh-swap@@ */
 TOLVANE_HOST_API float SwapVertices_Qiv(const char* text, double number, char* buffer);
 
 /* ---- OBJ group tools ---------------------------------------------------- */

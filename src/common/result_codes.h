@@ -44,6 +44,7 @@ constexpr float kTooManyGroups = -1025.0f;  // more than 1024 distinct groups in
 // Subsystem-specific additions go below, one block per subsystem.
 namespace tolvane {
 // -- mesh --
+// -- mesh-swap --
 // -- groups --
 // -- image --
 // -- files --
