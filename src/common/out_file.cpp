@@ -71,8 +71,18 @@ bool OutFile::create(const char* path, Mode mode) {
   if (exists && (S_ISDIR(st.st_mode) || ::access(target.c_str(), W_OK) != 0)) return false;
 
   std::string dir = folderOf(target);
-  int fd = ::open(dir.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
   std::string tmp;
+  int fd = -1;
+  bool direct = exists && !S_ISREG(st.st_mode);
+  if (direct) {
+    // Devices and pipes (/dev/null, a FIFO) are written as they are; renaming
+    // a file over them would replace the device itself.
+    if (mode == Mode::NoReplace) return false;
+    fd = ::open(target.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
+    if (fd < 0) return false;
+  } else {
+    fd = ::open(dir.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
+  }
   if (fd < 0) {
     if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL) return false;
     // The file system has no unnamed files: use a hidden named one.
@@ -81,7 +91,7 @@ bool OutFile::create(const char* path, Mode mode) {
     if (fd < 0) return false;
     ::fchmod(fd, newFileMode());
   }
-  if (exists && mode == Mode::Replace) ::fchmod(fd, st.st_mode & 07777);
+  if (exists && !direct && mode == Mode::Replace) ::fchmod(fd, st.st_mode & 07777);
 
   buf_ = static_cast<char*>(std::malloc(kBufferSize));
   if (!buf_) {
@@ -94,6 +104,7 @@ bool OutFile::create(const char* path, Mode mode) {
   len_ = 0;
   failed_ = false;
   append_ = false;
+  direct_ = direct;
   mode_ = mode;
   path_ = target;
   tmpPath_ = tmp;
@@ -120,6 +131,7 @@ bool OutFile::openAppend(const char* path) {
   len_ = 0;
   failed_ = false;
   append_ = true;
+  direct_ = false;
   appendStart_ = st.st_size;
   path_ = path;
   tmpPath_.clear();
@@ -153,7 +165,7 @@ bool OutFile::commit() {
     return false;
   }
   bool named = true;
-  if (append_) {
+  if (append_ || direct_) {
     // Nothing to rename: the bytes are in place.
   } else if (tmpPath_.empty()) {
     std::string procPath = "/proc/self/fd/" + std::to_string(fd_);

@@ -31,7 +31,8 @@ class OutFile {
 
   // Prepares a new file for `path`. Fails, touching nothing, when the folder
   // does not exist or is not writable, when `path` names a folder, or when an
-  // existing file at `path` is not writable.
+  // existing file at `path` is not writable. An existing device or pipe at
+  // `path` is written directly, never replaced.
   bool create(const char* path, Mode mode = Mode::Replace);
   // Opens `path` for appending, creating it when missing.
   bool openAppend(const char* path);
@@ -73,6 +74,7 @@ class OutFile {
 
   int fd_ = -1;
   bool append_ = false;
+  bool direct_ = false;  // a device or pipe, written in place
   bool failed_ = false;
   Mode mode_ = Mode::Replace;
   int64_t appendStart_ = 0;
