@@ -1,0 +1,259 @@
+// Failed writes, for real: every operation that writes a user's files runs
+// in a child process whose writes stop part-way (a file size limit) or that
+// is killed during the write. Afterwards every file in the folder must be
+// either exactly as it was before or exactly what a successful run writes:
+// never truncated, never mixed, and no temporary file left behind.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cmath>
+#include <functional>
+#include <map>
+#include <string>
+
+#include "support/support.h"
+
+using namespace testsupport;
+
+namespace {
+
+using Snapshot = std::map<std::string, std::string>;
+
+Snapshot snapshot(const TempDir& dir) {
+  Snapshot s;
+  for (const std::string& name : dir.list()) s[name] = readFile(dir / name);
+  return s;
+}
+
+struct Case {
+  const char* name;
+  std::function<void(const TempDir&)> setup;
+  std::function<float(const TempDir&)> run;
+};
+
+// --- inputs, large enough that writing them takes many blocks ---
+
+std::string qivMesh(unsigned vertices) {
+  std::string s(32, 'H');  // header bytes the library carries through
+  putU32(s, 10001), putU32(s, 16 + 12 * vertices), putU32(s, vertices), putU32(s, 0);
+  for (unsigned i = 0; i < vertices; ++i) putF32(s, i * 0.5f), putF32(s, -float(i)), putF32(s, 1.0f / (i + 1));
+  putU32(s, 35001), putU32(s, 16 + 4 * vertices), putU32(s, vertices), putU32(s, 0);
+  for (unsigned i = 0; i < vertices; ++i) putU32(s, i * 2654435761u);
+  unsigned faces = vertices / 2;
+  putU32(s, 20001), putU32(s, 16 + 16 * faces), putU32(s, faces), putU32(s, 0);
+  for (unsigned f = 0; f < faces; ++f)
+    putU32(s, f), putU32(s, f + 1), putU32(s, f + 2), putU32(s, f % 2 ? 0xFFFFFFFFu : f + 3);
+  putU32(s, 25001), putU32(s, 16 + 32 * faces), putU32(s, faces), putU32(s, 0);
+  for (unsigned f = 0; f < faces; ++f)
+    for (int k = 0; k < 4; ++k) putF32(s, float(f % 3) + 0.25f), putF32(s, float(f % 2) + 0.5f);
+  return s;
+}
+
+std::string qitFile(unsigned vertices) {
+  std::string s;
+  putU32(s, 10001), putU32(s, 16 + 12 * vertices), putU32(s, vertices), putU32(s, 0);
+  for (unsigned i = 0; i < vertices; ++i) putF32(s, 2.0f * i), putF32(s, 3.0f), putF32(s, -1.0f);
+  return s;
+}
+
+std::string objMesh(unsigned vertices, unsigned groups) {
+  std::string s = "# combined\n";
+  unsigned per = vertices / groups;
+  for (unsigned g = 0; g < groups; ++g) {
+    for (unsigned i = 0; i < per; ++i)
+      s += "v " + std::to_string(g) + ".125 " + std::to_string(i) + " -" + std::to_string(i % 7) + ".5\n";
+    s += "g part" + std::to_string(g) + "\n";
+    for (unsigned i = 1; i + 2 <= per; ++i) {
+      unsigned b = g * per + i;
+      s += "f " + std::to_string(b) + "/1 " + std::to_string(b + 1) + "/2 " + std::to_string(b + 2) + "/3\n";
+    }
+  }
+  return s;
+}
+
+std::string psdImage(int width, int height, int channels = 3) {
+  std::string s = "8BPS";
+  auto be16 = [&](int v) { s.push_back(char(v >> 8)), s.push_back(char(v)); };
+  auto be32 = [&](unsigned v) { be16(int(v >> 16)), be16(int(v & 0xFFFF)); };
+  be16(1), s.append(6, '\0'), be16(channels), be32(unsigned(height)), be32(unsigned(width)), be16(8), be16(3);
+  be32(0), be32(0), be32(0), be16(0);
+  for (int c = 0; c < channels; ++c)
+    for (int k = 0; k < width * height; ++k) s.push_back(char((k * (c + 3)) % 251));
+  return s;
+}
+
+std::string bmpImage(int width, int height) {
+  int row = (3 * width + 3) / 4 * 4;
+  std::string s = "BM";
+  putU32(s, unsigned(54 + row * height)), putU32(s, 0), putU32(s, 54), putU32(s, 40);
+  putU32(s, unsigned(width)), putU32(s, unsigned(height));
+  s.push_back(1), s.push_back(0), s.push_back(24), s.push_back(0);
+  putU32(s, 0), putU32(s, unsigned(row * height)), putU32(s, 2835), putU32(s, 2835), putU32(s, 0), putU32(s, 0);
+  for (int y = 0; y < height; ++y)
+    for (int x = 0; x < row; ++x) s.push_back(char((x * 7 + y) % 256));
+  return s;
+}
+
+float callPaths(const char* entry, const TempDir& d, const char* text, double number, const char* buffer) {
+  return call(entry, text ? (d / text).c_str() : nullptr, number, buffer ? d / buffer : std::string());
+}
+
+std::vector<Case> cases() {
+  return {
+      {"SwapVertices_Qiv",
+       [](const TempDir& d) {
+         writeFile(d / "mesh.qiv", qivMesh(200000));
+         writeFile(d / "part.Qit", qitFile(200000));
+       },
+       [](const TempDir& d) { return callPaths("SwapVertices_Qiv", d, "part.Qit", 0, "mesh.qiv"); }},
+      {"qivtoOBJ",
+       [](const TempDir& d) {
+         writeFile(d / "mesh.qiv", qivMesh(100000));
+         writeFile(d / "mesh.obj", "# an earlier export\n");
+       },
+       [](const TempDir& d) {
+         callPaths("getFaceIDs", d, "mesh.qiv", 1, nullptr);
+         return callPaths("qivtoOBJ", d, "mesh.qiv", 0, "mesh.obj");
+       }},
+      {"outMRGB",
+       [](const TempDir& d) {
+         std::string s(32, 'H');
+         putU32(s, 35001), putU32(s, 16 + 4 * 300000), putU32(s, 300000), putU32(s, 0);
+         for (unsigned i = 0; i < 300000; ++i) putU32(s, i * 40503u);
+         writeFile(d / "colours.qiv", s);
+       },
+       [](const TempDir& d) { return callPaths("outMRGB", d, "colours.qiv", 0, "colours.txt"); }},
+      {"SwapVertices",
+       [](const TempDir& d) {
+         writeFile(d / "dest.obj", objMesh(120000, 4));
+         std::string src;
+         for (int i = 0; i < 120000; ++i) src += "v 9 8 " + std::to_string(i) + "\n";
+         writeFile(d / "src.obj", src);
+       },
+       [](const TempDir& d) { return callPaths("SwapVertices", d, "src.obj", 0, "dest.obj"); }},
+      {"SplitOBJ", [](const TempDir& d) { writeFile(d / "mesh.obj", objMesh(120000, 6)); },
+       [](const TempDir& d) { return callPaths("SplitOBJ", d, "mesh.obj", 0, "out"); }},
+      {"SplitOBJtoQiv", [](const TempDir& d) { writeFile(d / "mesh.obj", objMesh(120000, 6)); },
+       [](const TempDir& d) { return callPaths("SplitOBJtoQiv", d, "mesh.obj", 0, "out"); }},
+      {"ListSplitOBJtoQiv", [](const TempDir& d) { writeFile(d / "mesh.obj", objMesh(120000, 6)); },
+       [](const TempDir& d) {
+         call("GroupListClear", nullptr, 0, nullptr);
+         for (int g = 0; g < 6; ++g) call("GroupListAdd", ("list" + std::to_string(g)).c_str(), 19998, nullptr);
+         return callPaths("ListSplitOBJtoQiv", d, "mesh.obj", 0, "out");
+       }},
+      {"AppendOBJ",
+       [](const TempDir& d) {
+         writeFile(d / "part.obj", objMesh(60000, 1));
+         writeFile(d / "combined.obj", objMesh(3000, 1));
+       },
+       [](const TempDir& d) { return callPaths("AppendOBJ", d, "part.obj", 3000, "combined.obj"); }},
+      {"GroupListSave", [](const TempDir& d) { writeFile(d / "groups.lst", "an earlier list"); },
+       [](const TempDir& d) {
+         call("GroupListClear", nullptr, 0, nullptr);
+         for (int g = 0; g < 20000; ++g) call("GroupListAdd", ("group" + std::to_string(g)).c_str(), 3, nullptr);
+         return callPaths("GroupListSave", d, "groups.lst", 0, nullptr);
+       }},
+      {"MakeStencilPSD", [](const TempDir& d) { writeFile(d / "a.psd", psdImage(1024, 1024)); },
+       [](const TempDir& d) { return callPaths("MakeStencilPSD", d, "a.psd", 255, nullptr); }},
+      {"SwapColorsPSD", [](const TempDir& d) { writeFile(d / "a.psd", psdImage(1024, 1024, 4)); },
+       [](const TempDir& d) { return callPaths("SwapColorsPSD", d, "a.psd", 65280, nullptr); }},
+      {"RGBtoGrayscale", [](const TempDir& d) { writeFile(d / "a.psd", psdImage(1024, 1024)); },
+       [](const TempDir& d) { return callPaths("RGBtoGrayscale", d, "a.psd", 20, "gray.psd"); }},
+      {"MergePSDfiles",
+       [](const TempDir& d) {
+         writeFile(d / "top.psd", psdImage(1024, 1024));
+         writeFile(d / "bottom.psd", psdImage(1024, 1024, 4));
+       },
+       [](const TempDir& d) { return callPaths("MergePSDfiles", d, "top.psd", 0, "bottom.psd"); }},
+      {"HealPSDfiles",
+       [](const TempDir& d) {
+         writeFile(d / "edge.psd", psdImage(1024, 1024));
+         writeFile(d / "body.psd", psdImage(1024, 1024));
+       },
+       [](const TempDir& d) { return callPaths("HealPSDfiles", d, "edge.psd", 1, "body.psd"); }},
+      {"CreateThumbnail", [](const TempDir& d) { writeFile(d / "a.psd", psdImage(1500, 1500)); },
+       [](const TempDir& d) { return callPaths("CreateThumbnail", d, "a.psd", 1000, nullptr); }},
+      {"CropBMPfile",
+       [](const TempDir& d) {
+         writeFile(d / "in.bmp", bmpImage(2048, 1024));
+         writeFile(d / "out.bmp", "an earlier crop");
+       },
+       [](const TempDir& d) {
+         call("CropBMP_SetWidth", nullptr, 1500, nullptr);
+         return callPaths("CropBMPfile", d, "in.bmp", 10, "out.bmp");
+       }},
+  };
+}
+
+// Every file is as before or as a successful run leaves it; nothing else.
+void expectWholeFiles(const Snapshot& before, const Snapshot& after, const Snapshot& done) {
+  for (const auto& [name, bytes] : after) {
+    auto old = before.find(name);
+    auto full = done.find(name);
+    bool asBefore = old != before.end() && old->second == bytes;
+    bool asDone = full != done.end() && full->second == bytes;
+    EXPECT_TRUE(asBefore || asDone) << name << " is neither the old nor the new file (" << bytes.size()
+                                    << " bytes)";
+  }
+  for (const auto& [name, bytes] : before) {
+    if (!after.count(name)) {
+      EXPECT_FALSE(done.count(name)) << name << " vanished";
+    }
+  }
+}
+
+class Faults : public ::testing::TestWithParam<size_t> {};
+
+std::string caseName(const ::testing::TestParamInfo<size_t>& info) { return cases()[info.param].name; }
+
+}  // namespace
+
+TEST_P(Faults, AWriteStoppedByAFileSizeLimitKeepsEveryFileWhole) {
+  const Case c = cases()[GetParam()];
+  TempDir reference;
+  c.setup(reference);
+  float ok = c.run(reference);
+  Snapshot done = snapshot(reference);
+  size_t largest = 0;
+  for (const auto& [name, bytes] : done) largest = std::max(largest, bytes.size());
+
+  for (long limit : {0L, 4096L, long(largest / 3), long(largest - 1)}) {
+    TempDir dir;
+    c.setup(dir);
+    Snapshot before = snapshot(dir);
+    float r = withFileSizeLimit(limit, [&] { return c.run(dir); });
+    ASSERT_FALSE(std::isnan(r)) << "the process died at limit " << limit;
+    Snapshot after = snapshot(dir);
+    expectWholeFiles(before, after, done);
+    if (after != done) {
+      EXPECT_NE(r, ok) << "a failed write must not report success (limit " << limit << ")";
+    }
+  }
+}
+
+TEST_P(Faults, AProcessKilledWhileWritingLeavesWholeFiles) {
+  const Case c = cases()[GetParam()];
+  TempDir reference;
+  c.setup(reference);
+  c.run(reference);
+  Snapshot done = snapshot(reference);
+
+  for (int delayMs : {1, 3, 8, 20}) {
+    TempDir dir;
+    c.setup(dir);
+    Snapshot before = snapshot(dir);
+    pid_t pid = fork();
+    if (pid == 0) {
+      c.run(dir);
+      _exit(0);
+    }
+    usleep(useconds_t(delayMs) * 1000);
+    kill(pid, SIGKILL);
+    waitpid(pid, nullptr, 0);
+    expectWholeFiles(before, snapshot(dir), done);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryWriter, Faults, ::testing::Range<size_t>(0, cases().size()), caseName);
