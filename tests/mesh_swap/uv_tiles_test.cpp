@@ -56,15 +56,9 @@ const std::vector<Pair> kPairs = {
 }  // namespace
 
 TEST(UVTiles, TileNumbers) {
-  using tolvane::uvTileNumber;
-  EXPECT_EQ(uvTileNumber(0.3f), 0);
-  EXPECT_EQ(uvTileNumber(1.0f), 1);
-  EXPECT_EQ(uvTileNumber(-0.0f), 0);
-  EXPECT_EQ(uvTileNumber(-0.5f), -1);
-  EXPECT_EQ(uvTileNumber(-1.0f), -2);
-  EXPECT_EQ(uvTileNumber(-1.5f), -2);
-  EXPECT_EQ(uvTileNumber(NAN), INT_MIN);
-  EXPECT_EQ(uvTileNumber(3e9f), INT_MIN);
+  const std::vector<float> x = {0.3f, 1.0f, -0.0f, -0.5f, -1.0f, -1.5f, NAN, 3e9f};
+  const std::vector<int32_t> tile = {0, 1, 0, -1, -2, -2, INT_MIN, INT_MIN};
+  for (size_t i = 0; i < x.size(); ++i) EXPECT_EQ(tolvane::uvTileNumber(x[i]), tile[i]) << x[i];
 }
 
 TEST(UVTiles, FilesFollowTheKeysAsByteStrings) {
@@ -86,16 +80,11 @@ TEST(UVTiles, FilesFollowTheKeysAsByteStrings) {
     tile.push_back(pairsIn(file, m.prefix.size(), kPairs.size()));
     EXPECT_EQ(tile[k][2], kOut) << k;  // tile (1,0) is no record's tile
   }
-  EXPECT_EQ(tile[0][16], Pair(0.75f, 0.5f));  // (-0.25, 0.5) in tile (-1,0)
-  EXPECT_EQ(tile[0][1], kOut);
-  EXPECT_EQ(tile[1][12], Pair(0.0f, 0.5f));  // (-1, 0.5) in tile (-2,0): modf gives -0
-  EXPECT_TRUE(std::signbit(tile[1][12].first));
-  EXPECT_EQ(tile[2][1], Pair(0.25f, 0.75f));
-  EXPECT_EQ(tile[2][8], Pair(0.25f, 0.5f));
-  EXPECT_EQ(tile[2][9], kOut);
-  EXPECT_EQ(tile[2][0], kOut);
-  EXPECT_EQ(tile[3][0], Pair(0.5f, 0.5f));
-  EXPECT_EQ(tile[4][4], Pair(0.5f, 0.5f));
+  struct { int k, pair; Pair is; } expect[] = {
+      {0, 16, {0.75f, 0.5f}}, {0, 1, kOut}, {1, 12, {-0.0f, 0.5f}}, {2, 1, {0.25f, 0.75f}}, {2, 8, {0.25f, 0.5f}},
+      {2, 9, kOut},           {2, 0, kOut}, {3, 0, {0.5f, 0.5f}},   {4, 4, {0.5f, 0.5f}}};
+  for (const auto& e : expect) EXPECT_EQ(tile[e.k][e.pair], e.is) << e.k << " " << e.pair;
+  EXPECT_TRUE(std::signbit(tile[1][12].first));  // modf's fraction of -2 is -0
 }
 
 TEST(UVTiles, EqualKeysAreOneTileTheFirstMet) {
@@ -106,10 +95,7 @@ TEST(UVTiles, EqualKeysAreOneTileTheFirstMet) {
   ASSERT_EQ(GetUVsFromQiv((dir / "m.qiv").c_str(), (dir / "t.x.Qiv").c_str()), 1);
   EXPECT_EQ(UVTileStr, std::vector<std::string>{"123"});
   const std::vector<Pair> p = pairsIn(readFile(dir / "t.x0.Qiv"), uvMesh({}).prefix.size(), 8);
-  EXPECT_EQ(p[0], Pair(0.5f, 0.5f));
-  EXPECT_EQ(p[1], kOut);
-  EXPECT_EQ(p[4], kOut);
-  EXPECT_EQ(p[5], Pair(0.5f, 0.25f));
+  EXPECT_EQ((std::vector<Pair>{p[0], p[1], p[4], p[5]}), (std::vector<Pair>{{0.5f, 0.5f}, kOut, kOut, {0.5f, 0.25f}}));
 }
 
 TEST(UVTiles, NoTilesAndFailures) {
