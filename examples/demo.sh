@@ -15,6 +15,29 @@ step "library version"
 # @@mesh@@
 
 # @@mesh-swap@@
+step "Qiv vertex swap: part.Qit's positions into a copy of part.qiv"
+cp "$here/part.qiv" "$here/tiles.qiv" "$out/"
+"$call" SwapVertices_Qiv "$here/part.Qit" "$out/part.qiv"
+echo "size $(stat -c %s "$here/part.qiv") -> $(stat -c %s "$out/part.qiv");" \
+  "bytes changed: $(cmp -l "$here/part.qiv" "$out/part.qiv" | wc -l) (all inside the vertex records)"
+# A Qit file for another mesh is refused and the mesh stays as it was.
+"$call" SwapVertices_Qiv "$here/part.Qit" "$out/tiles.qiv" || true
+cmp "$here/tiles.qiv" "$out/tiles.qiv" && echo "tiles.qiv unchanged"
+
+step "UV tiles of tiles.qiv (no entry point: called by their C++ names)"
+if command -v python3 > /dev/null; then
+  python3 - "$(dirname "$call")/libtolvane.so" "$here/tiles.qiv" "$out/tile.Qiv" << 'PY'
+import ctypes, sys
+lib = ctypes.CDLL(sys.argv[1])
+count = lib._Z13GetUVsFromQivPKcS0_
+count.restype = ctypes.c_float
+tiles = int(count(sys.argv[2].encode(), sys.argv[3].encode()))
+key = ctypes.create_string_buffer(64)
+for k in range(tiles):
+    lib._Z15getUVTileStringiPc(k, key)
+    print(f"tile{k}.Qiv: tile key {key.value.decode()}")
+PY
+fi
 
 # @@groups@@
 

@@ -49,7 +49,7 @@ constexpr Entry kEntries[] = {
      "-2 missing path, -1 not swapped"},
     {"SwapVertices_Qiv", "Qit path", nullptr, Buf::In, "Qiv path (rewritten)", Ok::Zero,
      "-2 missing path, -1760 Qiv unreadable, -18 no vertex chunk, -201 Qit not opened, "
-     "-301 Qit length/count differ, -401 Qiv not writable"},
+     "-301 Qit length/count differ, -401 Qiv not writable, -1761 Qiv or Qit truncated"},
     {"MakeStencilPSD", "PSD path", "new colour", Buf::None, nullptr, Ok::Zero,
      "-1 unreadable or not PSD, -2 version, -3 colour data, -4 compressed, -5 not written"},
     {"SwapColorsPSD", "PSD path", "new colour", Buf::None, nullptr, Ok::Zero,

@@ -56,6 +56,31 @@ TOLVANE_HOST_API float qivtoOBJ(const char* text, double number, char* buffer);
 TOLVANE_HOST_API float getFaceIDs(const char* text, double number, char* buffer);
 TOLVANE_HOST_API float outMRGB(const char* text, double number, char* buffer);
 /* @@mesh-swap@@ */
+/* Copies the vertex positions of a Qit vertex file into a Qiv mesh, in
+ * place. The mesh's first vertex chunk (tag 10001, found by the chunk walk)
+ * takes the Qit file's records only when the Qit header states the same
+ * length and count; faces, UVs, colours and every other byte of the mesh are
+ * kept, and so is its size. The Qit file must be openable for update but is
+ * only read.
+ *   text    Qit vertex file path
+ *   number  not read
+ *   buffer  Qiv mesh path (input; the file is rewritten)
+ * Returns, checked in this order:
+ *      0  positions copied
+ *     -2  text or buffer is NULL
+ *  -1760  the Qiv file cannot be read
+ *    -18  the Qiv file has no vertex chunk
+ *  -1761  the vertex chunk's records run past the end of the Qiv file
+ *   -201  the Qit file cannot be opened for update (missing, read-only,
+ *         a folder)
+ *  -1761  the Qit file is shorter than its 16-byte header
+ *   -301  the Qit header's length or count differs from the vertex chunk's
+ *  -1761  the Qit file holds fewer records than its count
+ *   -401  the Qiv file cannot be rewritten (read-only file or folder), or
+ *         writing it failed (disk full, file size limit)
+ * Any result but 0 leaves both files untouched. The new mesh is written to
+ * a temporary file beside it and renamed over it, so the Qiv file is always
+ * fully old or fully new; the folder must be writable. */
 TOLVANE_HOST_API float SwapVertices_Qiv(const char* text, double number, char* buffer);
 
 /* ---- OBJ group tools ---------------------------------------------------- */

@@ -20,9 +20,10 @@ bool loadInto(const char* path, Buffer& out) {
     return false;
   }
   Buffer data;
-  // Regular files are read in one go at their size; anything else (pipes,
-  // devices) grows as it is read.
-  size_t want = S_ISREG(st.st_mode) && st.st_size > 0 ? size_t(st.st_size) : 65536;
+  // Regular files are read in one go at their size (one byte more, so that
+  // the read that finds the end needs no second, doubled buffer); anything
+  // else (pipes, devices) grows as it is read.
+  size_t want = S_ISREG(st.st_mode) && st.st_size > 0 ? size_t(st.st_size) + 1 : 65536;
   data.resize(want);
   size_t got = 0;
   for (;;) {

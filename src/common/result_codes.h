@@ -45,6 +45,7 @@ constexpr float kTooManyGroups = -1025.0f;  // more than 1024 distinct groups in
 namespace tolvane {
 // -- mesh --
 // -- mesh-swap --
+constexpr float kQivNotWritten = -401.0f;  // vertex swap: the new mesh could not be written
 // -- groups --
 // -- image --
 // -- files --

@@ -1,0 +1,82 @@
+#include "mesh/vertex_swap.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+#include "common/bytes.h"
+#include "common/out_file.h"
+#include "common/result_codes.h"
+#include "mesh/qiv.h"
+
+namespace tolvane {
+namespace {
+
+// Reads up to n bytes from fd; returns how many arrived before the end of
+// the file (or a read error).
+size_t readUpTo(int fd, unsigned char* p, size_t n) {
+  size_t got = 0;
+  while (got < n) {
+    ssize_t r = ::read(fd, p + got, n - got);
+    if (r < 0 && errno == EINTR) continue;
+    if (r <= 0) break;
+    got += size_t(r);
+  }
+  return got;
+}
+
+// The Qit file is opened for update, as the host expects of the swap's
+// files, so a read-only Qit file is refused; but it is only ever read. Only
+// the records the vertex chunk asks for are read, so the allocation is
+// bounded by the mesh file, never by what the Qit header claims.
+float readQitRecords(const char* qitPath, const Chunk& vertices, Bytes& records) {
+  if (!qitPath) return kQitNotOpened;
+  // O_NONBLOCK: a pipe in place of a Qit file gives a short read, not a hang.
+  int fd = ::open(qitPath, O_RDWR | O_CLOEXEC | O_NONBLOCK);
+  if (fd < 0) return kQitNotOpened;
+  unsigned char header[kChunkHeaderSize];
+  Chunk qit;
+  float code = kOk;
+  if (readUpTo(fd, header, sizeof header) < sizeof header ||
+      !readChunk(ByteReader(header, sizeof header), 0, qit)) {
+    code = kBadFile;
+  } else if (qit.length != vertices.length || qit.count != vertices.count) {
+    code = kQitMismatch;
+  } else {
+    records.resize(size_t(vertices.count) * kVertexRecord);
+    if (readUpTo(fd, records.data(), records.size()) < records.size()) code = kBadFile;
+  }
+  ::close(fd);
+  return code;
+}
+
+// Writes the mesh with the vertex records replaced, as a new file renamed
+// over the old one.
+float writeSwapped(const char* qivPath, const Bytes& mesh, const Chunk& vertices, const Bytes& records) {
+  OutFile out;
+  if (!out.create(qivPath, OutFile::Mode::Replace)) return kQivNotReopened;
+  const size_t start = size_t(vertices.records());
+  const size_t end = start + records.size();
+  out.write(mesh.data(), start);
+  if (!records.empty()) out.write(records.data(), records.size());
+  if (end < mesh.size()) out.write(mesh.data() + end, mesh.size() - end);
+  return out.commit() ? kOk : kQivNotWritten;
+}
+
+}  // namespace
+}  // namespace tolvane
+
+float swapVerticesQiv(const char* qivPath, const char* qitPath) {
+  using namespace tolvane;
+  Bytes mesh;
+  if (!loadFile(qivPath, mesh)) return kInputNotOpened;
+  const ByteReader image(mesh);
+  Chunk vertices;
+  if (!findChunk(image, kVertexTag, vertices)) return kNoVertexChunk;
+  if (!recordsFit(image, vertices, kVertexRecord)) return kBadFile;
+  Bytes records;
+  const float code = readQitRecords(qitPath, vertices, records);
+  if (code != kOk) return code;
+  return writeSwapped(qivPath, mesh, vertices, records);
+}
