@@ -320,67 +320,91 @@ void reportMissing(const std::string& name, const Entry* e) {
   std::fprintf(stderr, "tolvane-call: no entry point named '%s' (see --list)\n", name.c_str());
 }
 
-// Runs one call; returns 0 ok, 1 failed, 2 usage error.
-int runCall(void* lib, const std::vector<std::string>& words, const Options& opt) {
-  const std::string& name = words[0];
-  const Entry* e = findEntry(name);
+// One call, checked and converted, ready to run.
+struct Call {
+  std::string name;
+  const Entry* entry = nullptr;
+  EntryFn fn = nullptr;
+  std::string text, buffer;
+  bool nullText = true, nullBuffer = true;
+  double number = 0;
+};
+
+// Reads one call from its words; false (after saying why) when the name is
+// unknown, the argument count is wrong or the number does not parse.
+bool prepareCall(void* lib, const std::vector<std::string>& words, Call& call) {
+  call = Call();
+  call.name = words[0];
+  const std::string& name = call.name;
+  const Entry* e = call.entry = findEntry(name);
   dlerror();
-  auto fn = reinterpret_cast<EntryFn>(dlsym(lib, name.c_str()));
-  if (!fn) {
+  call.fn = reinterpret_cast<EntryFn>(dlsym(lib, name.c_str()));
+  if (!call.fn) {
     reportMissing(name, e);
-    return 2;
+    return false;
   }
   std::vector<std::string> args(words.begin() + 1, words.end());
-  std::string text = "-", number = "-", buffer = "-";
+  std::string number = "-";
   bool haveText = false, haveBuffer = false;
   if (args.size() == 3 || !e) {
     if (args.size() > 3) {
       std::fprintf(stderr, "tolvane-call: %s takes at most 3 arguments\n", name.c_str());
-      return 2;
+      return false;
     }
-    if (args.size() > 0) text = args[0], haveText = true;
+    if (args.size() > 0) call.text = args[0], haveText = true;
     if (args.size() > 1) number = args[1];
-    if (args.size() > 2) buffer = args[2], haveBuffer = true;
+    if (args.size() > 2) call.buffer = args[2], haveBuffer = true;
   } else {
     size_t want = (e->text ? 1 : 0) + (e->number ? 1 : 0) + (e->buffer == Buf::In ? 1 : 0);
     if (args.size() != want) {
-      std::fprintf(stderr, "tolvane-call: %s takes %zu argument%s (%s%s%s%s%s), got %zu\n", name.c_str(), want,
-                   want == 1 ? "" : "s", e->text ? e->text : "", e->text && e->number ? ", " : "",
-                   e->number ? e->number : "", (e->text || e->number) && e->buffer == Buf::In ? ", " : "",
-                   e->buffer == Buf::In ? e->bufferRole : "", args.size());
-      return 2;
+      std::string roles;
+      for (const char* role : {e->text, e->number, e->buffer == Buf::In ? e->bufferRole : nullptr})
+        if (role) roles += (roles.empty() ? "" : ", ") + std::string(role);
+      if (want == 0)
+        std::fprintf(stderr, "tolvane-call: %s takes no arguments (or all three: TEXT NUMBER BUFFER), got %zu\n",
+                     name.c_str(), args.size());
+      else
+        std::fprintf(stderr, "tolvane-call: %s takes %zu argument%s (%s), or all three: TEXT NUMBER BUFFER; got %zu\n",
+                     name.c_str(), want, want == 1 ? "" : "s", roles.c_str(), args.size());
+      return false;
     }
     size_t i = 0;
-    if (e->text) text = args[i++], haveText = true;
+    if (e->text) call.text = args[i++], haveText = true;
     if (e->number) number = args[i++];
-    if (e->buffer == Buf::In) buffer = args[i++], haveBuffer = true;
+    if (e->buffer == Buf::In) call.buffer = args[i++], haveBuffer = true;
   }
-  double num = 0;
-  switch (parseNumber(number, num)) {
+  switch (parseNumber(number, call.number)) {
     case Num::Ok:
       break;
     case Num::NotNumber:
       std::fprintf(stderr, "tolvane-call: %s: '%s' is not a number\n", name.c_str(), number.c_str());
-      return 2;
+      return false;
     case Num::OutOfRange:
       std::fprintf(stderr, "tolvane-call: %s: '%s' is out of range for a double\n", name.c_str(), number.c_str());
-      return 2;
+      return false;
   }
-  const char* textArg = haveText && text != "-" ? text.c_str() : nullptr;
+  call.nullText = !haveText || call.text == "-";
+  call.nullBuffer = !haveBuffer || call.buffer == "-";
+  return true;
+}
+
+// Runs one prepared call and prints its result; returns 0 ok, 1 failed.
+int runCall(const Call& call, const Options& opt) {
+  const Entry* e = call.entry;
   std::vector<char> buf;
   char* bufArg = nullptr;
-  bool outBuffer = e ? e->buffer == Buf::Out : !haveBuffer;
-  if (outBuffer || (haveBuffer && buffer != "-")) {
-    buf.assign(std::max(kBufferSize, buffer.size() + 1), 0);
-    if (haveBuffer && buffer != "-") std::memcpy(buf.data(), buffer.data(), buffer.size());
+  bool outBuffer = e ? e->buffer == Buf::Out : call.nullBuffer;
+  if (outBuffer || !call.nullBuffer) {
+    buf.assign(std::max(kBufferSize, call.buffer.size() + 1), 0);
+    if (!call.nullBuffer) std::memcpy(buf.data(), call.buffer.data(), call.buffer.size());
     bufArg = buf.data();
   }
 
-  float r = fn(textArg, num, bufArg);
+  float r = call.fn(call.nullText ? nullptr : call.text.c_str(), call.number, bufArg);
   std::fflush(stdout);
   bool ok = succeeded(e, r);
   if (!opt.quiet)
-    std::printf("%s = %s (%s)\n", name.c_str(), formatResult(r).c_str(), meaning(e, r, ok).c_str());
+    std::printf("%s = %s (%s)\n", call.name.c_str(), formatResult(r).c_str(), meaning(e, r, ok).c_str());
   // A successful call's output is printed even when empty, so a script's
   // quiet output keeps one line per delivered string.
   if (outBuffer && bufArg && (ok || bufArg[0])) {
@@ -391,6 +415,18 @@ int runCall(void* lib, const std::vector<std::string>& words, const Options& opt
   }
   std::fflush(stdout);
   return ok ? 0 : 1;
+}
+
+// Runs the calls in order; the first failure stops the rest unless -k.
+int runCalls(const std::vector<Call>& calls, const Options& opt) {
+  int status = 0;
+  for (const Call& call : calls) {
+    if (runCall(call, opt) != 0) {
+      status = 1;
+      if (!opt.keepGoing) break;
+    }
+  }
+  return status;
 }
 
 // Splits a script line into words; quotes group, '#' outside quotes ends it.
@@ -422,6 +458,8 @@ bool splitLine(const std::string& line, std::vector<std::string>& words) {
   return true;
 }
 
+// Reads the whole script and checks every call before the first one runs,
+// so a typo on the last line does not leave a job half done.
 int runScript(void* lib, const std::string& path, const Options& opt) {
   std::ifstream file;
   std::istream* in = &std::cin;
@@ -436,27 +474,21 @@ int runScript(void* lib, const std::string& path, const Options& opt) {
   const char* shown = path == "-" ? "<stdin>" : path.c_str();
   std::string line;
   std::vector<std::string> words;
-  int status = 0;
+  std::vector<Call> calls;
   for (int lineNo = 1; std::getline(*in, line); ++lineNo) {
     if (!splitLine(line, words)) {
-      std::fprintf(stderr, "tolvane-call: %s:%d: unclosed quote\n", shown, lineNo);
+      std::fprintf(stderr, "tolvane-call: %s:%d: unclosed quote; nothing was run\n", shown, lineNo);
       return 2;
     }
     if (words.empty()) continue;
-    int r = runCall(lib, words, opt);
-    if (r == 2) {
-      std::fprintf(stderr, "tolvane-call: %s:%d: call not made\n", shown, lineNo);
+    calls.emplace_back();
+    if (!prepareCall(lib, words, calls.back())) {
+      std::fprintf(stderr, "tolvane-call: %s:%d: bad call; nothing was run\n", shown, lineNo);
       return 2;
     }
-    if (r != 0) {
-      status = 1;
-      if (!opt.keepGoing) return status;
-    }
   }
-  return status;
+  return runCalls(calls, opt);
 }
-
-}  // namespace
 
 // --list [NAME]: every entry point, or those whose name matches NAME
 // whatever its case. Returns the exit status.
@@ -471,6 +503,8 @@ int listEntries(int argc, char** argv, int i) {
   }
   return 0;
 }
+
+}  // namespace
 
 int main(int argc, char** argv) {
   Options opt;
@@ -516,7 +550,7 @@ int main(int argc, char** argv) {
   if (!lib) return 2;
   if (haveScript) return runScript(lib, script, opt);
 
-  int status = 0;
+  std::vector<Call> calls;
   while (i < argc) {
     if (std::string(argv[i]) == "--") {
       ++i;
@@ -524,12 +558,8 @@ int main(int argc, char** argv) {
     }
     std::vector<std::string> words;
     while (i < argc && std::string(argv[i]) != "--") words.push_back(argv[i++]);
-    int r = runCall(lib, words, opt);
-    if (r == 2) return 2;
-    if (r != 0) {
-      status = 1;
-      if (!opt.keepGoing) break;
-    }
+    calls.emplace_back();
+    if (!prepareCall(lib, words, calls.back())) return 2;
   }
-  return status;
+  return runCalls(calls, opt);
 }
