@@ -7,7 +7,7 @@ import re
 import pytest
 
 from conftest import SOURCE_DIR
-from tolvane.codes import generic_meaning
+from tolvane.codes import Code, generic_meaning
 from tolvane.entries import ANY, ENTRIES, NON_NEGATIVE, ZERO, listed_meaning
 
 CSTR = r'"(?:[^"\\]|\\.)*"'
@@ -54,3 +54,19 @@ def test_every_listed_code_has_a_meaning(entry):
             continue
         known = listed_meaning(entry, value) or generic_meaning(value) != "unknown result"
         assert known, f"{entry.name}: tolvane-call names {number}, the binding does not"
+
+
+def test_every_named_code_of_the_library_is_a_code_member():
+    path = SOURCE_DIR / "src" / "common" / "result_codes.h"
+    if not path.exists():
+        pytest.skip("source tree not available")
+    names = re.findall(r"constexpr float (k\w+) = (-?[\d.]+)f;", path.read_text())
+    assert names, "no codes found"
+    for name, value in names:
+        if float(value) != int(float(value)):
+            continue  # the version number
+        try:
+            Code(int(float(value)))
+        except ValueError:
+            pytest.fail(f"{name} = {value} has no Code member")
+        assert generic_meaning(float(value)) != "unknown result" or float(value) >= 0, name

@@ -31,6 +31,7 @@ class Entry:
 
 
 _PSD = "-1..-4 PSD header, -5 not written"
+_PAIR = ", -6 sizes differ, -1771 header sections differ"
 
 ENTRIES = [
     Entry("Version", None, None, None, None, ANY, "always 4.03"),
@@ -67,12 +68,12 @@ ENTRIES = [
     Entry("SwapColorsPSD", "psd_path", "new_color", None, None, ZERO,
           "-1 unreadable or not PSD, -2 version, -3 colour data, -4 compressed, -5 not written"),
     Entry("HealPSDfiles", "edge_psd", "columns", "body_psd", None, ZERO,
-          "-1..-4 PSD header, -5 not written, -6 sizes differ, -9 image smaller than 100 x 100"),
+          _PSD + _PAIR + ", -9 image smaller than 100 x 100"),
     Entry("RGBtoGrayscale", "psd_path", "threshold", "out_psd", None, ZERO, _PSD),
-    Entry("MergePSDfiles", "top_psd", "key_color", "bottom_psd", None, ZERO, _PSD + ", -6 sizes differ"),
-    Entry("CreateThumbnail", "psd_path", "size", None, None, ZERO, _PSD),
+    Entry("MergePSDfiles", "top_psd", "key_color", "bottom_psd", None, ZERO, _PSD + _PAIR),
+    Entry("CreateThumbnail", "psd_path", "size", None, None, ZERO, _PSD + ", -1770 size not usable"),
     Entry("CropBMPfile", "bmp_path", "pixel_offset", "out_bmp", None, ZERO,
-          "-1760 unreadable, -7 not BMP, -5 not written"),
+          "-1760 unreadable, -7 not BMP, -5 not written, -1770 strip outside the image"),
     Entry("FileDelete", "path", None, None, None, ZERO, "-1 not removed"),
     Entry("FileCopyTo", "source", None, "destination", None, ZERO, "-1 not copied"),
     Entry("OpenFolder", "folder", None, None, None, ZERO, "-1 not opened"),
@@ -82,11 +83,12 @@ ENTRIES = [
     Entry("ClearNameSet", None, None, None, None, ZERO, "always 0"),
     Entry("CheckName", "name", None, None, "unique name", ZERO, "always 0"),
     Entry("GetOpenDialog", None, None, None, None, NON_NEGATIVE,
-          "files chosen, 0 cancelled, or a platform status"),
+          "files chosen, 0 cancelled, -2102 no display, -2103 no chooser, -2104 chooser failed, "
+          "or a platform status"),
     Entry("GetFilePath", None, "position", None, "chosen path (256 bytes)", ZERO,
-          "a platform status, 66666 or 1234 path not converted"),
+          "-2101 no chosen file there, a platform status, 66666 or 1234 path not converted"),
     Entry("ClearFileList", None, None, None, None, ZERO, "always 0"),
-    Entry("inPut", "url", None, None, None, ZERO, "-1 not a URL, or the launcher's status"),
+    Entry("inPut", "url", None, None, None, ZERO, "-1 not a URL, -2105 opener not started, or the launcher's status"),
 ]
 
 BY_NAME = {e.name: e for e in ENTRIES}
