@@ -120,6 +120,14 @@ class TestArguments:
         assert lib.checked.FileDelete(odd) is None
         assert not os.path.exists(odd)
 
+    def test_outputs_keep_their_bytes(self, lib, needs):
+        needs("ClearNameSet", "CheckName")
+        lib.checked.ClearNameSet()
+        r = lib.CheckName(b"caf\x8e")  # a Mac Roman name, not UTF-8
+        assert r.raw == b"caf\x8e" and r.output == "caf\udc8e"
+        assert os.fsencode(r.output) == r.raw
+        lib.checked.ClearNameSet()
+
     def test_null_text_is_passed_as_none(self, lib, needs):
         needs("FileDelete")
         assert lib.FileDelete(None).code == Code.FAILED

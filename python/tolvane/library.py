@@ -5,7 +5,7 @@ import inspect
 import math
 import os
 import sysconfig
-from dataclasses import dataclass
+from dataclasses import dataclass, field
 from pathlib import Path
 from typing import Optional
 
@@ -54,12 +54,16 @@ class Result:
 
     ``code`` is the result float; ``output`` the string copied into the
     buffer for the entry points that fill one (GroupListGetName, GetFile,
-    CheckName, GetFilePath), else None. ``ok`` says whether the code means
-    success for this entry point; ``meaning`` says it in words."""
+    CheckName, GetFilePath), decoded with os.fsdecode, else None; ``raw``
+    the same bytes undecoded (GetFilePath delivers Mac Roman when every
+    character of the path exists there: ``r.raw.decode("mac_roman")``).
+    ``ok`` says whether the code means success for this entry point;
+    ``meaning`` says it in words."""
 
     entry: str
     code: float
     output: Optional[str] = None
+    raw: Optional[bytes] = field(default=None, repr=False, compare=False)
 
     @property
     def ok(self):
@@ -175,9 +179,9 @@ def _number(value, what):
         raise TypeError(f"{what} must be a number, not {type(value).__name__}") from None
 
 
-def _decode(raw):
+def _until_nul(raw):
     end = raw.find(b"\0")
-    return os.fsdecode(raw if end < 0 else raw[:end])
+    return raw if end < 0 else raw[:end]
 
 
 # --- the library ---------------------------------------------------------------
@@ -254,7 +258,8 @@ class Library:
             if buffer_data:
                 out.raw = buffer_data[:OUTPUT_BUFFER_SIZE - 1].ljust(OUTPUT_BUFFER_SIZE, b"\0")
             code = fn(text_arg, number_arg, out)
-            return Result(name, float(code), _decode(out.raw))
+            raw = _until_nul(out.raw)
+            return Result(name, float(code), os.fsdecode(raw), raw)
         buf = None if buffer_data is None else ctypes.create_string_buffer(buffer_data)
         return Result(name, float(fn(text_arg, number_arg, buf)))
 
