@@ -8,7 +8,7 @@ import pytest
 
 from conftest import SOURCE_DIR
 from tolvane.codes import Code, generic_meaning
-from tolvane.entries import ANY, ENTRIES, NON_NEGATIVE, ZERO, listed_meaning
+from tolvane.entries import ANY, ENTRIES, NON_NEGATIVE, ZERO, listed_meaning, parse_codes
 
 CSTR = r'"(?:[^"\\]|\\.)*"'
 ROW = re.compile(
@@ -47,9 +47,10 @@ def test_same_arguments_and_success_rule(entry):
 @pytest.mark.parametrize("entry", ENTRIES, ids=lambda e: e.name)
 def test_every_listed_code_has_a_meaning(entry):
     codes = {r[0]: r[5] for r in c_rows()}[entry.name]
-    found = re.findall(r"(?<![\w.-])(-?\d+)(?:\.\.(-?\d+))?(?![\w.])", codes)
-    for number in [n for pair in found for n in pair if n]:
-        value = float(number)
+    # Codes stand at the start of an item, as tolvane-call reads them.
+    found = [v for lo, hi, alt, _ in parse_codes(codes) if lo is not None for v in (lo, hi, alt)]
+    for value in [v for v in found if v is not None]:
+        number = f"{value:g}"
         if value == 0 or entry.name == "Version" or (entry.ok == NON_NEGATIVE and value >= 0):
             continue
         known = listed_meaning(entry, value) or generic_meaning(value) != "unknown result"
