@@ -30,8 +30,9 @@ class Entry:
         return [p for p in (self.text, self.number, self.buffer_in) if p]
 
 
-_PSD = "-1..-4 PSD header, -5 not written"
-_PAIR = ", -6 sizes differ, -1771 header sections differ"
+_PSD = "-1..-4 PSD header, -5 not written, -1761 PSD damaged"
+_RECOLOUR = "-1 unreadable or not PSD, -2 version, -3 colour data, -4 compressed, -5 not written, -1761 PSD damaged"
+_PAIR = ", -6 sizes differ, -1771 header sections differ in length"
 
 ENTRIES = [
     Entry("Version", None, None, None, None, ANY, "always 4.03"),
@@ -62,20 +63,19 @@ ENTRIES = [
     Entry("SwapVertices", "source_obj", None, "dest_obj", None, ZERO, "-2 missing path, -1 not swapped"),
     Entry("SwapVertices_Qiv", "qit_path", None, "qiv_path", None, ZERO,
           "-2 missing path, -1760 Qiv unreadable, -18 no vertex chunk, -201 Qit not opened, "
-          "-301 Qit length/count differ, -401 Qiv not writable"),
-    Entry("MakeStencilPSD", "psd_path", "new_color", None, None, ZERO,
-          "-1 unreadable or not PSD, -2 version, -3 colour data, -4 compressed, -5 not written"),
-    Entry("SwapColorsPSD", "psd_path", "new_color", None, None, ZERO,
-          "-1 unreadable or not PSD, -2 version, -3 colour data, -4 compressed, -5 not written"),
+          "-301 Qit length/count differ, -401 Qiv not writable, -1761 Qiv or Qit truncated"),
+    Entry("MakeStencilPSD", "psd_path", "new_color", None, None, ZERO, _RECOLOUR),
+    Entry("SwapColorsPSD", "psd_path", "new_color", None, None, ZERO, _RECOLOUR),
     Entry("HealPSDfiles", "edge_psd", "columns", "body_psd", None, ZERO,
-          _PSD + _PAIR + ", -9 image smaller than 100 x 100"),
-    Entry("RGBtoGrayscale", "psd_path", "threshold", "out_psd", None, ZERO, _PSD),
+          _PSD + _PAIR + ", -9 edge image below 100 x 100"),
+    Entry("RGBtoGrayscale", "psd_path", "threshold", "out_psd", None, ZERO, _PSD + ", -3 also not RGB"),
     Entry("MergePSDfiles", "top_psd", "key_color", "bottom_psd", None, ZERO, _PSD + _PAIR),
-    Entry("CreateThumbnail", "psd_path", "size", None, None, ZERO, _PSD + ", -1770 size not usable"),
+    Entry("CreateThumbnail", "psd_path", "size", None, None, ZERO, _PSD + ", -1770 size below 1 or above 16384"),
     Entry("CropBMPfile", "bmp_path", "pixel_offset", "out_bmp", None, ZERO,
-          "-1760 unreadable, -7 not BMP, -5 not written, -1770 strip outside the image"),
-    Entry("FileDelete", "path", None, None, None, ZERO, "-1 not removed"),
-    Entry("FileCopyTo", "source", None, "destination", None, ZERO, "-1 not copied"),
+          "-1760 unreadable, -7 not BMP, -5 not written, -1761 BMP damaged, "
+          "-1770 strip outside the rows or fewer than 4 rows"),
+    Entry("FileDelete", "path", None, None, None, ZERO, "-1 not removed (or no path)"),
+    Entry("FileCopyTo", "source", None, "destination", None, ZERO, "-1 not copied (destination removed first)"),
     Entry("OpenFolder", "folder", None, None, None, ZERO, "-1 not opened"),
     Entry("GetFile", None, None, None, "next entry name", ZERO, "-1 no folder open, -3 no more entries"),
     Entry("CloseFolder", None, None, None, None, ZERO, "-1 no folder open"),
@@ -83,12 +83,11 @@ ENTRIES = [
     Entry("ClearNameSet", None, None, None, None, ZERO, "always 0"),
     Entry("CheckName", "name", None, None, "unique name", ZERO, "always 0"),
     Entry("GetOpenDialog", None, None, None, None, NON_NEGATIVE,
-          "files chosen, 0 cancelled, -2102 no display, -2103 no chooser, -2104 chooser failed, "
-          "or a platform status"),
+          "files chosen, 0 cancelled, -2102 no display, -2103 no chooser installed, -2104 chooser failed"),
     Entry("GetFilePath", None, "position", None, "chosen path (256 bytes)", ZERO,
-          "-2101 no chosen file there, a platform status, 66666 or 1234 path not converted"),
+          "-2101 no such file in the list, 66666 or 1234 path not converted, -1 no buffer"),
     Entry("ClearFileList", None, None, None, None, ZERO, "always 0"),
-    Entry("inPut", "url", None, None, None, ZERO, "-1 not a URL, -2105 opener not started, or the launcher's status"),
+    Entry("inPut", "url", None, None, None, ZERO, "-1 not a URL, -2105 xdg-open not started"),
 ]
 
 BY_NAME = {e.name: e for e in ENTRIES}
