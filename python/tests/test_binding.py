@@ -141,7 +141,7 @@ class TestResults:
         assert Result("getFaceIDs", 12.0).meaning == "ok: faces read"
         assert Result("MergePSDfiles", -3.0).meaning == "failed: PSD header"
         assert Result("GetFilePath", 1234.0).meaning == "failed: path not converted"
-        assert Result("GetFilePath", -43.0).meaning == "failed: a platform status"
+        assert Result("GetFilePath", -2101.0).meaning == "failed: no such file in the list"
         assert Result("Version", 4.03).meaning == "ok"
 
     def test_codes_an_entry_does_not_list_get_library_wide_words(self):
