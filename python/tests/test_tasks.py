@@ -1,0 +1,215 @@
+"""The user guide's tasks through the binding: each argument must reach its
+slot (text, number, buffer) and outputs must come back. Tests of entry points
+that a partial build lacks are skipped."""
+
+import struct
+
+import pytest
+
+from tolvane import Code, TolvaneError
+
+# --- small files ----------------------------------------------------------------
+
+def chunk(tag, count, records):
+    return struct.pack("<4I", tag, 16 + len(records), count, 0) + records
+
+
+def qiv(vertices, colors, faces):
+    v = b"".join(struct.pack("<3f", *p) for p in vertices)
+    c = b"".join(bytes(bgr) + b"\0" for bgr in colors)
+    f = b"".join(struct.pack("<4i", *face) for face in faces)
+    return (bytes(range(32)) + chunk(10001, len(vertices), v) + chunk(35001, len(colors), c)
+            + chunk(20001, len(faces), f))
+
+
+def psd(width, height, planes):
+    head = b"8BPS" + struct.pack(">H6xHIIHH", 1, len(planes), height, width, 8, 3)
+    return head + struct.pack(">IIIH", 0, 0, 0, 0) + b"".join(bytes(p) for p in planes)
+
+
+PSD_DATA = 26 + 4 + 4 + 4 + 2  # no colour data, resources or layers
+
+
+def bmp(width, height):
+    row = bytes((x * 3 + k) % 256 for x in range(width) for k in range(3))
+    pixels = b"".join(bytes((b + 16 * y) % 256 for b in row) for y in range(height))
+    info = struct.pack("<IiiHHIIiiII", 40, width, height, 1, 24, 0, len(pixels), 0, 0, 0, 0)
+    return b"BM" + struct.pack("<IHHI", 54 + len(pixels), 0, 0, 54) + info + pixels, pixels
+
+
+TRIANGLE = qiv([(1, 2, 3), (0.5, 0, -2.25), (1e6, 0, 0)], [(0x10, 0x20, 0x30)] * 3, [(0, 1, 2, -1)])
+# The face ID and colour readers take the first chunk as theirs.
+FACES = bytes(32) + chunk(20001, 2, struct.pack("<8i", 0, 1, 2, -1, 0, 1, 2, 0))
+COLOURS = bytes(32) + chunk(35001, 2, bytes([0x10, 0x20, 0x30, 0x40, 0xFF, 0, 0x0A, 0]))
+
+
+# --- meshes -----------------------------------------------------------------------
+
+class TestQivToObj:
+    def test_face_ids_then_export(self, lib, needs, tmp_path):
+        needs("getFaceIDs", "qivtoOBJ")
+        mesh = tmp_path / "mesh.qiv"
+        mesh.write_bytes(TRIANGLE)
+        (tmp_path / "faces.qiv").write_bytes(FACES)
+        assert lib.checked.getFaceIDs(tmp_path / "faces.qiv", 1) == 2
+        assert lib.checked.qivtoOBJ(mesh, tmp_path / "mesh.obj") is None
+        lines = (tmp_path / "mesh.obj").read_text().split("\n")
+        assert lines[:6] == ["# File exported by Modrix plugin", "#Vertex count 3", "#Face count 1",
+                             "v 1 2 3", "v 0.5 0 -2.25", "v 1e+06 0 0"]
+        assert lines[-3:] == ["#FaceID 1", "f 1 2 3 ", ""]
+        # The export used up the face IDs.
+        with pytest.raises(TolvaneError) as info:
+            lib.checked.qivtoOBJ(mesh, tmp_path / "again.obj")
+        assert info.value.code == Code.NO_FACE_IDS
+
+    def test_colour_block_alone(self, lib, needs, tmp_path):
+        needs("outMRGB")
+        (tmp_path / "c.qiv").write_bytes(COLOURS)
+        assert lib.outMRGB(str(tmp_path / "c.qiv"), str(tmp_path / "colours.txt")).ok
+        text = (tmp_path / "colours.txt").read_text()
+        assert text.endswith("\n#RGB  302010 0a00ff\n# End of RGB block\n")
+
+    def test_missing_paths(self, lib, needs, tmp_path):
+        needs("qivtoOBJ", "getFaceIDs")
+        assert lib.getFaceIDs(None, 1).code == Code.NO_TEXT
+        r = lib.getFaceIDs(tmp_path / "absent.qiv", 1)
+        assert r.name is Code.INPUT_NOT_OPENED and not r.ok
+
+
+OBJ_PART = "v 4 5 6\nv 7 8 9\nv 1 1 1\ng part\nf 1 2 3\n"
+
+
+class TestRoundTrip:
+    def test_qiv_part_through_a_combined_obj(self, lib, needs, tmp_path):
+        needs("GroupListClear", "AppendOBJ", "GroupListSize", "GroupListGetName", "GroupListSave",
+              "GroupListLoad", "ListSplitOBJtoQiv", "SwapVertices_Qiv")
+        lib.checked.GroupListClear()
+        part = tmp_path / "part.obj"
+        part.write_text(OBJ_PART)
+        combined = tmp_path / "combined.obj"
+        assert lib.checked.AppendOBJ(part, 0, combined) == 3
+        assert lib.checked.GroupListSize() == 1
+        assert lib.checked.GroupListGetName(0) == "part"
+        assert lib.GroupListGetName(5).output == "null"
+        lib.checked.GroupListSave(tmp_path / "groups.bin")
+        assert (tmp_path / "groups.bin").stat().st_size == 136
+        lib.checked.GroupListClear()
+        lib.checked.GroupListLoad(tmp_path / "groups.bin")
+        out = tmp_path / "out"
+        out.mkdir()
+        lib.checked.ListSplitOBJtoQiv(combined, out / "x")
+        qit = (out / "part.Qit").read_bytes()
+        assert qit[:16] == struct.pack("<4I", 10001, 52, 3, 0)
+        mesh = tmp_path / "part.qiv"
+        mesh.write_bytes(TRIANGLE)
+        # The Qit file is the text, the mesh the buffer.
+        lib.checked.SwapVertices_Qiv(out / "part.Qit", mesh)
+        after = mesh.read_bytes()
+        assert after[48:84] == qit[16:] and after[:48] == TRIANGLE[:48] and after[84:] == TRIANGLE[84:]
+        lib.checked.GroupListClear()
+
+    def test_obj_part_by_its_groups(self, lib, needs, tmp_path):
+        needs("SplitOBJ", "SwapVertices", "SplitOBJtoQiv")
+        (tmp_path / "edited.obj").write_text(OBJ_PART)
+        lib.checked.SplitOBJ(tmp_path / "edited.obj", tmp_path / "any")
+        assert (tmp_path / "part.obj").read_text() == "v 4 5 6\nv 7 8 9\nv 1 1 1\n"
+        dest = tmp_path / "dest.obj"
+        dest.write_text("v 0 0 0\nv 0 0 0\nv 0 0 0\nf 1 2 3\n")
+        lib.checked.SwapVertices(tmp_path / "part.obj", dest)
+        assert dest.read_text() == "# written by Tolvane plugin for Modrix\nv 4 5 6\nv 7 8 9\nv 1 1 1\nf 1 2 3\n"
+        lib.checked.SplitOBJtoQiv(tmp_path / "edited.obj", tmp_path / "any")
+        assert (tmp_path / "part.Qit").stat().st_size == 16 + 36
+        assert lib.SwapVertices(None, dest).code == Code.MISSING_ARGUMENT
+
+    def test_unique_names(self, lib, needs):
+        needs("ClearNameSet", "CheckName")
+        lib.checked.ClearNameSet()
+        assert [lib.checked.CheckName("body") for _ in range(3)] == ["body", "body_copy1", "body_copy2"]
+        lib.checked.ClearNameSet()
+        assert lib.checked.CheckName("body") == "body"
+
+
+# --- images -----------------------------------------------------------------------
+
+RED, BLUE, WHITE = (255, 0, 0), (0, 0, 255), (255, 255, 255)
+
+
+def planes(*pixels):
+    return [[p[c] for p in pixels] for c in range(3)]
+
+
+class TestImages:
+    def test_colour_swap_uses_the_match_colour_setting(self, lib, needs, tmp_path):
+        needs("SwapColorsPSD")
+        image = tmp_path / "a.psd"
+        image.write_bytes(psd(2, 2, planes(RED, BLUE, RED, WHITE)))
+        lib.checked.SetInColor(0xFF0000)
+        lib.checked.SwapColorsPSD(image, 0x00FF00)
+        assert image.read_bytes()[PSD_DATA:] == bytes([0, 0, 0, 255, 255, 0, 255, 255, 0, 255, 0, 255])
+        lib.checked.SetInColor(0)
+
+    def test_grayscale_to_a_second_file(self, lib, needs, tmp_path):
+        needs("RGBtoGrayscale")
+        image = tmp_path / "a.psd"
+        image.write_bytes(psd(2, 1, planes(WHITE, RED)))
+        lib.checked.RGBtoGrayscale(image, 0, tmp_path / "gray.psd")
+        gray = (tmp_path / "gray.psd").read_bytes()
+        assert struct.unpack(">H", gray[12:14]) == (1,) and gray[PSD_DATA:] == bytes([255, 85])
+
+    def test_heal_refuses_small_images(self, lib, needs, tmp_path):
+        needs("HealPSDfiles")
+        for name in ("edge.psd", "body.psd"):
+            (tmp_path / name).write_bytes(psd(2, 2, planes(RED, RED, RED, RED)))
+        r = lib.HealPSDfiles(tmp_path / "edge.psd", 1, tmp_path / "body.psd")
+        assert r.code == -9 and not r.ok
+
+    def test_crop_width_setting_and_pixel_offset(self, lib, needs, tmp_path):
+        needs("CropBMPfile")
+        data, pixels = bmp(8, 6)
+        (tmp_path / "in.bmp").write_bytes(data)
+        lib.checked.CropBMP_SetWidth(4)
+        lib.checked.CropBMPfile(tmp_path / "in.bmp", 2.9, tmp_path / "out.bmp")
+        out = (tmp_path / "out.bmp").read_bytes()
+        assert struct.unpack("<ii", out[18:26]) == (4, 3)
+        # Row 0 is stored row 1 from pixel 2 (the offset is truncated).
+        assert out[54:66] == pixels[24 + 6:24 + 18]
+        lib.checked.CropBMP_SetWidth(50)
+        assert lib.CropBMPfile(tmp_path / "absent.bmp", 0, tmp_path / "x.bmp").code == Code.INPUT_NOT_OPENED
+
+
+# --- files ------------------------------------------------------------------------
+
+class TestFiles:
+    def test_walk_a_folder(self, lib, needs, tmp_path):
+        needs("OpenFolder", "GetFile", "CloseFolder")
+        (tmp_path / "a.txt").write_text("a")
+        (tmp_path / "b").mkdir()
+        lib.checked.OpenFolder(tmp_path)
+        names = []
+        while True:
+            r = lib.GetFile()
+            if r.code == Code.NO_FURTHER_ENTRY:
+                break
+            names.append(r.check().output)
+        lib.checked.CloseFolder()
+        assert sorted(names) == [".", "..", "a.txt", "b"]
+        with pytest.raises(TolvaneError, match="no folder open"):
+            lib.checked.GetFile()
+
+    def test_empty_folder_keeps_undotted_names(self, lib, needs, tmp_path):
+        needs("EmptyFolder")
+        (tmp_path / "a.txt").write_text("a")
+        (tmp_path / "b").mkdir()
+        lib.checked.EmptyFolder(str(tmp_path) + "/")
+        assert sorted(p.name for p in tmp_path.iterdir()) == ["b"]
+
+    def test_copy_and_delete(self, lib, needs, tmp_path):
+        needs("FileCopyTo", "FileDelete")
+        with pytest.raises(TolvaneError) as info:
+            lib.checked.FileCopyTo(tmp_path / "absent", tmp_path / "b")
+        assert info.value.code == Code.FAILED and "not copied" in str(info.value)
+
+    def test_no_chosen_files(self, lib, needs):
+        needs("ClearFileList", "GetFilePath")
+        lib.checked.ClearFileList()
+        assert not lib.GetFilePath(1).ok
