@@ -35,6 +35,8 @@ std::set<std::string> dynamicSymbols() {
 // parameter list, without a class qualifier.
 std::string functionName(const std::string& symbol) {
   std::string s = symbol.substr(0, symbol.find('('));
+  size_t tag = s.find("[abi:");  // functions returning std::string carry an ABI tag
+  if (tag != std::string::npos) s.erase(tag, s.find(']', tag) + 1 - tag);
   size_t colons = s.rfind("::");
   return colons == std::string::npos ? s : s.substr(colons + 2);
 }
