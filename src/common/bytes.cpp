@@ -1,5 +1,8 @@
 #include "common/bytes.h"
 
+// The Windows version is in bytes_win.cpp.
+#if !defined(_WIN32)
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -56,3 +59,5 @@ bool fileReadable(const char* path) {
 }
 
 }  // namespace tolvane
+
+#endif  // !_WIN32

@@ -73,6 +73,9 @@ class OutFile {
   void release();
 
   int fd_ = -1;
+#if defined(_WIN32)
+  void* handle_ = nullptr;  // the open file's HANDLE
+#endif
   bool append_ = false;
   bool direct_ = false;  // a device or pipe, written in place
   bool failed_ = false;

@@ -6,6 +6,14 @@
 #include <string>
 #include <vector>
 
+// Skips the current test on Windows: it needs what only a POSIX system
+// offers (fork and file size limits, permission bits, symbolic links, root).
+#if defined(_WIN32)
+#define TOLVANE_POSIX_ONLY() GTEST_SKIP() << "needs a POSIX system"
+#else
+#define TOLVANE_POSIX_ONLY() static_cast<void>(0)
+#endif
+
 namespace testsupport {
 
 using EntryFn = float (*)(const char*, double, char*);
@@ -17,8 +25,10 @@ EntryFn entry(const char* name);
 float call(const char* name, const char* text, double number, char* buffer);
 // Calls with a string as buffer (copied into a writable area).
 float call(const char* name, const char* text, double number, const std::string& buffer);
-// dlopen handle of libtolvane.so.
+// dlopen handle of libtolvane.so (the HMODULE of tolvane.dll on Windows).
 void* library();
+// Address of the exported symbol `name`, or nullptr.
+void* symbol(const char* name);
 
 // A fresh folder, removed with everything in it at the end of the test.
 class TempDir {
@@ -39,6 +49,11 @@ class TempDir {
 std::string readFile(const std::string& path);
 void writeFile(const std::string& path, const std::string& bytes);
 bool exists(const std::string& path);
+// Creates a folder (mkdir takes no mode on Windows).
+bool makeDir(const std::string& path);
+// Whether a file made read-only (chmod 0444) refuses to be opened for
+// writing. Not so for root on Linux, nor under Wine run by root.
+bool readOnlyIsEnforced();
 
 // Path of a file in the source tree's examples/ folder.
 std::string example(const std::string& name);
