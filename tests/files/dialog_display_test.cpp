@@ -45,15 +45,18 @@ class Xvfb {
     if (posix_spawnp(&pid_, "Xvfb", &actions, nullptr, const_cast<char**>(argv), environ) != 0) pid_ = -1;
     posix_spawn_file_actions_destroy(&actions);
     close(fds[1]);
-    // The server writes its display number once it accepts connections.
-    struct pollfd p = {fds[0], POLLIN, 0};
-    char buf[32] = {};
-    if (pid_ > 0 && poll(&p, 1, 20000) > 0 && read(fds[0], buf, sizeof buf - 1) > 0) {
-      display_ = ":" + std::string(buf, strcspn(buf, "\n"));
-    }
-    close(fds[0]);
+    // The server writes its display number and a line feed once it accepts
+    // connections; the pipe stays open for as long as it runs (it stops if
+    // it cannot write there).
+    numberFd_ = fds[0];
+    std::string number;
+    struct pollfd p = {numberFd_, POLLIN, 0};
+    char c;
+    while (pid_ > 0 && poll(&p, 1, 20000) > 0 && read(numberFd_, &c, 1) == 1 && c != '\n') number += c;
+    if (!number.empty()) display_ = ":" + number;
   }
   ~Xvfb() {
+    if (numberFd_ >= 0) close(numberFd_);
     if (pid_ <= 0) return;
     kill(pid_, SIGTERM);
     for (int i = 0; i < 100 && waitpid(pid_, nullptr, WNOHANG) == 0; ++i) usleep(50 * 1000);
@@ -67,6 +70,7 @@ class Xvfb {
 
  private:
   pid_t pid_ = -1;
+  int numberFd_ = -1;
   std::string display_;
 };
 
@@ -136,8 +140,12 @@ TEST(FileChooserOnDisplay, ChooseCancelAndConvertLikeAUser) {
     if (filestest::which(tool).empty()) GTEST_SKIP() << tool << " is not installed";
   }
   Xvfb x;
-  ASSERT_FALSE(x.display().empty()) << "Xvfb did not start";
+  ASSERT_GT(x.display().size(), 1u) << "Xvfb did not start";
   filestest::EnvOverride display("DISPLAY", x.display().c_str());
+  // Answers once it has taken its first client.
+  bool ready = false;
+  for (int i = 0; i < 50 && !ready; ++i) ready = xdotool({"getmouselocation"}, 5) || (pause(200), false);
+  ASSERT_TRUE(ready) << "the display " << x.display() << " does not answer";
   filestest::EnvOverride wayland("WAYLAND_DISPLAY", nullptr);
 
   TempDir dir;
