@@ -15,8 +15,6 @@ platform::DescList docList;
 // What GetOpenDialog returns when the dialog ends without a selection.
 float answer = 0.0f;
 
-TOLVANE_API void MyNavEventProc(long selector, platform::CallbackParams* params, void* userData);
-
 void MyNavEventProc(long selector, platform::CallbackParams* params, void* userData) {
   (void)userData;
   if (selector != platform::kEventUserAction || !params) return;

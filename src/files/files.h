@@ -25,6 +25,15 @@ TOLVANE_API bool ClearFolder(const std::string& path);
 // nothing is ever removed for it.
 TOLVANE_API bool IsDirectory(const char* name);
 
+namespace tolvane::platform {
+struct CallbackParams;
+}
+
+// Event callback of the file-open dialog: on the user-action event (12) it
+// reads the dialog's reply and action and sets `answer` to 0 for Cancel or
+// Open; every other event is ignored.
+TOLVANE_API void MyNavEventProc(long selector, tolvane::platform::CallbackParams* params, void* userData);
+
 namespace tolvane {
 
 // remove(path): 0 removed, -1 not (also for a null path).

@@ -1,7 +1,6 @@
 #include "files/desktop.h"
 
 #include <fcntl.h>
-#include <poll.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/stat.h>
@@ -68,35 +67,18 @@ std::string which(const std::string& name) {
 }
 
 int runFor(const std::vector<std::string>& argv, double seconds, std::string* out) {
+  testsupport::TempDir dir;
   std::vector<char*> args;
   for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
   args.push_back(nullptr);
-  int pipefd[2];
-  if (pipe2(pipefd, O_CLOEXEC) != 0) return -1;
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_adddup2(&actions, pipefd[1], 1);
+  posix_spawn_file_actions_addopen(&actions, 1, (dir / "out").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
   pid_t pid;
   int rc = posix_spawnp(&pid, args[0], &actions, nullptr, args.data(), environ);
   posix_spawn_file_actions_destroy(&actions);
-  close(pipefd[1]);
-  if (rc != 0) {
-    close(pipefd[0]);
-    return -1;
-  }
+  if (rc != 0) return -1;
   auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
-  std::string text;
-  struct pollfd pfd = {pipefd[0], POLLIN, 0};
-  bool open = true;
-  while (open && std::chrono::steady_clock::now() < deadline) {
-    if (poll(&pfd, 1, 50) > 0) {
-      char buf[4096];
-      ssize_t n = read(pipefd[0], buf, sizeof buf);
-      if (n > 0) text.append(buf, size_t(n));
-      if (n <= 0) open = false;
-    }
-  }
-  close(pipefd[0]);
   int status = 0;
   while (waitpid(pid, &status, WNOHANG) == 0) {
     if (std::chrono::steady_clock::now() >= deadline) {
@@ -106,7 +88,7 @@ int runFor(const std::vector<std::string>& argv, double seconds, std::string* ou
     }
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
   }
-  if (out) *out = text;
+  if (out) *out = testsupport::readFile(dir / "out");
   return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 

@@ -160,6 +160,7 @@ Status finishDialog(Dialog* dialog, const ChildResult& r) {
     return kNoErr;
   }
   if (r.exitCode == 1) {
+    // GTK's words when the display does not answer (Qt's choosers abort).
     if (r.err.find("cannot open display") != std::string::npos) return kNoDisplay;
     dialog->action = kActionCancel;
     return kNoErr;
