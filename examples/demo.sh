@@ -44,5 +44,17 @@ fi
 # @@image@@
 
 # @@files@@
+step "files: copy a file, walk a folder, empty it of its files"
+scratch="$out/scratch"
+mkdir -p "$scratch/keep-me"
+printf 'v 0 0 0\nv 1 0 0\nv 0 1 0\nf 1 2 3\n' > "$scratch/part.obj"
+printf 'notes\n' > "$scratch/readme"
+"$call" FileCopyTo "$scratch/part.obj" "$scratch/part-copy.obj"
+cmp "$scratch/part.obj" "$scratch/part-copy.obj" && echo "part-copy.obj is byte for byte part.obj"
+# One process, so the open folder carries from call to call.
+"$call" OpenFolder "$scratch" -- GetFile -- GetFile -- GetFile -- GetFile -- GetFile -- GetFile -- CloseFolder
+"$call" EmptyFolder "$scratch"
+echo "left in $scratch (dotted entries removed):"
+ls -A "$scratch"
 
 printf '\nDemo output is in %s\n' "$out"

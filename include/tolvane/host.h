@@ -111,15 +111,60 @@ TOLVANE_HOST_API float CropBMPfile(const char* text, double number, char* buffer
 
 /* ---- Files, folders, dialog, URL ---------------------------------------- */
 /* @@files@@ */
+/* text: path of a file to delete (NULL: -1). Returns what remove() returns:
+ * 0 removed, -1 not (missing, not permitted, a folder that is not empty). */
 TOLVANE_HOST_API float FileDelete(const char* text, double number, char* buffer);
+/* text: source path; buffer: destination path (either NULL: -1). The
+ * destination is removed first, then the source is copied into a new file in
+ * 4000-byte blocks. 0 copied, -1 failed: the source cannot be read, the
+ * destination cannot be created, or a write fell short (the blocks written so
+ * far stay). After a failure no earlier destination file remains. Copying a
+ * file onto its only name gives -1 and leaves it untouched. */
 TOLVANE_HOST_API float FileCopyTo(const char* text, double number, char* buffer);
+/* text: folder to walk with GetFile. A folder still being walked is closed
+ * first. 0 opened; -1 not (missing, not a folder, NULL), and then no folder
+ * is open. */
 TOLVANE_HOST_API float OpenFolder(const char* text, double number, char* buffer);
+/* buffer: receives the next entry name of the open folder and its zero byte
+ * (up to 256 bytes), in the file system's order, "." and ".." included.
+ * 0 delivered; -1 no folder open (or buffer NULL); -3 no more entries, on
+ * every call until CloseFolder. */
 TOLVANE_HOST_API float GetFile(const char* text, double number, char* buffer);
+/* Ends the folder walk. 0 closed, -1 no folder open. */
 TOLVANE_HOST_API float CloseFolder(const char* text, double number, char* buffer);
+/* text: folder to empty of its files. Every entry whose name has a dot
+ * (a.txt, .hidden, c.d) is removed, a dotted folder only when it is empty;
+ * entries without a dot stay (taken as subfolders) and are not entered.
+ * "/" is added to the path unless it ends in "/". Joined names longer than
+ * 255 bytes are left alone. 0 when the folder could be opened, whatever the
+ * single removals did; -1 when it cannot be opened (also "" and NULL). */
 TOLVANE_HOST_API float EmptyFolder(const char* text, double number, char* buffer);
+/* Shows the desktop's file-open dialog "Choose files to Multi Append..."
+ * (several files at once; zenity, else kdialog) and returns when the user has
+ * finished. Returns the number of files chosen, which replace the previous
+ * choice; 0 when the user cancelled or closed the dialog or chose nothing
+ * (the previous choice stays); -2102 no display (neither DISPLAY nor
+ * WAYLAND_DISPLAY, or the display does not answer); -2103 no chooser program
+ * installed; -2104 the chooser could not start or ended abnormally. */
 TOLVANE_HOST_API float GetOpenDialog(const char* text, double number, char* buffer);
+/* number: position in the chosen files, from 1 (truncate); buffer: 256
+ * bytes, receives the path. The path is in Mac Roman when every character
+ * exists there, otherwise in UTF-8; a shorter path is followed by zero bytes
+ * up to 256, a path of 256 bytes or more is cut at 256 without a zero byte.
+ * 0 delivered; -2101 no such position (below 1, past the count, or no
+ * choice), buffer untouched; 66666 the chosen entry is not a file path; 1234
+ * the path is not text or does not fit 2 bytes per character in either
+ * encoding; -1 buffer NULL. */
 TOLVANE_HOST_API float GetFilePath(const char* text, double number, char* buffer);
+/* Drops the chosen files; GetFilePath then gives -2101. Returns 0. */
 TOLVANE_HOST_API float ClearFileList(const char* text, double number, char* buffer);
+/* text: a URL to open with the desktop's default handler (xdg-open, started
+ * without a shell and not waited for). Standard output is flushed first.
+ * -1 when the text is not an absolute URL (a scheme such as https: or
+ * mailto:, then only characters a URL may hold, "%" with two hex digits, at
+ * most one "#"; NULL too): nothing is started. 0 when xdg-open started (what
+ * the browser then does is not reported); -2105 when it could not be
+ * started. */
 TOLVANE_HOST_API float inPut(const char* text, double number, char* buffer);
 
 #ifdef __cplusplus
