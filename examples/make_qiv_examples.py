@@ -58,8 +58,7 @@ def fine_cube():
         for j in range(3):
             for i in range(3):
                 p = [o[k] + u[k] * i / 2 + v[k] * j / 2 for k in range(3)]
-                # A cube of 2.6 units with a
-                # slightly sunken centre on each side.
+                # A cube of 2.6 units, each side's centre slightly sunken.
                 scale = 1.3 * (0.92 if (i, j) == (1, 1) else 1.0)
                 vertices.append(vertex(*(c * scale for c in p)))
                 colours.append(colour(40 * s + 20 * i, 255 - 60 * j, 17 * (i + j) + s))
