@@ -1,12 +1,116 @@
 #include "common/numfmt.h"
 
 #include <charconv>
+#include <cmath>
+#include <cstring>
 
 namespace tolvane {
+namespace {
+
+// Powers of ten 1e-40 ... 1e60, each the double nearest to it.
+constexpr int kPow10Min = -40;
+constexpr double kPow10[] = {
+    1e-40, 1e-39, 1e-38, 1e-37, 1e-36, 1e-35, 1e-34, 1e-33, 1e-32, 1e-31, 1e-30, 1e-29,
+    1e-28, 1e-27, 1e-26, 1e-25, 1e-24, 1e-23, 1e-22, 1e-21, 1e-20, 1e-19, 1e-18, 1e-17,
+    1e-16, 1e-15, 1e-14, 1e-13, 1e-12, 1e-11, 1e-10, 1e-9, 1e-8, 1e-7, 1e-6, 1e-5,
+    1e-4, 1e-3, 1e-2, 1e-1, 1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7,
+    1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19,
+    1e20, 1e21, 1e22, 1e23, 1e24, 1e25, 1e26, 1e27, 1e28, 1e29, 1e30, 1e31,
+    1e32, 1e33, 1e34, 1e35, 1e36, 1e37, 1e38, 1e39, 1e40, 1e41, 1e42, 1e43,
+    1e44, 1e45, 1e46, 1e47, 1e48, 1e49, 1e50, 1e51, 1e52, 1e53, 1e54, 1e55,
+    1e56, 1e57, 1e58, 1e59, 1e60,
+};
+
+constexpr char kDigitPairs[] =
+    "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
+    "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
+    "8081828384858687888990919293949596979899";
+
+// How close to a rounding tie the scaled value may come before the fast
+// path leaves the decision to the exact formatter. The scaled value is off
+// by less than 5e-10 (two roundings of at most half an ulp each, below 2e6).
+constexpr double kTieMargin = 1e-6;
+
+char* putTwoDigits(char* p, unsigned n) {
+  std::memcpy(p, kDigitPairs + 2 * n, 2);
+  return p + 2;
+}
+
+// printf's %g for values in the range of floats (2^-150 to 2^128), which is
+// every coordinate of a Qiv file: scale to a 6-digit integer n with one
+// multiplication, round, and lay out n × 10^(e - 5). Returns nullptr when
+// the value is outside that range or its seventh digit onward is too close
+// to a tie to call.
+char* formatGFast(char* out, double v) {
+  uint64_t bits;
+  std::memcpy(&bits, &v, 8);
+  const int binaryExp = int((bits >> 52) & 0x7FF) - 1023;  // floor(log2 |v|) for normal values
+  if (binaryExp < -150 || binaryExp > 127) return nullptr;
+  const double a = std::fabs(v);
+  int e = (binaryExp * 78913) >> 18;  // floor(binaryExp × log10 2): e or e + 1 is floor(log10 a)
+  double t = a * kPow10[5 - e - kPow10Min];
+  if (t >= 999999.5 - kTieMargin) {
+    if (t <= 999999.5 + kTieMargin) return nullptr;
+    ++e;  // seven digits, or six that round up to seven: one decade up
+    t = a * kPow10[5 - e - kPow10Min];
+  }
+  uint32_t n = uint32_t(t);
+  const double frac = t - double(n);
+  if (std::fabs(frac - 0.5) < kTieMargin) return nullptr;
+  if (frac > 0.5) ++n;
+  if (n == 1000000) {
+    n = 100000;
+    ++e;
+  }
+  if (n < 100000 || n > 999999) return nullptr;
+
+  char d[6];
+  putTwoDigits(putTwoDigits(putTwoDigits(d, n / 10000), n / 100 % 100), n % 100);
+  int len = 6;
+  while (d[len - 1] == '0') --len;  // d[0] is never '0'
+
+  char* p = out;
+  if (std::signbit(v)) *p++ = '-';
+  if (e >= 6 || e < -4) {
+    *p++ = d[0];
+    if (len > 1) {
+      *p++ = '.';
+      std::memcpy(p, d + 1, size_t(len - 1));
+      p += len - 1;
+    }
+    *p++ = 'e';
+    *p++ = e < 0 ? '-' : '+';
+    return putTwoDigits(p, unsigned(e < 0 ? -e : e));  // |e| <= 46 here
+  }
+  if (e < 0) {
+    *p++ = '0';
+    *p++ = '.';
+    for (int i = -1; i > e; --i) *p++ = '0';
+    std::memcpy(p, d, size_t(len));
+    return p + len;
+  }
+  const int whole = e + 1;
+  std::memcpy(p, d, size_t(whole));
+  p += whole;
+  if (len > whole) {
+    *p++ = '.';
+    std::memcpy(p, d + whole, size_t(len - whole));
+    p += len - whole;
+  }
+  return p;
+}
+
+}  // namespace
 
 char* formatG(char* out, double v) {
-  // to_chars with a precision is defined as printf's "%.*g", so this is the
-  // same text without a format string to parse per value.
+  if (v == 0) {
+    if (std::signbit(v)) *out++ = '-';
+    *out++ = '0';
+    return out;
+  }
+  if (char* end = formatGFast(out, v)) return end;
+  // to_chars with a precision is defined as printf's "%.*g": the exact
+  // answer for ties, near-ties and values beyond the range of floats.
   return std::to_chars(out, out + kNumberRoom, v, std::chars_format::general, 6).ptr;
 }
 
