@@ -33,6 +33,18 @@ struct MeshFiles {
     benchqiv::writeBytes(dir + "/faces.qiv", benchqiv::faceIdSource(500000));
     faceID = ids;
     writeOBJfromQiv(qiv.c_str(), obj.c_str());
+    // The reference must write the same bytes, or the comparison means nothing.
+    baselineObjExport(qiv.c_str(), baselineObj.c_str(), ids);
+    if (readAll(obj) != readAll(baselineObj)) std::fprintf(stderr, "warning: reference output differs\n");
+  }
+  static std::string readAll(const std::string& path) {
+    std::string s;
+    if (FILE* f = std::fopen(path.c_str(), "rb")) {
+      char buf[1 << 16];
+      for (size_t n; (n = std::fread(buf, 1, sizeof buf, f)) > 0;) s.append(buf, n);
+      std::fclose(f);
+    }
+    return s;
   }
   ~MeshFiles() {
     for (const std::string& f : {qiv, obj, baselineObj, copy, dir + "/faces.qiv"}) std::remove(f.c_str());

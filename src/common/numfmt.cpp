@@ -64,40 +64,36 @@ char* formatGFast(char* out, double v) {
   }
   if (n < 100000 || n > 999999) return nullptr;
 
-  char d[6];
+  // The six digits, then the layout; copies are of fixed sizes (the
+  // caller's kNumberRoom bytes leave space) and the end is set by the
+  // number of digits left once trailing zeros are dropped.
+  char d[16] = {};
   putTwoDigits(putTwoDigits(putTwoDigits(d, n / 10000), n / 100 % 100), n % 100);
-  int len = 6;
-  while (d[len - 1] == '0') --len;  // d[0] is never '0'
+  const int len = 6 - (n % 10 == 0) - (n % 100 == 0) - (n % 1000 == 0) - (n % 10000 == 0) - (n % 100000 == 0);
 
   char* p = out;
-  if (std::signbit(v)) *p++ = '-';
+  *p = '-';
+  p += std::signbit(v);
   if (e >= 6 || e < -4) {
-    *p++ = d[0];
-    if (len > 1) {
-      *p++ = '.';
-      std::memcpy(p, d + 1, size_t(len - 1));
-      p += len - 1;
-    }
-    *p++ = 'e';
-    *p++ = e < 0 ? '-' : '+';
-    return putTwoDigits(p, unsigned(e < 0 ? -e : e));  // |e| <= 46 here
+    p[0] = d[0];
+    p[1] = '.';
+    std::memcpy(p + 2, d + 1, 5);
+    p += len > 1 ? len + 1 : 1;
+    p[0] = 'e';
+    p[1] = e < 0 ? '-' : '+';
+    return putTwoDigits(p + 2, unsigned(e < 0 ? -e : e));  // |e| <= 46 here
   }
   if (e < 0) {
-    *p++ = '0';
-    *p++ = '.';
-    for (int i = -1; i > e; --i) *p++ = '0';
-    std::memcpy(p, d, size_t(len));
+    std::memcpy(p, "0.000", 5);
+    p += 1 - e;
+    std::memcpy(p, d, 6);
     return p + len;
   }
   const int whole = e + 1;
-  std::memcpy(p, d, size_t(whole));
-  p += whole;
-  if (len > whole) {
-    *p++ = '.';
-    std::memcpy(p, d + whole, size_t(len - whole));
-    p += len - whole;
-  }
-  return p;
+  std::memcpy(p, d, 6);
+  p[whole] = '.';
+  std::memcpy(p + whole + 1, d + whole, 6);
+  return p + (len > whole ? len + 1 : whole);
 }
 
 }  // namespace
@@ -114,7 +110,34 @@ char* formatG(char* out, double v) {
   return std::to_chars(out, out + kNumberRoom, v, std::chars_format::general, 6).ptr;
 }
 
-char* formatInt(char* out, int64_t v) { return std::to_chars(out, out + kNumberRoom, v).ptr; }
-char* formatUint(char* out, uint64_t v) { return std::to_chars(out, out + kNumberRoom, v).ptr; }
+// Face indices and counts fit 32 bits: digits are laid down two at a time
+// from the end, once their number is known.
+char* formatUint(char* out, uint64_t v) {
+  if (v > UINT32_MAX) return std::to_chars(out, out + kNumberRoom, v).ptr;
+  static constexpr uint32_t kPow10u[] = {1, 10, 100, 1000, 10000, 100000, 1000000, 10000000, 100000000, 1000000000};
+  uint32_t n = uint32_t(v);
+  // Digits from the bit length (log10 2 ≈ 1233 / 4096), corrected by one
+  // comparison.
+  int len = ((32 - __builtin_clz(n | 1)) * 1233 >> 12) + 1;
+  len -= (n | 1) < kPow10u[len - 1];
+  char* p = out + len;
+  while (n >= 100) {
+    p -= 2;
+    std::memcpy(p, kDigitPairs + 2 * (n % 100), 2);
+    n /= 100;
+  }
+  if (n >= 10) {
+    std::memcpy(p - 2, kDigitPairs + 2 * n, 2);
+  } else {
+    p[-1] = char('0' + n);
+  }
+  return out + len;
+}
+
+char* formatInt(char* out, int64_t v) {
+  if (v >= 0) return formatUint(out, uint64_t(v));
+  *out++ = '-';
+  return formatUint(out, 0 - uint64_t(v));
+}
 
 }  // namespace tolvane
