@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -35,16 +36,21 @@ struct MeshFiles {
     writeOBJfromQiv(qiv.c_str(), obj.c_str());
     // The reference must write the same bytes, or the comparison means nothing.
     baselineObjExport(qiv.c_str(), baselineObj.c_str(), ids);
-    if (readAll(obj) != readAll(baselineObj)) std::fprintf(stderr, "warning: reference output differs\n");
+    if (!sameBytes(obj, baselineObj)) std::fprintf(stderr, "warning: reference output differs\n");
   }
-  static std::string readAll(const std::string& path) {
-    std::string s;
-    if (FILE* f = std::fopen(path.c_str(), "rb")) {
-      char buf[1 << 16];
-      for (size_t n; (n = std::fread(buf, 1, sizeof buf, f)) > 0;) s.append(buf, n);
-      std::fclose(f);
+  static bool sameBytes(const std::string& a, const std::string& b) {
+    FILE* fa = std::fopen(a.c_str(), "rb");
+    FILE* fb = std::fopen(b.c_str(), "rb");
+    bool same = fa && fb;
+    static char ba[1 << 16], bb[1 << 16];
+    while (same) {
+      size_t na = std::fread(ba, 1, sizeof ba, fa), nb = std::fread(bb, 1, sizeof bb, fb);
+      same = na == nb && std::memcmp(ba, bb, na) == 0;
+      if (na == 0) break;
     }
-    return s;
+    if (fa) std::fclose(fa);
+    if (fb) std::fclose(fb);
+    return same;
   }
   ~MeshFiles() {
     for (const std::string& f : {qiv, obj, baselineObj, copy, dir + "/faces.qiv"}) std::remove(f.c_str());

@@ -36,6 +36,21 @@ char* putTwoDigits(char* p, unsigned n) {
   return p + 2;
 }
 
+// Two digits as the low 16 bits of a register whose bytes are stored in
+// memory order (little-endian machines only: see formatGFast).
+uint64_t pairBits(unsigned n) {
+  uint16_t b;
+  std::memcpy(&b, kDigitPairs + 2 * n, 2);
+  return b;
+}
+void storeBits(char* p, uint64_t bits) { std::memcpy(p, &bits, 8); }
+
+#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_BIG_ENDIAN__
+constexpr bool kLittleEndian = false;
+#else
+constexpr bool kLittleEndian = true;
+#endif
+
 // printf's %g for values in the range of floats (2^-150 to 2^128), which is
 // every coordinate of a Qiv file: scale to a 6-digit integer n with one
 // multiplication, round, and lay out n × 10^(e - 5). Returns nullptr when
@@ -45,7 +60,7 @@ char* formatGFast(char* out, double v) {
   uint64_t bits;
   std::memcpy(&bits, &v, 8);
   const int binaryExp = int((bits >> 52) & 0x7FF) - 1023;  // floor(log2 |v|) for normal values
-  if (binaryExp < -150 || binaryExp > 127) return nullptr;
+  if (!kLittleEndian || binaryExp < -150 || binaryExp > 127) return nullptr;
   const double a = std::fabs(v);
   int e = (binaryExp * 78913) >> 18;  // floor(binaryExp × log10 2): e or e + 1 is floor(log10 a)
   double t = a * kPow10[5 - e - kPow10Min];
@@ -57,27 +72,27 @@ char* formatGFast(char* out, double v) {
   uint32_t n = uint32_t(t);
   const double frac = t - double(n);
   if (std::fabs(frac - 0.5) < kTieMargin) return nullptr;
-  if (frac > 0.5) ++n;
+  n += uint32_t(frac > 0.5);  // a coin toss per value: no branch to mispredict
   if (n == 1000000) {
     n = 100000;
     ++e;
   }
   if (n < 100000 || n > 999999) return nullptr;
 
-  // The six digits, then the layout; copies are of fixed sizes (the
-  // caller's kNumberRoom bytes leave space) and the end is set by the
-  // number of digits left once trailing zeros are dropped.
-  char d[16] = {};
-  putTwoDigits(putTwoDigits(putTwoDigits(d, n / 10000), n / 100 % 100), n % 100);
+  // The six digits as bytes of one register, in text order, then the
+  // layout: stores are of fixed sizes (the caller's kNumberRoom bytes leave
+  // space) and the end is set by the number of digits left once trailing
+  // zeros are dropped.
+  const uint64_t digits = pairBits(n / 10000) | pairBits(n / 100 % 100) << 16 | pairBits(n % 100) << 32;
   const int len = 6 - (n % 10 == 0) - (n % 100 == 0) - (n % 1000 == 0) - (n % 10000 == 0) - (n % 100000 == 0);
 
   char* p = out;
   *p = '-';
   p += std::signbit(v);
   if (e >= 6 || e < -4) {
-    p[0] = d[0];
+    p[0] = char(digits);
     p[1] = '.';
-    std::memcpy(p + 2, d + 1, 5);
+    storeBits(p + 2, digits >> 8);
     p += len > 1 ? len + 1 : 1;
     p[0] = 'e';
     p[1] = e < 0 ? '-' : '+';
@@ -86,13 +101,13 @@ char* formatGFast(char* out, double v) {
   if (e < 0) {
     std::memcpy(p, "0.000", 5);
     p += 1 - e;
-    std::memcpy(p, d, 6);
+    storeBits(p, digits);
     return p + len;
   }
   const int whole = e + 1;
-  std::memcpy(p, d, 6);
+  storeBits(p, digits);
   p[whole] = '.';
-  std::memcpy(p + whole + 1, d + whole, 6);
+  storeBits(p + whole + 1, digits >> (8 * whole));
   return p + (len > whole ? len + 1 : whole);
 }
 
