@@ -253,3 +253,15 @@ TEST_F(ExportTest, DamagedFilesAreRejectedBeforeAnyOutput) {
   EXPECT_EQ(exportTo(dir.path(), out), -1760.0f);
   EXPECT_FALSE(exists(out));
 }
+
+TEST(BundledExamples, CubeExportsUnderItsCoarseFaces) {
+  TempDir dir;
+  ASSERT_EQ(call("getFaceIDs", testsupport::example("faces.qiv").c_str(), 1, nullptr), 8.0f);
+  ASSERT_EQ(call("qivtoOBJ", testsupport::example("cube.qiv").c_str(), 0, dir / "cube.obj"), 0.0f);
+  std::string obj = readFile(dir / "cube.obj");
+  EXPECT_EQ(obj.rfind("#FaceID 8\n"), obj.find("#FaceID 8\n"));
+  EXPECT_NE(obj.find("#Vertex count 54\n#Face count 28\nv -1.3 -1.3 1.3\n"), std::string::npos);
+  EXPECT_EQ(obj.substr(obj.find("#FaceID 8\n")), "#FaceID 8\nf 46 50 49 \nf 49 50 53 52\nf 50 54 53 \n");
+  ASSERT_EQ(call("outMRGB", testsupport::example("colours.qiv").c_str(), 0, dir / "c.txt"), 0.0f);
+  EXPECT_NE(readFile(dir / "c.txt").find("e41b80 ea1580\n# End of RGB block\n"), std::string::npos);
+}
