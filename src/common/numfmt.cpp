@@ -125,27 +125,21 @@ char* formatG(char* out, double v) {
   return std::to_chars(out, out + kNumberRoom, v, std::chars_format::general, 6).ptr;
 }
 
-// Face indices and counts fit 32 bits: digits are laid down two at a time
-// from the end, once their number is known.
+// Face indices and counts: below 10^8 the eight digits (leading zeros
+// included) are built in one register and stored at once, shifted so the
+// number's own digits come first.
 char* formatUint(char* out, uint64_t v) {
-  if (v > UINT32_MAX) return std::to_chars(out, out + kNumberRoom, v).ptr;
-  static constexpr uint32_t kPow10u[] = {1, 10, 100, 1000, 10000, 100000, 1000000, 10000000, 100000000, 1000000000};
-  uint32_t n = uint32_t(v);
+  if (!kLittleEndian || v >= 100000000) return std::to_chars(out, out + kNumberRoom, v).ptr;
+  static constexpr uint32_t kPow10u[] = {1, 10, 100, 1000, 10000, 100000, 1000000, 10000000, 100000000};
+  const uint32_t n = uint32_t(v);
   // Digits from the bit length (log10 2 ≈ 1233 / 4096), corrected by one
   // comparison.
   int len = ((32 - __builtin_clz(n | 1)) * 1233 >> 12) + 1;
   len -= (n | 1) < kPow10u[len - 1];
-  char* p = out + len;
-  while (n >= 100) {
-    p -= 2;
-    std::memcpy(p, kDigitPairs + 2 * (n % 100), 2);
-    n /= 100;
-  }
-  if (n >= 10) {
-    std::memcpy(p - 2, kDigitPairs + 2 * n, 2);
-  } else {
-    p[-1] = char('0' + n);
-  }
+  const uint32_t hi = n / 10000, lo = n % 10000;
+  const uint64_t digits =
+      pairBits(hi / 100) | pairBits(hi % 100) << 16 | pairBits(lo / 100) << 32 | pairBits(lo % 100) << 48;
+  storeBits(out, digits >> (8 * (8 - len)));
   return out + len;
 }
 
