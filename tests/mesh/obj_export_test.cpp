@@ -156,6 +156,14 @@ TEST_F(ExportTest, OutputThatCannotBeWrittenLeavesThePreviousFile) {
   });
   EXPECT_EQ(r, -2.0f);
   EXPECT_EQ(readFile(out), "previous export\n");
+  // The partial OBJ of a chunk out of order is written the same way.
+  writeFile(in, qiv(vertexChunk(std::vector<float>(3000, 1.5f)) + chunk(kUVTag, 0, "") + smallFaces()));
+  r = testsupport::withFileSizeLimit(4096, [&] {
+    if (loadIds() != 2.0f) return 1.0f;
+    return exportTo(in, out);
+  });
+  EXPECT_EQ(r, -2.0f);
+  EXPECT_EQ(readFile(out), "previous export\n");
   EXPECT_EQ(dir.list(), (std::vector<std::string>{"ids.qiv", "mesh.obj", "mesh.qiv"}));
 }
 
