@@ -13,6 +13,14 @@ step "library version"
 "$call" Version
 
 # @@mesh@@
+step "Qiv mesh to OBJ: face IDs from the coarse cube, then the fine cube's export"
+"$call" getFaceIDs "$here/faces.qiv" 1 -- qivtoOBJ "$here/cube.qiv" "$out/cube.obj"
+head -n 6 "$out/cube.obj"
+echo "..."
+grep -n -A 3 '^#FaceID 5$' "$out/cube.obj"
+step "vertex colours alone"
+"$call" outMRGB "$here/colours.qiv" "$out/colours.txt"
+cut -c 1-60 "$out/colours.txt"
 
 # @@mesh-swap@@
 step "Qiv vertex swap: part.Qit's positions into a copy of part.qiv"

@@ -52,8 +52,45 @@ TOLVANE_HOST_API float SetInColor(const char* text, double number, char* buffer)
 
 /* ---- Binary meshes (Qiv) ----------------------------------------------- */
 /* @@mesh@@ */
+/* Qiv mesh to OBJ. text: Qiv file path (vertex chunk at offset 32, colour
+ * chunk directly after the vertex records, face chunk directly after the
+ * colour records); buffer: OBJ file path, replaced; number: not read.
+ * Call getFaceIDs first: faces are grouped under "#FaceID n" lines by the
+ * face ID list, which a success empties and a failure keeps.
+ * The OBJ: "# File exported by Modrix plugin", "#Vertex count V",
+ * "#Face count F", one "v x y z" line per vertex (printf %g), the colour
+ * block (see outMRGB), then per face ID "#FaceID n" and its faces as
+ * "f a b c d" (from 1; a triangle's line ends "c "). The faces end with the
+ * face ID list or the face chunk, whichever ends first.
+ * Results: 0 done; -9 text or buffer NULL; -18 no face IDs loaded (checked
+ * before the Qiv file is opened); -1760 Qiv file cannot be read (missing,
+ * a folder); -1761 Qiv file shorter than its headers, lengths or counts
+ * claim (nothing written); the tag found (0 or more) when the first chunk
+ * is not a vertex chunk (nothing written; a tag of 0 gives 0); -2 OBJ file
+ * cannot be created or written (a previous file of that name stays as it
+ * was); the tag found when the colour chunk is missing (the OBJ keeps the
+ * header and "v " lines) or the face chunk is missing (the OBJ keeps
+ * everything up to "# End of RGB block"). */
 TOLVANE_HOST_API float qivtoOBJ(const char* text, double number, char* buffer);
+/* Face ID list for qivtoOBJ. text: path of a Qiv file whose first chunk
+ * holds the faces (its tag is not checked); number: level. Replaces the list
+ * with one count per face: 3k for a triangle, 4k for a quad, where
+ * k = 4^(level - 1) truncated toward zero (level 1: 4 and 3, level 2: 16
+ * and 12, level 0: 0). k saturates at 2^31-1 (from level 16.5 up, and for
+ * +inf); levels below 1, -inf and NaN give 0; counts beyond 2^32-1
+ * are 2^32-1. buffer: not read.
+ * Results: the number of faces read (0 or more); -9 text NULL (list kept);
+ * -1760 file cannot be read, -1761 file shorter than its face records (list
+ * left empty in both cases). */
 TOLVANE_HOST_API float getFaceIDs(const char* text, double number, char* buffer);
+/* Vertex colours alone. text: path of a Qiv file whose first chunk holds the
+ * colours (its tag is not checked); buffer: text file path, replaced;
+ * number: not read. Writes the colour block: a comment line, "#RGB " lines
+ * of up to 32 entries " RRGGBB" (lowercase hex), one more line end, and
+ * "# End of RGB block".
+ * Results: 0 done; -9 text or buffer NULL; -1760 Qiv file cannot be read;
+ * -1761 Qiv file shorter than its colour records; -2 output cannot be
+ * created or written (a previous file stays as it was). */
 TOLVANE_HOST_API float outMRGB(const char* text, double number, char* buffer);
 /* @@mesh-swap@@ */
 /* Copies the vertex positions of a Qit vertex file into a Qiv mesh, in
