@@ -13,6 +13,14 @@ step "library version"
 "$call" Version
 
 # @@mesh@@
+step "Qiv mesh to OBJ: face IDs from the coarse cube, then the fine cube's export"
+"$call" getFaceIDs "$here/faces.qiv" 1 -- qivtoOBJ "$here/cube.qiv" "$out/cube.obj"
+head -n 6 "$out/cube.obj"
+echo "..."
+grep -n -A 3 '^#FaceID 5$' "$out/cube.obj"
+step "vertex colours alone"
+"$call" outMRGB "$here/colours.qiv" "$out/colours.txt"
+cut -c 1-60 "$out/colours.txt"
 
 # @@mesh-swap@@
 step "Qiv vertex swap: part.Qit's positions into a copy of part.qiv"
@@ -44,5 +52,17 @@ fi
 # @@image@@
 
 # @@files@@
+step "files: copy a file, walk a folder, empty it of its files"
+scratch="$out/scratch"
+mkdir -p "$scratch/keep-me"
+printf 'v 0 0 0\nv 1 0 0\nv 0 1 0\nf 1 2 3\n' > "$scratch/part.obj"
+printf 'notes\n' > "$scratch/readme"
+"$call" FileCopyTo "$scratch/part.obj" "$scratch/part-copy.obj"
+cmp "$scratch/part.obj" "$scratch/part-copy.obj" && echo "part-copy.obj is byte for byte part.obj"
+# One process, so the open folder carries from call to call.
+"$call" OpenFolder "$scratch" -- GetFile -- GetFile -- GetFile -- GetFile -- GetFile -- GetFile -- CloseFolder
+"$call" EmptyFolder "$scratch"
+echo "left in $scratch (dotted entries removed):"
+ls -A "$scratch"
 
 printf '\nDemo output is in %s\n' "$out"

@@ -64,8 +64,8 @@ constexpr Entry kEntries[] = {
      "-1..-4 PSD header, -5 not written"},
     {"CropBMPfile", "input BMP path", "pixel offset", Buf::In, "output BMP path", Ok::Zero,
      "-1760 unreadable, -7 not BMP, -5 not written"},
-    {"FileDelete", "file path", nullptr, Buf::None, nullptr, Ok::Zero, "-1 not removed"},
-    {"FileCopyTo", "source path", nullptr, Buf::In, "destination path", Ok::Zero, "-1 not copied"},
+    {"FileDelete", "file path", nullptr, Buf::None, nullptr, Ok::Zero, "-1 not removed (or no path)"},
+    {"FileCopyTo", "source path", nullptr, Buf::In, "destination path", Ok::Zero, "-1 not copied (destination removed first)"},
     {"OpenFolder", "folder path", nullptr, Buf::None, nullptr, Ok::Zero, "-1 not opened"},
     {"GetFile", nullptr, nullptr, Buf::Out, "next entry name", Ok::Zero, "-1 no folder open, -3 no more entries"},
     {"CloseFolder", nullptr, nullptr, Buf::None, nullptr, Ok::Zero, "-1 no folder open"},
@@ -73,11 +73,11 @@ constexpr Entry kEntries[] = {
     {"ClearNameSet", nullptr, nullptr, Buf::None, nullptr, Ok::Zero, "always 0"},
     {"CheckName", "wanted name", nullptr, Buf::Out, "unique name", Ok::Zero, "always 0"},
     {"GetOpenDialog", nullptr, nullptr, Buf::None, nullptr, Ok::NonNegative,
-     "files chosen, 0 cancelled, or a platform status"},
+     "files chosen, 0 cancelled, -2102 no display, -2103 no chooser installed, -2104 chooser failed"},
     {"GetFilePath", nullptr, "position from 1", Buf::Out, "chosen path (256 bytes)", Ok::Zero,
-     "a platform status, 66666 or 1234 path not converted"},
+     "-2101 no such file in the list, 66666 or 1234 path not converted, -1 no buffer"},
     {"ClearFileList", nullptr, nullptr, Buf::None, nullptr, Ok::Zero, "always 0"},
-    {"inPut", "URL", nullptr, Buf::None, nullptr, Ok::Zero, "-1 not a URL, or the launcher's status"},
+    {"inPut", "URL", nullptr, Buf::None, nullptr, Ok::Zero, "-1 not a URL, -2105 xdg-open not started"},
 };
 
 }  // namespace tolvane_call

@@ -52,8 +52,45 @@ TOLVANE_HOST_API float SetInColor(const char* text, double number, char* buffer)
 
 /* ---- Binary meshes (Qiv) ----------------------------------------------- */
 /* @@mesh@@ */
+/* Qiv mesh to OBJ. text: Qiv file path (vertex chunk at offset 32, colour
+ * chunk directly after the vertex records, face chunk directly after the
+ * colour records); buffer: OBJ file path, replaced; number: not read.
+ * Call getFaceIDs first: faces are grouped under "#FaceID n" lines by the
+ * face ID list, which a success empties and a failure keeps.
+ * The OBJ: "# File exported by Modrix plugin", "#Vertex count V",
+ * "#Face count F", one "v x y z" line per vertex (printf %g), the colour
+ * block (see outMRGB), then per face ID "#FaceID n" and its faces as
+ * "f a b c d" (from 1; a triangle's line ends "c "). The faces end with the
+ * face ID list or the face chunk, whichever ends first.
+ * Results: 0 done; -9 text or buffer NULL; -18 no face IDs loaded (checked
+ * before the Qiv file is opened); -1760 Qiv file cannot be read (missing,
+ * a folder); -1761 Qiv file shorter than its headers, lengths or counts
+ * claim (nothing written); the tag found (0 or more) when the first chunk
+ * is not a vertex chunk (nothing written; a tag of 0 gives 0); -2 OBJ file
+ * cannot be created or written (a previous file of that name stays as it
+ * was); the tag found when the colour chunk is missing (the OBJ keeps the
+ * header and "v " lines) or the face chunk is missing (the OBJ keeps
+ * everything up to "# End of RGB block"). */
 TOLVANE_HOST_API float qivtoOBJ(const char* text, double number, char* buffer);
+/* Face ID list for qivtoOBJ. text: path of a Qiv file whose first chunk
+ * holds the faces (its tag is not checked); number: level. Replaces the list
+ * with one count per face: 3k for a triangle, 4k for a quad, where
+ * k = 4^(level - 1) truncated toward zero (level 1: 4 and 3, level 2: 16
+ * and 12, level 0: 0). k saturates at 2^31-1 (from level 16.5 up, and for
+ * +inf); levels below 1, -inf and NaN give 0; counts beyond 2^32-1
+ * are 2^32-1. buffer: not read.
+ * Results: the number of faces read (0 or more); -9 text NULL (list kept);
+ * -1760 file cannot be read, -1761 file shorter than its face records (list
+ * left empty in both cases). */
 TOLVANE_HOST_API float getFaceIDs(const char* text, double number, char* buffer);
+/* Vertex colours alone. text: path of a Qiv file whose first chunk holds the
+ * colours (its tag is not checked); buffer: text file path, replaced;
+ * number: not read. Writes the colour block: a comment line, "#RGB " lines
+ * of up to 32 entries " RRGGBB" (lowercase hex), one more line end, and
+ * "# End of RGB block".
+ * Results: 0 done; -9 text or buffer NULL; -1760 Qiv file cannot be read;
+ * -1761 Qiv file shorter than its colour records; -2 output cannot be
+ * created or written (a previous file stays as it was). */
 TOLVANE_HOST_API float outMRGB(const char* text, double number, char* buffer);
 /* @@mesh-swap@@ */
 /* Copies the vertex positions of a Qit vertex file into a Qiv mesh, in
@@ -111,15 +148,60 @@ TOLVANE_HOST_API float CropBMPfile(const char* text, double number, char* buffer
 
 /* ---- Files, folders, dialog, URL ---------------------------------------- */
 /* @@files@@ */
+/* text: path of a file to delete (NULL: -1). Returns what remove() returns:
+ * 0 removed, -1 not (missing, not permitted, a folder that is not empty). */
 TOLVANE_HOST_API float FileDelete(const char* text, double number, char* buffer);
+/* text: source path; buffer: destination path (either NULL: -1). The
+ * destination is removed first, then the source is copied into a new file in
+ * 4000-byte blocks. 0 copied, -1 failed: the source cannot be read, the
+ * destination cannot be created, or a write fell short (the blocks written so
+ * far stay). After a failure no earlier destination file remains. Copying a
+ * file onto its only name gives -1 and leaves it untouched. */
 TOLVANE_HOST_API float FileCopyTo(const char* text, double number, char* buffer);
+/* text: folder to walk with GetFile. A folder still being walked is closed
+ * first. 0 opened; -1 not (missing, not a folder, NULL), and then no folder
+ * is open. */
 TOLVANE_HOST_API float OpenFolder(const char* text, double number, char* buffer);
+/* buffer: receives the next entry name of the open folder and its zero byte
+ * (up to 256 bytes), in the file system's order, "." and ".." included.
+ * 0 delivered; -1 no folder open (or buffer NULL); -3 no more entries, on
+ * every call until CloseFolder. */
 TOLVANE_HOST_API float GetFile(const char* text, double number, char* buffer);
+/* Ends the folder walk. 0 closed, -1 no folder open. */
 TOLVANE_HOST_API float CloseFolder(const char* text, double number, char* buffer);
+/* text: folder to empty of its files. Every entry whose name has a dot
+ * (a.txt, .hidden, c.d) is removed, a dotted folder only when it is empty;
+ * entries without a dot stay (taken as subfolders) and are not entered.
+ * "/" is added to the path unless it ends in "/". Joined names longer than
+ * 255 bytes are left alone. 0 when the folder could be opened, whatever the
+ * single removals did; -1 when it cannot be opened (also "" and NULL). */
 TOLVANE_HOST_API float EmptyFolder(const char* text, double number, char* buffer);
+/* Shows the desktop's file-open dialog "Choose files to Multi Append..."
+ * (several files at once; zenity, else kdialog) and returns when the user has
+ * finished. Returns the number of files chosen, which replace the previous
+ * choice; 0 when the user cancelled or closed the dialog or chose nothing
+ * (the previous choice stays); -2102 no display (neither DISPLAY nor
+ * WAYLAND_DISPLAY, or the display does not answer); -2103 no chooser program
+ * installed; -2104 the chooser could not start or ended abnormally. */
 TOLVANE_HOST_API float GetOpenDialog(const char* text, double number, char* buffer);
+/* number: position in the chosen files, from 1 (truncate); buffer: 256
+ * bytes, receives the path. The path is in Mac Roman when every character
+ * exists there, otherwise in UTF-8; a shorter path is followed by zero bytes
+ * up to 256, a path of 256 bytes or more is cut at 256 without a zero byte.
+ * 0 delivered; -2101 no such position (below 1, past the count, or no
+ * choice), buffer untouched; 66666 the chosen entry is not a file path; 1234
+ * the path is not text or does not fit 2 bytes per character in either
+ * encoding; -1 buffer NULL. */
 TOLVANE_HOST_API float GetFilePath(const char* text, double number, char* buffer);
+/* Drops the chosen files; GetFilePath then gives -2101. Returns 0. */
 TOLVANE_HOST_API float ClearFileList(const char* text, double number, char* buffer);
+/* text: a URL to open with the desktop's default handler (xdg-open, started
+ * without a shell and not waited for). Standard output is flushed first.
+ * -1 when the text is not an absolute URL (a scheme such as https: or
+ * mailto:, then only characters a URL may hold, "%" with two hex digits, at
+ * most one "#"; NULL too): nothing is started. 0 when xdg-open started (what
+ * the browser then does is not reported); -2105 when it could not be
+ * started. */
 TOLVANE_HOST_API float inPut(const char* text, double number, char* buffer);
 
 #ifdef __cplusplus

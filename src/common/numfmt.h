@@ -5,7 +5,8 @@
 
 namespace tolvane {
 
-// Room that every formatter below needs at `out`.
+// Room that every formatter below needs at `out`. The formatters may use
+// bytes of that room past the end they return as scratch.
 constexpr int kNumberRoom = 32;
 
 // `v` as printf("%g") writes it: 6 significant digits, exponent form below

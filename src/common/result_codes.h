@@ -49,4 +49,10 @@ constexpr float kQivNotWritten = -401.0f;  // vertex swap: the new mesh could no
 // -- groups --
 // -- image --
 // -- files --
+// Statuses of the Linux desktop layer (file chooser, URL launcher).
+constexpr float kNoChosenFile = -2101.0f;    // GetFilePath: no file n (or no list)
+constexpr float kDialogNoDisplay = -2102.0f;  // no X11 or Wayland display to show the dialog on
+constexpr float kDialogNoChooser = -2103.0f;  // no file chooser program installed
+constexpr float kDialogFailed = -2104.0f;    // chooser could not start, or ended abnormally
+constexpr float kUrlNotStarted = -2105.0f;   // inPut: xdg-open could not be started
 }  // namespace tolvane

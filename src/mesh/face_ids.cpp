@@ -1,0 +1,51 @@
+// The face ID list and its reader.
+#include <cmath>
+#include <cstdint>
+
+#include "common/bytes.h"
+#include "common/result_codes.h"
+#include "mesh/obj_export.h"
+#include "mesh/qiv.h"
+
+std::vector<uint32_t> faceID;
+
+namespace tolvane {
+namespace {
+
+// n × k for n = 3 or 4, saturated: a count that no longer fits 32 bits
+// already covers every face a face chunk can hold.
+uint32_t faceCount(uint32_t n, int32_t k) {
+  uint64_t c = uint64_t(n) * uint64_t(k);
+  return c > UINT32_MAX ? UINT32_MAX : uint32_t(c);
+}
+
+}  // namespace
+
+int32_t faceIdFactor(double level) {
+  double k = std::pow(4.0, level - 1.0);
+  if (std::isnan(k) || k < 1.0) return 0;
+  if (k >= 2147483647.0) return INT32_MAX;
+  return int32_t(k);
+}
+
+}  // namespace tolvane
+
+float GetFaceIDsQiv(const char* path, double level) {
+  using namespace tolvane;
+  const int32_t k = faceIdFactor(level);
+  faceID.clear();
+
+  Bytes bytes;
+  if (!loadFile(path, bytes)) return kInputNotOpened;
+  ByteReader image(bytes);
+  // The first chunk is the face chunk, whatever its tag.
+  Chunk faces;
+  if (!readChunk(image, kQivHeaderSize, faces) || !recordsFit(image, faces, kFaceRecord)) return kBadFile;
+
+  const uint32_t quad = faceCount(4, k), triangle = faceCount(3, k);
+  const unsigned char* r = image.span(faces.records(), uint64_t(faces.count) * kFaceRecord);
+  faceID.resize(faces.count);
+  for (uint32_t i = 0; i < faces.count; ++i, r += kFaceRecord)
+    faceID[i] = int32_t(le32(r + 12)) < 0 ? triangle : quad;
+  return float(faces.count);
+}

@@ -1,0 +1,76 @@
+// Qiv mesh to OBJ export, the face ID list it groups faces by, and the
+// vertex colour block.
+//
+// The face ID list says, per face ID of a coarse mesh, how many consecutive
+// faces of a finer mesh belong to it: GetFaceIDsQiv fills it from the coarse
+// mesh's face chunk, writeOBJfromQiv consumes it. Typical use, in one
+// process:
+//
+//   GetFaceIDsQiv("coarse.qiv", 1);            // [4, 4, 3, ...]
+//   writeOBJfromQiv("fine.qiv", "fine.obj");   // faces under "#FaceID n"
+//
+// Every reader loads its whole Qiv file first and checks that each record it
+// will read lies inside the file; a file that claims more than it holds is
+// rejected with kBadFile (-1761) before any output is created.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "common/export.h"
+#include "common/out_file.h"
+
+// The face ID list: entry i is the number of consecutive faces of the
+// exported mesh that belong to face ID i + 1. Empty at load; rebuilt by every
+// GetFaceIDsQiv call; emptied by a successful writeOBJfromQiv only, so a
+// failed export can be repeated.
+extern std::vector<uint32_t> faceID;
+
+// Fills the face ID list from the first chunk of the Qiv file at `path`
+// (read as a face chunk whatever its tag): one entry per face record, 3k for
+// a triangle (fourth index negative), 4k for a quad, with
+// k = 4^(level - 1) truncated toward zero and saturated to 0..2^31-1 (NaN
+// and negative infinity give 0, +infinity 2^31-1); 3k and 4k saturate at
+// 2^32-1. The list is emptied first and stays empty on failure.
+// Returns the number of entries, -1760 when the file cannot be opened (also
+// a directory), -1761 when it is shorter than its face records.
+TOLVANE_API float GetFaceIDsQiv(const char* path, double level);
+
+// Writes the colour block of the first chunk of the Qiv file at `qivPath`
+// (read as a colour chunk whatever its tag) alone to the text file
+// `outPath`, replacing it. Returns 0, -1760 when the Qiv file cannot be
+// opened, -1761 when it is shorter than its colour records, -2 when the
+// output cannot be created or written (any previous file stays as it was).
+TOLVANE_API float ReadVertColorQiv(const char* qivPath, const char* outPath);
+
+// Exports the Qiv mesh at `qivPath` (vertex chunk at offset 32, colour
+// chunk directly after the vertex records, face chunk directly after the
+// colour records) as the OBJ file `objPath`: header comments, "v " lines,
+// the colour block, then the faces grouped under "#FaceID n" lines by the
+// face ID list. Returns
+//   0      success; the face ID list is emptied
+//   -18    the face ID list is empty (nothing is opened)
+//   -1760  the Qiv file cannot be opened (also a directory)
+//   -1761  the file is shorter than the records and headers to be read
+//   tag    the tag at offset 32 is not 10001 (nothing written; a tag of 0
+//          returns 0, and leaves the face ID list as it was)
+//   -2     the OBJ file cannot be created or written (any previous file
+//          stays as it was)
+//   tag    no colour chunk directly after the vertex records: the OBJ holds
+//          the header and the "v " lines
+//   tag    no face chunk directly after the colour records: the OBJ holds
+//          everything up to "# End of RGB block"
+// Tags are returned as unsigned values, so they are never negative.
+TOLVANE_API float writeOBJfromQiv(const char* qivPath, const char* objPath);
+
+namespace tolvane {
+
+// Writes the colour block for `count` 4-byte colour records (blue, green,
+// red, unused) at `records`, which the caller has checked lie in the image.
+void writeColourBlock(OutFile& out, const unsigned char* records, uint64_t count);
+
+// k = 4^(level - 1), computed in double and truncated toward zero into
+// 0..INT32_MAX (NaN gives 0).
+int32_t faceIdFactor(double level);
+
+}  // namespace tolvane

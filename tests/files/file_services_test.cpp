@@ -1,0 +1,191 @@
+// File delete, copy, folder walk and folder emptying through the entry
+// points, on real temporary folders.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "files/files.h"
+#include "support/support.h"
+
+using testsupport::call;
+using testsupport::exists;
+using testsupport::readFile;
+using testsupport::TempDir;
+using testsupport::writeFile;
+
+namespace {
+
+std::string pattern(size_t n) {
+  std::string s(n, '\0');
+  for (size_t i = 0; i < n; ++i) s[i] = char((i * 131 + i / 4001) & 0xFF);
+  return s;
+}
+
+float copy(const std::string& from, const std::string& to) { return call("FileCopyTo", from.c_str(), 0, to); }
+
+// Every name GetFile delivers until it reports the end.
+std::vector<std::string> walk() {
+  std::vector<std::string> names;
+  char buf[512];
+  while (call("GetFile", nullptr, 0, buf) == 0) names.push_back(buf);
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+}  // namespace
+
+TEST(FileCopyTo, CopiesEveryBlockSizeByteForByte) {
+  TempDir dir;
+  for (size_t size : {size_t(0), size_t(1), size_t(3999), size_t(4000), size_t(4001), size_t(8000),
+                      size_t(5 << 20) + 17}) {
+    std::string bytes = pattern(size);
+    writeFile(dir / "src", bytes);
+    writeFile(dir / "dst", "an older and longer destination that must be replaced entirely");
+    ASSERT_EQ(copy(dir / "src", dir / "dst"), 0.0f) << size;
+    EXPECT_EQ(readFile(dir / "dst"), bytes) << size;
+  }
+}
+
+TEST(FileCopyTo, MissingSourceRemovesTheDestination) {
+  TempDir dir;
+  writeFile(dir / "dst", "old");
+  EXPECT_EQ(copy(dir / "missing", dir / "dst"), -1.0f);
+  EXPECT_FALSE(exists(dir / "dst"));
+  // A folder as source opens but cannot be read.
+  ::mkdir((dir / "sub").c_str(), 0755);
+  writeFile(dir / "dst", "old");
+  EXPECT_EQ(copy(dir / "sub", dir / "dst"), -1.0f);
+  EXPECT_EQ(call("FileCopyTo", nullptr, 0, dir / "dst"), -1.0f);
+  EXPECT_EQ(call("FileCopyTo", "x", 0, nullptr), -1.0f);
+}
+
+TEST(FileCopyTo, UnwritableDestinationFails) {
+  TempDir dir;
+  writeFile(dir / "src", "data");
+  EXPECT_EQ(copy(dir / "src", dir / "no-such-folder/dst"), -1.0f);
+  ::mkdir((dir / "sub").c_str(), 0755);
+  writeFile(dir / "sub/keep", "");
+  EXPECT_EQ(copy(dir / "src", dir / "sub"), -1.0f);  // a folder is not a file
+  EXPECT_TRUE(exists(dir / "sub/keep"));
+  EXPECT_EQ(readFile(dir / "src"), "data");
+}
+
+TEST(FileCopyTo, ShortWriteKeepsTheBlocksWrittenAndFails) {
+  TempDir dir;
+  std::string bytes = pattern(10000);
+  writeFile(dir / "src", bytes);
+  std::string src = dir / "src", dst = dir / "dst";
+  float r = testsupport::withFileSizeLimit(6000, [&] { return tolvane::fileCopyTo(src.c_str(), dst.c_str()); });
+  EXPECT_EQ(r, -1.0f);
+  std::string written = readFile(dst);
+  EXPECT_LE(written.size(), 6000u);
+  EXPECT_EQ(written, bytes.substr(0, written.size()));
+}
+
+TEST(FileCopyTo, NeverDestroysASourceCopiedOntoItself) {
+  TempDir dir;
+  writeFile(dir / "a", "precious");
+  EXPECT_EQ(copy(dir / "a", dir / "a"), -1.0f);
+  EXPECT_EQ(copy(dir / "a", dir.path() + "/./a"), -1.0f);
+  EXPECT_EQ(readFile(dir / "a"), "precious");
+  // A second name of the same file is only a name: the copy goes through.
+  ASSERT_EQ(::link((dir / "a").c_str(), (dir / "b").c_str()), 0);
+  EXPECT_EQ(copy(dir / "a", dir / "b"), 0.0f);
+  EXPECT_EQ(readFile(dir / "b"), "precious");
+}
+
+TEST(FileDelete, ReturnsWhatRemoveReturns) {
+  TempDir dir;
+  writeFile(dir / "f", "x");
+  EXPECT_EQ(call("FileDelete", (dir / "f").c_str(), 0, nullptr), 0.0f);
+  EXPECT_FALSE(exists(dir / "f"));
+  EXPECT_EQ(call("FileDelete", (dir / "f").c_str(), 0, nullptr), -1.0f);
+  EXPECT_EQ(call("FileDelete", nullptr, 0, nullptr), -1.0f);
+  ::mkdir((dir / "empty").c_str(), 0755);
+  EXPECT_EQ(call("FileDelete", (dir / "empty").c_str(), 0, nullptr), 0.0f);  // remove() takes empty folders
+}
+
+TEST(FolderWalk, DeliversEveryEntryThenEndUntilClosed) {
+  TempDir dir;
+  writeFile(dir / "a.txt", "");
+  writeFile(dir / "b", "");
+  ::mkdir((dir / "sub").c_str(), 0755);
+  char buf[512];
+  EXPECT_EQ(call("GetFile", nullptr, 0, buf), -1.0f);  // nothing open yet
+  ASSERT_EQ(call("OpenFolder", dir.path().c_str(), 0, nullptr), 0.0f);
+  EXPECT_EQ(walk(), (std::vector<std::string>{".", "..", "a.txt", "b", "sub"}));
+  for (int i = 0; i < 3; ++i) EXPECT_EQ(call("GetFile", nullptr, 0, buf), -3.0f);
+  EXPECT_EQ(call("CloseFolder", nullptr, 0, nullptr), 0.0f);
+  EXPECT_EQ(call("CloseFolder", nullptr, 0, nullptr), -1.0f);
+  EXPECT_EQ(call("GetFile", nullptr, 0, buf), -1.0f);
+}
+
+TEST(FolderWalk, ReopeningStartsAgainAndAFailedOpenLeavesNothingOpen) {
+  TempDir one, two;
+  writeFile(one / "x.1", "");
+  writeFile(two / "y.2", "");
+  char buf[512];
+  ASSERT_EQ(call("OpenFolder", one.path().c_str(), 0, nullptr), 0.0f);
+  ASSERT_EQ(call("GetFile", nullptr, 0, buf), 0.0f);
+  ASSERT_EQ(call("OpenFolder", two.path().c_str(), 0, nullptr), 0.0f);
+  EXPECT_EQ(walk(), (std::vector<std::string>{".", "..", "y.2"}));
+  EXPECT_EQ(call("OpenFolder", (two / "missing").c_str(), 0, nullptr), -1.0f);
+  EXPECT_EQ(call("GetFile", nullptr, 0, buf), -1.0f);
+  EXPECT_EQ(call("CloseFolder", nullptr, 0, nullptr), -1.0f);
+  EXPECT_EQ(call("OpenFolder", nullptr, 0, nullptr), -1.0f);
+  ASSERT_EQ(call("OpenFolder", one.path().c_str(), 0, nullptr), 0.0f);
+  EXPECT_EQ(call("GetFile", nullptr, 0, nullptr), -1.0f);  // no buffer to fill
+  EXPECT_EQ(call("CloseFolder", nullptr, 0, nullptr), 0.0f);
+}
+
+TEST(EmptyFolder, RemovesDottedEntriesOnly) {
+  TempDir dir;
+  writeFile(dir / "a.txt", "");
+  writeFile(dir / "b", "");
+  writeFile(dir / ".hidden", "");
+  ::mkdir((dir / "c.d").c_str(), 0755);      // dotted, empty: goes
+  ::mkdir((dir / "e.full").c_str(), 0755);   // dotted, not empty: stays
+  writeFile(dir / "e.full/inner.txt", "");
+  ::mkdir((dir / "sub").c_str(), 0755);      // not entered
+  writeFile(dir / "sub/deep.txt", "");
+  EXPECT_EQ(call("EmptyFolder", dir.path().c_str(), 0, nullptr), 0.0f);
+  EXPECT_EQ(dir.list(), (std::vector<std::string>{"b", "e.full", "sub"}));
+  EXPECT_TRUE(exists(dir / "sub/deep.txt"));
+  EXPECT_TRUE(exists(dir / "e.full/inner.txt"));
+}
+
+TEST(EmptyFolder, TrailingSlashLongNamesAndFailures) {
+  TempDir dir;
+  writeFile(dir / "a.txt", "");
+  EXPECT_EQ(call("EmptyFolder", (dir.path() + "/").c_str(), 0, nullptr), 0.0f);
+  EXPECT_FALSE(exists(dir / "a.txt"));
+
+  // Folder path and name joined past 255 bytes: left alone, never overflowed.
+  std::string longName = std::string(250 - dir.path().size() % 10, 'n') + ".txt";
+  std::string shortEnough = std::string(255 - dir.path().size() - 1 - 4, 's') + ".txt";
+  writeFile(dir / longName, "");
+  writeFile(dir / shortEnough, "");
+  ASSERT_TRUE(exists(dir / longName));
+  EXPECT_EQ(call("EmptyFolder", dir.path().c_str(), 0, nullptr), 0.0f);
+  EXPECT_TRUE(exists(dir / longName));
+  EXPECT_FALSE(exists(dir / shortEnough));
+
+  EXPECT_EQ(call("EmptyFolder", (dir / "missing").c_str(), 0, nullptr), -1.0f);
+  EXPECT_EQ(call("EmptyFolder", "", 0, nullptr), -1.0f);
+  EXPECT_EQ(call("EmptyFolder", nullptr, 0, nullptr), -1.0f);
+}
+
+TEST(IsDirectory, DecidesByTheLastComponentsDot) {
+  EXPECT_FALSE(IsDirectory("dir/name.ext"));
+  EXPECT_FALSE(IsDirectory("dir\\name.ext"));
+  EXPECT_TRUE(IsDirectory("dir.old/name"));
+  EXPECT_TRUE(IsDirectory("dir.old\\name"));
+  EXPECT_TRUE(IsDirectory("name"));
+  EXPECT_TRUE(IsDirectory(""));
+  EXPECT_FALSE(IsDirectory(".hidden"));
+  EXPECT_TRUE(IsDirectory(nullptr));
+}
