@@ -56,7 +56,7 @@ TEST(FileCopyTo, MissingSourceRemovesTheDestination) {
   EXPECT_EQ(copy(dir / "missing", dir / "dst"), -1.0f);
   EXPECT_FALSE(exists(dir / "dst"));
   // A folder as source opens but cannot be read.
-  ::mkdir((dir / "sub").c_str(), 0755);
+  testsupport::makeDir(dir / "sub");
   writeFile(dir / "dst", "old");
   EXPECT_EQ(copy(dir / "sub", dir / "dst"), -1.0f);
   EXPECT_EQ(call("FileCopyTo", nullptr, 0, dir / "dst"), -1.0f);
@@ -67,7 +67,7 @@ TEST(FileCopyTo, UnwritableDestinationFails) {
   TempDir dir;
   writeFile(dir / "src", "data");
   EXPECT_EQ(copy(dir / "src", dir / "no-such-folder/dst"), -1.0f);
-  ::mkdir((dir / "sub").c_str(), 0755);
+  testsupport::makeDir(dir / "sub");
   writeFile(dir / "sub/keep", "");
   EXPECT_EQ(copy(dir / "src", dir / "sub"), -1.0f);  // a folder is not a file
   EXPECT_TRUE(exists(dir / "sub/keep"));
@@ -79,6 +79,7 @@ TEST(FileCopyTo, ShortWriteKeepsTheBlocksWrittenAndFails) {
   std::string bytes = pattern(10000);
   writeFile(dir / "src", bytes);
   std::string src = dir / "src", dst = dir / "dst";
+  TOLVANE_POSIX_ONLY();
   float r = testsupport::withFileSizeLimit(6000, [&] { return tolvane::fileCopyTo(src.c_str(), dst.c_str()); });
   EXPECT_EQ(r, -1.0f);
   std::string written = readFile(dst);
@@ -93,7 +94,7 @@ TEST(FileCopyTo, NeverDestroysASourceCopiedOntoItself) {
   EXPECT_EQ(copy(dir / "a", dir.path() + "/./a"), -1.0f);
   EXPECT_EQ(readFile(dir / "a"), "precious");
   // A second name of the same file is only a name: the copy goes through.
-  ASSERT_EQ(::link((dir / "a").c_str(), (dir / "b").c_str()), 0);
+  ASSERT_TRUE(testsupport::hardLink(dir / "a", dir / "b"));
   EXPECT_EQ(copy(dir / "a", dir / "b"), 0.0f);
   EXPECT_EQ(readFile(dir / "b"), "precious");
 }
@@ -105,7 +106,7 @@ TEST(FileDelete, ReturnsWhatRemoveReturns) {
   EXPECT_FALSE(exists(dir / "f"));
   EXPECT_EQ(call("FileDelete", (dir / "f").c_str(), 0, nullptr), -1.0f);
   EXPECT_EQ(call("FileDelete", nullptr, 0, nullptr), -1.0f);
-  ::mkdir((dir / "empty").c_str(), 0755);
+  testsupport::makeDir(dir / "empty");
   EXPECT_EQ(call("FileDelete", (dir / "empty").c_str(), 0, nullptr), 0.0f);  // remove() takes empty folders
 }
 
@@ -113,7 +114,7 @@ TEST(FolderWalk, DeliversEveryEntryThenEndUntilClosed) {
   TempDir dir;
   writeFile(dir / "a.txt", "");
   writeFile(dir / "b", "");
-  ::mkdir((dir / "sub").c_str(), 0755);
+  testsupport::makeDir(dir / "sub");
   char buf[512];
   EXPECT_EQ(call("GetFile", nullptr, 0, buf), -1.0f);  // nothing open yet
   ASSERT_EQ(call("OpenFolder", dir.path().c_str(), 0, nullptr), 0.0f);
@@ -147,10 +148,10 @@ TEST(EmptyFolder, RemovesDottedEntriesOnly) {
   writeFile(dir / "a.txt", "");
   writeFile(dir / "b", "");
   writeFile(dir / ".hidden", "");
-  ::mkdir((dir / "c.d").c_str(), 0755);      // dotted, empty: goes
-  ::mkdir((dir / "e.full").c_str(), 0755);   // dotted, not empty: stays
+  testsupport::makeDir(dir / "c.d");      // dotted, empty: goes
+  testsupport::makeDir(dir / "e.full");   // dotted, not empty: stays
   writeFile(dir / "e.full/inner.txt", "");
-  ::mkdir((dir / "sub").c_str(), 0755);      // not entered
+  testsupport::makeDir(dir / "sub");      // not entered
   writeFile(dir / "sub/deep.txt", "");
   EXPECT_EQ(call("EmptyFolder", dir.path().c_str(), 0, nullptr), 0.0f);
   EXPECT_EQ(dir.list(), (std::vector<std::string>{"b", "e.full", "sub"}));

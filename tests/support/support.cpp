@@ -238,6 +238,14 @@ bool makeDir(const std::string& path) {
 #endif
 }
 
+bool hardLink(const std::string& from, const std::string& to) {
+#if defined(_WIN32)
+  return CreateHardLinkW(wide(to).c_str(), wide(from).c_str(), nullptr) != 0;
+#else
+  return link(from.c_str(), to.c_str()) == 0;
+#endif
+}
+
 bool readOnlyIsEnforced() {
   TempDir dir;
   std::string path = dir / "probe";

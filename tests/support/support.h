@@ -51,6 +51,8 @@ void writeFile(const std::string& path, const std::string& bytes);
 bool exists(const std::string& path);
 // Creates a folder (mkdir takes no mode on Windows).
 bool makeDir(const std::string& path);
+// Gives the file `from` a second name `to`.
+bool hardLink(const std::string& from, const std::string& to);
 // Whether a file made read-only (chmod 0444) refuses to be opened for
 // writing. Not so for root on Linux, nor under Wine run by root.
 bool readOnlyIsEnforced();
