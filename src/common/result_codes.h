@@ -47,5 +47,11 @@ namespace tolvane {
 // -- mesh-swap --
 // -- groups --
 // -- image --
+constexpr float kNotPSD = -1.0f;          // no "8BPS" signature (same value as kFailed)
+constexpr float kPSDVersion = -2.0f;      // PSD version not 1
+constexpr float kPSDColorData = -3.0f;    // colour mode data present; grayscale: mode not RGB
+constexpr float kTooSmallToHeal = -9.0f;  // heal: first image below 100 x 100
+constexpr float kOutsideImage = -1770.0f;   // crop strip or thumbnail size outside what the image allows
+constexpr float kSectionsDiffer = -1771.0f; // merge/heal: header sections of different lengths
 // -- files --
 }  // namespace tolvane
