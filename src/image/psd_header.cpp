@@ -105,9 +105,10 @@ namespace tolvane {
 
 int64_t truncFloat(float f) {
   if (std::isnan(f)) return 0;
-  constexpr float kLimit = 4611686018427387904.0f;  // 2^62
-  if (f >= kLimit) return int64_t(1) << 62;
-  if (f <= -kLimit) return -(int64_t(1) << 62);
+  // 2^40: far outside any byte, and times 65536 still inside 64 bits.
+  constexpr float kLimit = 1099511627776.0f;
+  if (f >= kLimit) return int64_t(1) << 40;
+  if (f <= -kLimit) return -(int64_t(1) << 40);
   return int64_t(f);
 }
 
