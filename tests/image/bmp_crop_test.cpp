@@ -94,10 +94,9 @@ TEST(CropBMP, CodesAndWhatIsWritten) {
   expectStrip(readFile(out), 6, 0, 2, 54);
 }
 
-TEST(CropBMP, GlobalsAndWidthSetting) {
+TEST(CropBMP, GlobalsAfterEachOutcome) {
   TempDir dir;
   writeFile(dir / "in.bmp", bmp(60, 5, byteAt));
-  // The width defaults to 50 before any CropBMP_SetWidth, in a fresh library.
   EXPECT_EQ(cropBMP((dir / "in.bmp").c_str(), (dir / "out.bmp").c_str(), 0, 50), 0);
   EXPECT_TRUE(bmpV.empty());
   EXPECT_EQ(bmpHdr.width, 60);
@@ -108,6 +107,18 @@ TEST(CropBMP, GlobalsAndWidthSetting) {
   EXPECT_EQ(bmpV.size(), in.size());
   EXPECT_EQ(cropBMP((dir / "none.bmp").c_str(), (dir / "out.bmp").c_str(), 0, 1), -1760);
   EXPECT_EQ(bmpV.size(), in.size());  // kept from the last file read
+}
+
+// In a freshly loaded library the crop width is 50 and the match colour 0.
+TEST(FreshLibrary, CropWidthAndMatchColourDefaults) {
+  TempDir dir;
+  writeFile(dir / "in.bmp", bmp(60, 5, byteAt));
+  writeFile(dir / "a.psd", rgbPsd(2, 1, [](int x, int) { return x ? RGB{0, 0, 0} : RGB{9, 9, 9}; }).bytes());
+  std::string cmd = std::string(TOLVANE_CALL_PATH) + " CropBMPfile " + dir / "in.bmp" + " 0 " + dir / "out.bmp" +
+                    " -- MakeStencilPSD " + dir / "a.psd" + " 255 >/dev/null";
+  ASSERT_EQ(std::system(cmd.c_str()), 0);
+  EXPECT_EQ(le32At(readFile(dir / "out.bmp"), 18), 50u);
+  EXPECT_EQ(readFile(dir / "a.psd"), rgbPsd(2, 1, [](int x, int) { return x ? RGB{0, 0, 0} : RGB{0, 0, 255}; }).bytes());
 }
 
 TEST(CropBMP, Padding) {
