@@ -26,7 +26,22 @@ bool loadInto(const char* path, Buffer& out) {
   data.resize(want);
   size_t got = 0;
   for (;;) {
-    if (got == data.size()) data.resize(data.size() * 2);
+    if (got == data.size()) {
+      // A regular file is usually complete here: probe for more before
+      // doubling the buffer, so loading costs the file's size, not twice it.
+      char probe;
+      ssize_t n = ::read(fd, &probe, 1);
+      if (n < 0 && errno == EINTR) continue;
+      if (n <= 0) {
+        if (n < 0) {
+          ::close(fd);
+          return false;
+        }
+        break;
+      }
+      data.resize(data.size() * 2);
+      data[got++] = probe;
+    }
     ssize_t n = ::read(fd, &data[0] + got, data.size() - got);
     if (n < 0) {
       if (errno == EINTR) continue;
