@@ -2,11 +2,13 @@
 // (48 MiB), each next to a plain copy of the same file's bytes. The ratio of
 // an operation's time to its copy's is what to watch (target: at most 2).
 #include <benchmark/benchmark.h>
+#include <fcntl.h>
 #include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 #include "common/bytes.h"
 #include "common/out_file.h"
@@ -79,10 +81,17 @@ void resetPsd(benchmark::State& state) {
   state.ResumeTiming();
 }
 
+// What cp does: read and write 1 MiB at a time into a new file.
 void copyFile(const std::string& from, const std::string& to) {
-  tolvane::Bytes b;
-  tolvane::loadFile(from.c_str(), b);
-  tolvane::writeWholeFile(to.c_str(), b.data(), b.size());
+  int in = ::open(from.c_str(), O_RDONLY);
+  int out = ::open(to.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  static std::vector<char> buf(size_t(1) << 20);
+  ssize_t n;
+  while (in >= 0 && out >= 0 && (n = ::read(in, buf.data(), buf.size())) > 0) {
+    if (::write(out, buf.data(), size_t(n)) != n) break;
+  }
+  if (in >= 0) ::close(in);
+  if (out >= 0) ::close(out);
 }
 
 void BM_CopyPsd(benchmark::State& state) {
