@@ -64,8 +64,11 @@ const Files& files() {
     f.bmpBytes = makeBmp(8192, 2048);
     tolvane::writeWholeFile(f.psd2.c_str(), f.psd2Bytes.data(), f.psd2Bytes.size());
     tolvane::writeWholeFile(f.bmp.c_str(), f.bmpBytes.data(), f.bmpBytes.size());
+    // Kept apart from `f`, which is destroyed before handlers registered
+    // during its construction run.
+    static const std::string* dir = new std::string(f.dir);
     std::atexit([] {
-      std::string cmd = "rm -rf '" + files().dir + "'";
+      std::string cmd = "rm -rf '" + *dir + "'";
       if (std::system(cmd.c_str()) != 0) { /* nothing left to do */ }
     });
     return f;
