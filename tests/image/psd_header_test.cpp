@@ -158,19 +158,6 @@ TEST(PsdLoad, WriteBackOfAnUnchangedImageReproducesTheFile) {
   EXPECT_EQ(testsupport::readFile(dir / "b.psd"), p.bytes());
 }
 
-TEST(PsdPlanes, SizesThatCannotBeHeldAreRefused) {
-  Psd p = rgbPsd(4, 4, pattern);
-  setImage(p.bytes());
-  ASSERT_EQ(readPSDHeader(), tolvane::kOk);
-  EXPECT_TRUE(tolvane::planesFit(3));
-  EXPECT_FALSE(tolvane::planesFit(4));
-  struct Case { int32_t w, h; } cases[] = {{-4, -4}, {-1, 16}, {65536, 65536}, {2147483647, 2}, {0, 5}};
-  for (auto c : cases) {
-    fHeader.width = c.w, fHeader.height = c.h;
-    EXPECT_EQ(tolvane::planesFit(3), c.w == 0) << c.w << " x " << c.h;
-  }
-}
-
 TEST(PackedColour, MatchAndPaintSplits) {
   using tolvane::splitMatchColor;
   using tolvane::splitPaintColor;
