@@ -6,14 +6,6 @@
 #include <string>
 #include <vector>
 
-// Skips the current test on Windows: it needs what only a POSIX system
-// offers (fork and file size limits, permission bits, symbolic links, root).
-#if defined(_WIN32)
-#define TOLVANE_POSIX_ONLY() GTEST_SKIP() << "needs a POSIX system"
-#else
-#define TOLVANE_POSIX_ONLY() static_cast<void>(0)
-#endif
-
 namespace testsupport {
 
 using EntryFn = float (*)(const char*, double, char*);
@@ -63,6 +55,8 @@ std::string example(const std::string& name);
 // Runs `fn` in a child process whose files may not grow beyond `limit` bytes
 // (RLIMIT_FSIZE, with SIGXFSZ ignored so writes fail with EFBIG instead of
 // killing it). Returns the float `fn` returned, or NaN if the child died.
+// On Windows (no fork, no such limit) the calling test is skipped from there
+// on: NaN, and its later checks are set aside.
 float withFileSizeLimit(long limit, const std::function<float()>& fn);
 
 // Little-endian helpers to build binary test files.
