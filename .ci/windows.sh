@@ -22,7 +22,7 @@ cmake --build "$build" -j2
 # Exports: the 37 entry points under their plain names, operations under
 # their C++ names, nothing of the standard library.
 exports=$(x86_64-w64-mingw32-objdump -p "$build/tolvane.dll" |
-  sed -n '/\[Ordinal\/Name Pointer\] Table/,/^$/p' | awk 'NF >= 3 {print $3}')
+  sed -n '/\[Ordinal\/Name Pointer\] Table/,/^$/p' | awk '$1 ~ /^\[/ && $NF !~ /Table/ {print $NF}')
 echo "tolvane.dll exports $(echo "$exports" | grep -vc '^_Z') C names and $(echo "$exports" | grep -c '^_Z') C++ names"
 if echo "$exports" | grep -q '^_ZNS\|^_ZNK\?St\|^_ZSt'; then
   echo "windows.sh: standard library symbols leak from tolvane.dll:" >&2
