@@ -1,0 +1,145 @@
+#include "groups/group_scan.h"
+
+#include <algorithm>
+#include <cfloat>
+#include <charconv>
+#include <cmath>
+
+#include "common/bytes.h"
+#include "common/lines.h"
+
+namespace tolvane {
+namespace {
+
+constexpr std::string_view kPlaceholder = "#start of vector";
+
+// A number beyond float range: the largest float of its sign when too
+// large, as a stream gives; when too small, what is left of it (0 or a
+// denormal).
+float outOfRange(std::string_view num) {
+  bool negative = num[0] == '-';
+  double d;
+  auto r = std::from_chars(num.data(), num.data() + num.size(), d, std::chars_format::general);
+  bool huge;
+  if (r.ec == std::errc()) {
+    if (std::fabs(d) < 1) return float(d);
+    huge = true;
+  } else {
+    size_t e = num.find_first_of("eE");
+    huge = !(e != std::string_view::npos && e + 1 < num.size() && num[e + 1] == '-');
+  }
+  if (!huge) return negative ? -0.0f : 0.0f;
+  return negative ? -FLT_MAX : FLT_MAX;
+}
+
+// One float field at `i`, as a stream's >> float reads it: white space, then
+// sign, digits, point, exponent. False when no number starts there.
+bool readFloat(std::string_view s, size_t& i, float& out) {
+  while (i < s.size() && isStreamSpace(s[i])) ++i;
+  size_t start = i;
+  if (i < s.size() && s[i] == '+') ++start, ++i;  // from_chars takes no '+'
+  else if (i < s.size() && s[i] == '-') ++i;
+  size_t end = i;
+  auto digits = [&](size_t& j) {
+    size_t from = j;
+    while (j < s.size() && s[j] >= '0' && s[j] <= '9') ++j;
+    return j - from;
+  };
+  size_t mantissa = digits(end);
+  if (end < s.size() && s[end] == '.') {
+    ++end;
+    mantissa += digits(end);
+  }
+  if (mantissa == 0) return false;
+  if (end < s.size() && (s[end] == 'e' || s[end] == 'E')) {
+    size_t e = end + 1;
+    if (e < s.size() && (s[e] == '+' || s[e] == '-')) ++e;
+    if (digits(e) > 0) end = e;
+  }
+  auto r = std::from_chars(s.data() + start, s.data() + end, out, std::chars_format::general);
+  if (r.ec == std::errc::result_out_of_range) out = outOfRange(s.substr(start, end - start));
+  else if (r.ec != std::errc()) return false;
+  i = end;
+  return true;
+}
+
+template <class OnFace, class OnGroup>
+bool scanFile(const char* objPath, Scan& s, OnGroup onGroup, OnFace onFace) {
+  if (!loadFile(objPath, s.text)) return false;
+  s.lines.assign(1, kPlaceholder);
+  s.positions.clear();
+  forEachLine(s.text, [&](std::string_view l) {
+    if (isVertexLine(l)) {
+      if (s.keepText) s.lines.push_back(l);
+      else s.positions.push_back(parseVertex(l));
+    } else if (isGroupLine(l)) {
+      onGroup(afterTag(l));
+    } else if (isFaceLine(l)) {
+      uint32_t g = onFace();
+      forEachFaceNumber(afterTag(l), [&](int32_t n) { s.sets.add(g, n); });
+    }
+  });
+  return true;
+}
+
+}  // namespace
+
+vertexS parseVertex(std::string_view line) {
+  float v[3] = {0, 0, 0};
+  size_t i = 1;  // past the "v"
+  for (float& f : v)
+    if (!readFloat(line, i, f)) break;
+  return {v[0], v[1], v[2]};
+}
+
+void VertexSets::add(uint32_t group, int32_t number) {
+  if (number < 0) return;
+  if (group >= sets.size()) sets.resize(size_t(group) + 1);
+  // Faces of one group mostly share vertices: a vertex that this group took
+  // last time is not stored again.
+  if (size_t(number) < lastGroup.size()) {
+    if (lastGroup[size_t(number)] == int32_t(group) + 1) return;
+    lastGroup[size_t(number)] = int32_t(group) + 1;
+  } else if (size_t(number) < lastGroup.size() + (1u << 16)) {
+    lastGroup.resize(size_t(number) + 1 + (lastGroup.size() >> 1), 0);
+    lastGroup[size_t(number)] = int32_t(group) + 1;
+  }
+  sets[group].push_back(number);
+}
+
+std::vector<int32_t> VertexSets::take(uint32_t group, int32_t lo, int32_t hi) {
+  std::vector<int32_t> out;
+  if (group >= sets.size()) return out;
+  out.swap(sets[group]);
+  if (!std::is_sorted(out.begin(), out.end())) std::sort(out.begin(), out.end());
+  out.erase(std::unique(out.begin(), out.end()), out.end());
+  auto first = std::lower_bound(out.begin(), out.end(), lo);
+  auto last = std::upper_bound(first, out.end(), hi);
+  out.erase(last, out.end());
+  out.erase(out.begin(), first);
+  return out;
+}
+
+bool scanByGroups(const char* objPath, Scan& s) {
+  uint32_t current = 0;
+  auto onGroup = [&](std::string_view name) {
+    auto it = s.groups.find(name);
+    if (it == s.groups.end()) it = s.groups.emplace(std::string(name), uint32_t(s.groups.size())).first;
+    current = it->second;
+  };
+  return scanFile(objPath, s, onGroup, [&] { return current; });
+}
+
+bool scanByRanges(const char* objPath, const std::vector<int32_t>& ends, Scan& s) {
+  uint32_t position = 0;
+  int32_t limit = ends.empty() ? 0 : ends[0];
+  int64_t face = -1;
+  auto onFace = [&] {
+    ++face;
+    if (face == limit && position + 1 < ends.size()) limit = ends[++position];
+    return position;
+  };
+  return scanFile(objPath, s, [](std::string_view) {}, onFace);
+}
+
+}  // namespace tolvane
