@@ -17,7 +17,9 @@ bool taken(const std::string& path) {
 }  // namespace
 
 std::string freeOutputName(const std::string& folder, const std::string& name, const char* ext) {
-  std::string base = folder + name;
+  // A path ends at its first NUL byte, so a name does too; past it every
+  // candidate would be the same path.
+  std::string base = folder + name.substr(0, name.find('\0'));
   std::string candidate = base + ext;
   for (unsigned long n = 1; taken(candidate); ++n) candidate = base + "_copy" + std::to_string(n) + ext;
   return candidate;
