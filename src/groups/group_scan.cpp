@@ -32,6 +32,35 @@ float outOfRange(std::string_view num) {
   return negative ? -FLT_MAX : FLT_MAX;
 }
 
+// Plain decimals whose digits, trailing zeros of the fraction dropped,
+// make at most 2^24 with at most 10 decimals, the bulk of vertex text: both
+// the digits and the power of ten are then exact floats, so one division
+// gives the correctly rounded float that the full parser gives.
+bool fastFloat(std::string_view num, float& out) {
+  constexpr float kPow10[] = {1e0f, 1e1f, 1e2f, 1e3f, 1e4f, 1e5f, 1e6f, 1e7f, 1e8f, 1e9f, 1e10f};
+  bool negative = num[0] == '-';
+  uint64_t m = 0;
+  int digits = 0, decimals = 0;
+  bool point = false;
+  for (size_t i = negative; i < num.size(); ++i) {
+    char c = num[i];
+    if (c == '.' && !point) {
+      point = true;
+      continue;
+    }
+    if (c < '0' || c > '9') return false;
+    decimals += point;
+    if (m == 0 && c == '0') continue;
+    if (++digits > 18) return false;
+    m = m * 10 + uint64_t(c - '0');
+  }
+  while (decimals > 0 && m % 10 == 0) m /= 10, --decimals;
+  if (m > (uint64_t(1) << 24) || decimals > 10) return false;
+  float v = float(m) / kPow10[decimals];
+  out = negative ? -v : v;
+  return true;
+}
+
 // One float field at `i`, as a stream's >> float reads it: white space, then
 // sign, digits, point, exponent. False when no number starts there.
 bool readFloat(std::string_view s, size_t& i, float& out) {
@@ -55,6 +84,10 @@ bool readFloat(std::string_view s, size_t& i, float& out) {
     size_t e = end + 1;
     if (e < s.size() && (s[e] == '+' || s[e] == '-')) ++e;
     if (digits(e) > 0) end = e;
+  }
+  if (fastFloat(s.substr(start, end - start), out)) {
+    i = end;
+    return true;
   }
   auto r = std::from_chars(s.data() + start, s.data() + end, out, std::chars_format::general);
   if (r.ec == std::errc::result_out_of_range) out = outOfRange(s.substr(start, end - start));

@@ -17,10 +17,21 @@ float LeanSplitOBJ(const char* objPath, const char* outPath) {
     if (numbers.empty()) return kMissingArg;
     OutFile out;
     if (!out.create(freeOutputName(folder, name, ".obj").c_str(), OutFile::Mode::NoReplace)) return kCannotCreate;
+    // Vertex lines that stand together in the file go out as one block.
+    const char* start = nullptr;
+    const char* end = nullptr;
     for (int32_t n : numbers) {
-      out.put(s.lines[size_t(n)]);
-      out.put('\n');
+      std::string_view l = s.lines[size_t(n)];
+      if (start && l.data() == end + 1) {
+        end = l.data() + l.size();
+        continue;
+      }
+      if (start) out.write(start, size_t(end - start)), out.put('\n');
+      start = l.data();
+      end = l.data() + l.size();
     }
+    out.write(start, size_t(end - start));
+    out.put('\n');
     if (!out.commit()) return kCannotCreate;
   }
   return kOk;

@@ -7,6 +7,9 @@
 
 #include <algorithm>
 #include <cfloat>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 #include "groups/groups.h"
@@ -177,6 +180,26 @@ TEST_F(Split, VertexTextBecomesFloatsLikeAStreamReadsThem) {
   ASSERT_EQ(LeanSplitQiv(in.c_str(), out().c_str()), 0);
   EXPECT_EQ(o("a.Qit"), qit({1, 2, 3, 1, 0, 0, 2, .5f, -3, FLT_MAX, -FLT_MAX, 0, 0, 0, 0, 1, 0, 0, 1, -2, 3,
                              -2.5f, 70, 8}));
+}
+
+TEST_F(Split, FloatsMatchTheCLibrarysRoundingOnManyDecimals) {
+  // Short decimals take a quick path: it must round exactly as strtof.
+  std::string text = "g a\n", face = "f";
+  std::vector<float> want;
+  uint64_t x = 88172645463325252ull;
+  for (int i = 1; i <= 30000; ++i) {
+    x ^= x << 13, x ^= x >> 7, x ^= x << 17;
+    char num[64];
+    int decimals = int(x % 12), scale = int((x >> 8) % 9);
+    double v = double((x >> 16) % 100000000) / std::pow(10.0, scale) * ((x >> 60) & 1 ? -1 : 1);
+    std::snprintf(num, sizeof num, "%.*f", decimals, v);
+    text += std::string("v ") + num + " " + num + " 0\n";
+    face += " " + std::to_string(i);
+    float f = std::strtof(num, nullptr);
+    want.insert(want.end(), {f, f, 0});
+  }
+  ASSERT_EQ(LeanSplitQiv(obj(text + face + "\n").c_str(), out().c_str()), 0);
+  EXPECT_TRUE(o("a.Qit") == qit(want));
 }
 
 TEST_F(Split, EveryFormOfAFaceCornerNamesItsVertex) {
