@@ -22,7 +22,9 @@ bool loadInto(const char* path, Buffer& out) {
   Buffer data;
   // Regular files are read in one go at their size; anything else (pipes,
   // devices) grows as it is read.
-  size_t want = S_ISREG(st.st_mode) && st.st_size > 0 ? size_t(st.st_size) : 65536;
+  // One byte more than the size, so that the read that finds the end does
+  // not first double the buffer.
+  size_t want = S_ISREG(st.st_mode) && st.st_size > 0 ? size_t(st.st_size) + 1 : 65536;
   data.resize(want);
   size_t got = 0;
   for (;;) {

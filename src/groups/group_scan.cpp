@@ -32,67 +32,62 @@ float outOfRange(std::string_view num) {
   return negative ? -FLT_MAX : FLT_MAX;
 }
 
-// Plain decimals whose digits, trailing zeros of the fraction dropped,
-// make at most 2^24 with at most 10 decimals, the bulk of vertex text: both
-// the digits and the power of ten are then exact floats, so one division
-// gives the correctly rounded float that the full parser gives.
-bool fastFloat(std::string_view num, float& out) {
-  constexpr float kPow10[] = {1e0f, 1e1f, 1e2f, 1e3f, 1e4f, 1e5f, 1e6f, 1e7f, 1e8f, 1e9f, 1e10f};
-  bool negative = num[0] == '-';
-  uint64_t m = 0;
-  int digits = 0, decimals = 0;
-  bool point = false;
-  for (size_t i = negative; i < num.size(); ++i) {
-    char c = num[i];
-    if (c == '.' && !point) {
-      point = true;
-      continue;
-    }
-    if (c < '0' || c > '9') return false;
-    decimals += point;
-    if (m == 0 && c == '0') continue;
-    if (++digits > 18) return false;
-    m = m * 10 + uint64_t(c - '0');
-  }
-  while (decimals > 0 && m % 10 == 0) m /= 10, --decimals;
-  if (m > (uint64_t(1) << 24) || decimals > 10) return false;
-  float v = float(m) / kPow10[decimals];
-  out = negative ? -v : v;
-  return true;
-}
-
 // One float field at `i`, as a stream's >> float reads it: white space, then
 // sign, digits, point, exponent. False when no number starts there.
+//
+// Plain decimals whose digits, trailing zeros of the fraction dropped, make
+// at most 2^24 with at most 10 decimals (the bulk of vertex text) are done
+// in the same pass: digits and power of ten are then exact floats, so one
+// division gives the correctly rounded float that the full parser gives.
 bool readFloat(std::string_view s, size_t& i, float& out) {
-  while (i < s.size() && isStreamSpace(s[i])) ++i;
+  constexpr float kPow10[] = {1e0f, 1e1f, 1e2f, 1e3f, 1e4f, 1e5f, 1e6f, 1e7f, 1e8f, 1e9f, 1e10f};
+  const size_t n = s.size();
+  while (i < n && isStreamSpace(s[i])) ++i;
   size_t start = i;
-  if (i < s.size() && s[i] == '+') ++start, ++i;  // from_chars takes no '+'
-  else if (i < s.size() && s[i] == '-') ++i;
+  bool negative = false;
+  if (i < n && (s[i] == '+' || s[i] == '-')) negative = s[i++] == '-';
+  size_t numberStart = negative ? start : i;  // from_chars takes '-' but no '+'
+  uint64_t m = 0;
+  int significant = 0, decimals = 0, mantissa = 0;
+  bool point = false;
+  for (; i < n; ++i) {
+    char c = s[i];
+    if (c >= '0' && c <= '9') {
+      ++mantissa;
+      decimals += point;
+      if (m != 0 || c != '0') {
+        if (++significant <= 18) m = m * 10 + uint64_t(c - '0');
+      }
+    } else if (c == '.' && !point) {
+      point = true;
+    } else {
+      break;
+    }
+  }
+  if (mantissa == 0) {
+    i = start;
+    return false;
+  }
   size_t end = i;
-  auto digits = [&](size_t& j) {
-    size_t from = j;
-    while (j < s.size() && s[j] >= '0' && s[j] <= '9') ++j;
-    return j - from;
-  };
-  size_t mantissa = digits(end);
-  if (end < s.size() && s[end] == '.') {
-    ++end;
-    mantissa += digits(end);
-  }
-  if (mantissa == 0) return false;
-  if (end < s.size() && (s[end] == 'e' || s[end] == 'E')) {
+  bool exponent = false;
+  if (end < n && (s[end] == 'e' || s[end] == 'E')) {
     size_t e = end + 1;
-    if (e < s.size() && (s[e] == '+' || s[e] == '-')) ++e;
-    if (digits(e) > 0) end = e;
+    if (e < n && (s[e] == '+' || s[e] == '-')) ++e;
+    size_t digitsFrom = e;
+    while (e < n && s[e] >= '0' && s[e] <= '9') ++e;
+    if (e > digitsFrom) end = e, exponent = true;
   }
-  if (fastFloat(s.substr(start, end - start), out)) {
-    i = end;
-    return true;
-  }
-  auto r = std::from_chars(s.data() + start, s.data() + end, out, std::chars_format::general);
-  if (r.ec == std::errc::result_out_of_range) out = outOfRange(s.substr(start, end - start));
-  else if (r.ec != std::errc()) return false;
   i = end;
+  if (!exponent && significant <= 18) {
+    while (decimals > 0 && m % 10 == 0) m /= 10, --decimals;
+    if (m <= (uint64_t(1) << 24) && decimals <= 10) {
+      float v = float(m) / kPow10[decimals];
+      out = negative ? -v : v;
+      return true;
+    }
+  }
+  auto r = std::from_chars(s.data() + numberStart, s.data() + end, out, std::chars_format::general);
+  if (r.ec == std::errc::result_out_of_range) out = outOfRange(s.substr(numberStart, end - numberStart));
   return true;
 }
 
