@@ -18,7 +18,7 @@ struct Data {
 
 const Data& data();
 
-// A fresh empty folder below the scratch folder.
+// A new empty folder below the scratch folder, kept until the process ends.
 std::string freshFolder(const std::string& name);
 // Plain copy of a file's bytes, as cp does it.
 void copyFile(const std::string& from, const std::string& to);
