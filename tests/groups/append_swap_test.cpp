@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "groups/groups.h"
+#include "groups/qit_bytes.h"
 #include "support/support.h"
 
 using testsupport::call;
@@ -17,16 +18,6 @@ using testsupport::TempDir;
 using testsupport::writeFile;
 
 namespace {
-
-std::string qit(const std::vector<float>& xyz) {
-  std::string s;
-  testsupport::putU32(s, 10001);
-  testsupport::putU32(s, unsigned(16 + 4 * xyz.size()));
-  testsupport::putU32(s, unsigned(xyz.size() / 3));
-  testsupport::putU32(s, 0);
-  for (float f : xyz) testsupport::putF32(s, f);
-  return s;
-}
 
 class Groups : public ::testing::Test {
  protected:
@@ -175,19 +166,6 @@ TEST_F(Groups, ListedSplitFollowsTheListNotTheGroupLines) {
   EXPECT_EQ(readFile(dir / "q/late.Qit"), qit({}));
   EXPECT_EQ(readFile(dir / "q/b_copy1.Qit"), qit({1, 0, 0, 2, 0, 0, 3, 0, 0, 4, 0, 0}));
   EXPECT_EQ(call("ListSplitOBJtoQiv", obj.c_str(), 0, std::string(out)), -5);  // the library's own list is empty
-}
-
-TEST_F(Groups, ListedSplitOfMoreThan1024Entries) {
-  std::string text = "v 0 0 0\nv 1 1 1\n";
-  for (int g = 0; g < 1100; ++g) {
-    text += "f " + std::to_string(1 + g % 2) + "\n";
-    addToGroupsList(("p" + std::to_string(g)).c_str(), 1);
-  }
-  std::string obj = file("m.obj", text);
-  ASSERT_EQ(::mkdir((dir / "q").c_str(), 0755), 0);
-  ASSERT_EQ(ListSplitQiv(obj.c_str(), (dir / "q/").c_str()), 0);
-  EXPECT_EQ(readFile(dir / "q/p1099.Qit"), qit({1, 1, 1}));
-  EXPECT_EQ(readFile(dir / "q/p1024.Qit"), qit({0, 0, 0}));
 }
 
 // Append the parts, save and load the list, split the combined mesh back by

@@ -13,6 +13,7 @@
 #include <cstring>
 
 #include "groups/groups.h"
+#include "groups/qit_bytes.h"
 #include "support/support.h"
 
 using testsupport::call;
@@ -22,16 +23,6 @@ using testsupport::TempDir;
 using testsupport::writeFile;
 
 namespace {
-
-std::string qit(const std::vector<float>& xyz) {
-  std::string s;
-  testsupport::putU32(s, 10001);
-  testsupport::putU32(s, unsigned(16 + 4 * xyz.size()));
-  testsupport::putU32(s, unsigned(xyz.size() / 3));
-  testsupport::putU32(s, 0);
-  for (float f : xyz) testsupport::putF32(s, f);
-  return s;
-}
 
 class Split : public ::testing::Test {
  protected:
