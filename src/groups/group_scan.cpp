@@ -96,6 +96,10 @@ bool scanFile(const char* objPath, Scan& s, OnGroup onGroup, OnFace onFace) {
   if (!loadFile(objPath, s.text)) return false;
   s.lines.assign(1, kPlaceholder);
   s.positions.clear();
+  // Room for a vertex every 16 bytes: pages that are never filled are never
+  // touched, so the guess costs address space, not memory.
+  if (s.keepText) s.lines.reserve(s.text.size() / 16 + 1);
+  else s.positions.reserve(s.text.size() / 16 + 1);
   forEachLine(s.text, [&](std::string_view l) {
     if (isVertexLine(l)) {
       if (s.keepText) s.lines.push_back(l);
@@ -118,21 +122,6 @@ vertexS parseVertex(std::string_view line) {
   for (float& f : v)
     if (!readFloat(line, i, f)) break;
   return {v[0], v[1], v[2]};
-}
-
-void VertexSets::add(uint32_t group, int32_t number) {
-  if (number < 0) return;
-  if (group >= sets.size()) sets.resize(size_t(group) + 1);
-  // Faces of one group mostly share vertices: a vertex that this group took
-  // last time is not stored again.
-  if (size_t(number) < lastGroup.size()) {
-    if (lastGroup[size_t(number)] == int32_t(group) + 1) return;
-    lastGroup[size_t(number)] = int32_t(group) + 1;
-  } else if (size_t(number) < lastGroup.size() + (1u << 16)) {
-    lastGroup.resize(size_t(number) + 1 + (lastGroup.size() >> 1), 0);
-    lastGroup[size_t(number)] = int32_t(group) + 1;
-  }
-  sets[group].push_back(number);
 }
 
 std::vector<int32_t> VertexSets::take(uint32_t group, int32_t lo, int32_t hi) {

@@ -78,7 +78,21 @@ struct VertexSets {
   std::vector<std::vector<int32_t>> sets;
   std::vector<int32_t> lastGroup;  // per vertex number seen so far: group + 1 that took it last
 
-  void add(uint32_t group, int32_t number);
+  void add(uint32_t group, int32_t number) {
+    if (number < 0) return;
+    if (group >= sets.size()) sets.resize(size_t(group) + 1);
+    // Faces of one group mostly share vertices: a vertex that this group
+    // took last time is not stored again.
+    size_t n = size_t(number);
+    if (n < lastGroup.size()) {
+      if (lastGroup[n] == int32_t(group) + 1) return;
+      lastGroup[n] = int32_t(group) + 1;
+    } else if (n < lastGroup.size() + (size_t(1) << 16)) {
+      lastGroup.resize(n + 1 + (lastGroup.size() >> 1), 0);
+      lastGroup[n] = int32_t(group) + 1;
+    }
+    sets[group].push_back(number);
+  }
   // Sorted, distinct numbers of `group` in [lo, hi].
   std::vector<int32_t> take(uint32_t group, int32_t lo, int32_t hi);
 };
