@@ -19,12 +19,25 @@ float LeanAddGroupOBJ(const char* sourcePath, const char* destPath, int vertexOf
   if (!out.openAppend(destPath)) return kMissingArg;
   int64_t vertices = vertexOffset;
   int64_t faces = 0;
+  // Vertex lines that stand together go out as one block.
+  std::string_view run;
+  auto flushRun = [&] {
+    if (run.data()) out.put(run), out.put('\n');
+    run = std::string_view();
+  };
   forEachLine(text, [&](std::string_view l) {
     if (isVertexLine(l)) {
-      out.put(l);
-      out.put('\n');
       ++vertices;
-    } else if (isGroupLine(l)) {
+      if (run.data() && l.data() == run.data() + run.size() + 1) {
+        run = std::string_view(run.data(), run.size() + 1 + l.size());
+      } else {
+        flushRun();
+        run = l;
+      }
+      return;
+    }
+    flushRun();
+    if (isGroupLine(l)) {
       out.put("g ");
       out.put(name);
       out.put('\n');
@@ -42,6 +55,7 @@ float LeanAddGroupOBJ(const char* sourcePath, const char* destPath, int vertexOf
       ++faces;
     }
   });
+  flushRun();
   // A failed write is cut back: the destination keeps what it had.
   if (!out.commit()) return kMissingArg;
   addToGroupsList(name.c_str(), int(std::min<int64_t>(faces, INT32_MAX)));

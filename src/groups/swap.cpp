@@ -1,4 +1,6 @@
 // OBJ vertex swap: one file's vertex lines into another, in file order.
+#include <vector>
+
 #include "common/bytes.h"
 #include "common/lines.h"
 #include "common/out_file.h"
@@ -8,28 +10,37 @@
 namespace tolvane {
 namespace {
 
-// Writes the lines of `text` that `keep` selects, each with one line feed.
-// Lines that stand together in the file go out as one block.
+// Runs of selected lines that stand together in the file, each run from
+// the start of its first line to the end of its last (line feeds between
+// them included).
+struct Runs {
+  std::vector<std::string_view> runs;
+  size_t lines = 0;
+};
+
 template <class Keep>
-void writeLines(OutFile& out, std::string_view text, Keep keep) {
-  const char* start = nullptr;
-  const char* end = nullptr;
-  auto flush = [&] {
-    if (!start) return;
-    out.write(start, size_t(end - start));
-    out.put('\n');
-  };
+Runs selectLines(std::string_view text, Keep keep) {
+  Runs r;
   forEachLine(text, [&](std::string_view l) {
     if (!keep(l)) return;
-    if (start && l.data() == end + 1) {
-      end = l.data() + l.size();
-      return;
+    ++r.lines;
+    if (!r.runs.empty()) {
+      std::string_view& last = r.runs.back();
+      if (l.data() == last.data() + last.size() + 1) {
+        last = std::string_view(last.data(), last.size() + 1 + l.size());
+        return;
+      }
     }
-    flush();
-    start = l.data();
-    end = l.data() + l.size();
+    r.runs.push_back(l);
   });
-  flush();
+  return r;
+}
+
+void writeRuns(OutFile& out, const Runs& r) {
+  for (std::string_view run : r.runs) {
+    out.put(run);
+    out.put('\n');
+  }
 }
 
 bool isOther(std::string_view l) { return !isVertexLine(l) && (l.empty() || l[0] != '#'); }
@@ -41,25 +52,23 @@ bool LeanSwapVerts(const char* sourcePath, const char* destPath) {
   using namespace tolvane;
   std::string source;
   if (!loadFile(sourcePath, source)) return false;
-  size_t vertices = 0;
-  forEachLine(source, [&](std::string_view l) { vertices += isVertexLine(l); });
-  if (vertices == 0) return false;
+  Runs vertices = selectLines(source, isVertexLine);
+  if (vertices.lines == 0) return false;
 
   std::string dest;
   if (!loadFile(destPath, dest)) return false;
-  size_t destVertices = 0, others = 0;
-  forEachLine(dest, [&](std::string_view l) {
-    destVertices += isVertexLine(l);
-    others += isOther(l);
-  });
-  if (destVertices == 0 || destVertices != vertices || others == 0) return false;
+  size_t destVertices = 0;
+  forEachLine(dest, [&](std::string_view l) { destVertices += isVertexLine(l); });
+  if (destVertices == 0 || destVertices != vertices.lines) return false;
+  Runs others = selectLines(dest, isOther);
+  if (others.lines == 0) return false;
 
   // Every check has passed: only now is the destination rewritten, through a
   // temporary file that takes its name when complete.
   OutFile out;
   if (!out.create(destPath, OutFile::Mode::Replace)) return false;
   out.put("# written by Tolvane plugin for Modrix\n");
-  writeLines(out, source, isVertexLine);
-  writeLines(out, dest, isOther);
+  writeRuns(out, vertices);
+  writeRuns(out, others);
   return out.commit();
 }
