@@ -79,7 +79,7 @@ bool readFloat(std::string_view s, size_t& i, float& out) {
   }
   i = end;
   if (!exponent && significant <= 18) {
-    while (decimals > 0 && m % 10 == 0) m /= 10, --decimals;
+    while (m > (uint64_t(1) << 24) && decimals > 0 && m % 10 == 0) m /= 10, --decimals;
     if (m <= (uint64_t(1) << 24) && decimals <= 10) {
       float v = float(m) / kPow10[decimals];
       out = negative ? -v : v;

@@ -208,20 +208,4 @@ TEST_F(Groups, RoundTripThroughACombinedMesh) {
   }
 }
 
-TEST_F(Groups, EditedPositionsReachThePart) {
-  std::string cube = copyExample("cube.obj");
-  std::string combined = dir / "combined.obj";
-  ASSERT_EQ(LeanAddGroupOBJ(cube.c_str(), combined.c_str(), 0), 8);
-  std::string text = readFile(combined);
-  for (size_t at; (at = text.find("0.5 0.5 0.5")) != std::string::npos;) text.replace(at, 11, "0.75 0.75 0.750");
-  writeFile(combined, text);
-  ASSERT_EQ(::mkdir((dir / "o").c_str(), 0755), 0);
-  ASSERT_EQ(LeanSplitOBJ(combined.c_str(), (dir / "o/").c_str()), 0);
-  ASSERT_TRUE(LeanSwapVerts((dir / "o/cube.obj").c_str(), cube.c_str()));
-  std::string swapped = readFile(cube);
-  EXPECT_NE(swapped.find("\nv 0.75 0.75 0.750\n"), std::string::npos);
-  EXPECT_EQ(swapped.find("\nv 0.5 0.5 0.5\n"), std::string::npos);
-  EXPECT_NE(swapped.find("\nf 1/1/1 2/2/1 4/4/1 3/3/1\n"), std::string::npos);
-}
-
 }  // namespace

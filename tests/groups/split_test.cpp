@@ -3,7 +3,6 @@
 #include <dirent.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cfloat>
@@ -141,17 +140,6 @@ TEST_F(Split, FailuresAndTheirCodes) {
   EXPECT_EQ(call("ListSplitOBJtoQiv", nullptr, 0, nullptr), -2);
 }
 
-TEST_F(Split, OutputPathWithoutFolderWritesToTheCurrentFolder) {
-  std::string in = obj("v 1 2 3\ng here\nf 1\n");
-  char old[4096];
-  ASSERT_TRUE(getcwd(old, sizeof old));
-  ASSERT_EQ(chdir((dir / "out").c_str()), 0);
-  float r = call("SplitOBJ", in.c_str(), 0, std::string("name-only.obj"));
-  ASSERT_EQ(chdir(old), 0);
-  EXPECT_EQ(r, 0);
-  EXPECT_EQ(o("here.obj"), "v 1 2 3\n");
-}
-
 TEST_F(Split, MoreThan1024GroupsAreAllWritten) {
   std::string text = "v 0 0 0\nv 1 1 1\n";
   for (int g = 0; g < 1500; ++g) text += "g g" + std::to_string(g) + "\nf " + std::to_string(1 + g % 2) + "\n";
@@ -191,15 +179,6 @@ TEST_F(Split, FloatsMatchTheCLibrarysRoundingOnManyDecimals) {
   }
   ASSERT_EQ(LeanSplitQiv(obj(text + face + "\n").c_str(), out().c_str()), 0);
   EXPECT_TRUE(o("a.Qit") == qit(want));
-}
-
-TEST_F(Split, EveryFormOfAFaceCornerNamesItsVertex) {
-  std::string v;
-  for (int i = 1; i <= 8; ++i) v += "v " + std::to_string(i) + " 0 0\n";
-  std::string in = obj(v + "g a\nf 7\ng b\nf 7/3\ng c\nf 7/3/5\ng d\nf 7//5\ng e\nf  7/1   8/2\n");
-  ASSERT_EQ(LeanSplitQiv(in.c_str(), out().c_str()), 0);
-  for (const char* g : {"a", "b", "c", "d"}) EXPECT_EQ(o(std::string(g) + ".Qit"), qit({7, 0, 0})) << g;
-  EXPECT_EQ(o("e.Qit"), qit({7, 0, 0, 8, 0, 0}));
 }
 
 TEST_F(Split, AWriteThatFailsLeavesNoPartialFile) {
