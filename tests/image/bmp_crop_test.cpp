@@ -3,14 +3,10 @@
 
 #include "common/result_codes.h"
 #include "image/bmp.h"
-#include "image_files.h"
+#include "support/files.h"
 #include "support/support.h"
 
-using namespace imagetest;
-using testsupport::call;
-using testsupport::readFile;
-using testsupport::TempDir;
-using testsupport::writeFile;
+using namespace testsupport;
 
 namespace {
 
@@ -119,16 +115,6 @@ TEST(FreshLibrary, CropWidthAndMatchColourDefaults) {
   ASSERT_EQ(std::system(cmd.c_str()), 0);
   EXPECT_EQ(le32At(readFile(dir / "out.bmp"), 18), 50u);
   EXPECT_EQ(readFile(dir / "a.psd"), rgbPsd(2, 1, [](int x, int) { return x ? RGB{0, 0, 0} : RGB{0, 0, 255}; }).bytes());
-}
-
-TEST(CropBMP, Padding) {
-  using tolvane::bmpPadding;
-  EXPECT_EQ(bmpPadding(4), 0);
-  EXPECT_EQ(bmpPadding(1), 1);
-  EXPECT_EQ(bmpPadding(2), 2);
-  EXPECT_EQ(bmpPadding(3), 3);
-  EXPECT_EQ(bmpPadding(50), 2);
-  EXPECT_EQ(bmpPadding(-3), 0);
 }
 
 TEST(CropBMP, EveryTruncationIsRefusedCleanly) {

@@ -1,14 +1,10 @@
 // Stencil, colour swap and grayscale through the host's entry points.
 #include <gtest/gtest.h>
 
-#include "image_files.h"
+#include "support/files.h"
 #include "support/support.h"
 
-using namespace imagetest;
-using testsupport::call;
-using testsupport::readFile;
-using testsupport::TempDir;
-using testsupport::writeFile;
+using namespace testsupport;
 
 namespace {
 
@@ -167,7 +163,7 @@ TEST(Grayscale, RefusalsWriteNothing) {
   shortData.data.pop_back();
   writeFile(dir / "s.psd", shortData.bytes());
   EXPECT_EQ(gray(dir / "s.psd", dir / "out.psd", 0), -1761);
-  EXPECT_FALSE(testsupport::exists(dir / "out.psd"));
+  EXPECT_FALSE(exists(dir / "out.psd"));
   writeFile(dir / "ok.psd", rgbPsd(2, 2, pattern).bytes());
   EXPECT_EQ(gray(dir / "ok.psd", dir.path(), 0), -5);  // output names a folder
   EXPECT_EQ(call("RGBtoGrayscale", (dir / "ok.psd").c_str(), 0, nullptr), -5);
