@@ -41,11 +41,7 @@ struct Checker {
     std::memcpy(&f, &bits, 4);
     gFloat(f);
   }
-  void doubleBits(uint64_t bits) {
-    double d;
-    std::memcpy(&d, &bits, 8);
-    g(d);
-  }
+  ~Checker() { EXPECT_EQ(failed, 0u) << "of " << checked; }
 };
 
 }  // namespace
@@ -53,7 +49,7 @@ struct Checker {
 TEST(NumberText, FloatsWidenedToDoubleMatchPrintf) {
   Checker c;
   std::mt19937_64 rnd(20261206);
-  for (uint64_t i = 0; i < 5000000 / kScale; ++i) c.floatBits(uint32_t(rnd()));
+  for (uint64_t i = 0; i < 2000000 / kScale; ++i) c.floatBits(uint32_t(rnd()));
   // Coordinates as modelling tools write them: few digits, modest range.
   for (uint64_t i = 0; i < 1000000 / kScale; ++i) {
     int64_t k = int64_t(rnd() % 20000001) - 10000000;
@@ -62,7 +58,6 @@ TEST(NumberText, FloatsWidenedToDoubleMatchPrintf) {
   // Every float subnormal would take too long; every 64th, plus random ones.
   for (uint32_t bits = 1; bits < 0x800000u; bits += 64 * uint32_t(kScale)) c.floatBits(bits);
   for (uint32_t bits = 0xFFFFFFu; bits >= 0x7FFF00u; --bits) c.floatBits(bits);  // largest subnormals, smallest normals
-  EXPECT_EQ(c.failed, 0u) << "of " << c.checked;
 }
 
 TEST(NumberText, PowersOfTenAndTheirNeighboursMatchPrintf) {
@@ -71,12 +66,9 @@ TEST(NumberText, PowersOfTenAndTheirNeighboursMatchPrintf) {
     for (int m = 1; m <= 9; ++m) {
       float f = float(m * std::pow(10.0, k));
       for (float x : {f, -f}) {
-        float up = x, down = x;
         c.gFloat(x);
-        for (int step = 0; step < 4; ++step) {
-          c.gFloat(up = std::nextafter(up, INFINITY));
-          c.gFloat(down = std::nextafter(down, -INFINITY));
-        }
+        for (float up = x, down = x, step = 0; step < 4; ++step)
+          c.gFloat(up = std::nextafter(up, INFINITY)), c.gFloat(down = std::nextafter(down, -INFINITY));
       }
     }
     // Where six nines round up to the next decade.
@@ -84,14 +76,8 @@ TEST(NumberText, PowersOfTenAndTheirNeighboursMatchPrintf) {
   }
   for (int k = -325; k <= 308; ++k) {
     double d = std::pow(10.0, k);
-    c.g(d);
-    c.g(std::nextafter(d, 0.0));
-    c.g(std::nextafter(d, INFINITY));
-    c.g(-d);
-    c.g(9.999995 * d);
-    c.g(999999.5 * d);
+    for (double v : {d, std::nextafter(d, 0.0), std::nextafter(d, INFINITY), -d, 9.999995 * d, 999999.5 * d}) c.g(v);
   }
-  EXPECT_EQ(c.failed, 0u) << "of " << c.checked;
 }
 
 TEST(NumberText, DecimalTiesRoundLikePrintf) {
@@ -110,30 +96,30 @@ TEST(NumberText, DecimalTiesRoundLikePrintf) {
     double tie = q / std::pow(10.0, s);
     for (int j = 0; j < 12; ++j) {
       double x = tie * std::pow(10.0, j);
-      c.g(x);
-      c.g(-x);
+      for (double v : {x, -x, std::nextafter(x, 0.0), std::nextafter(x, INFINITY)}) c.g(v);
       c.gFloat(float(x));  // exact ties below 2^24, near ties above
-      c.g(std::nextafter(x, 0.0));
-      c.g(std::nextafter(x, INFINITY));
     }
   }
   for (uint32_t m = 100000; m < 1000000; m += 7) c.gFloat(float(m) + 0.5f);
-  EXPECT_EQ(c.failed, 0u) << "of " << c.checked;
 }
 
 TEST(NumberText, DoublesAndSpecialValuesMatchPrintf) {
   Checker c;
   std::mt19937_64 rnd(99);
-  for (uint64_t i = 0; i < 2000000 / kScale; ++i) c.doubleBits(rnd());
-  for (uint64_t i = 0; i < 200000 / kScale; ++i) c.doubleBits(rnd() & 0x800FFFFFFFFFFFFFull);  // subnormals
-  for (uint64_t i = 0; i < 1000000 / kScale; ++i) c.g(std::ldexp(double(rnd() >> 11), -int(rnd() % 220) + 20));
+  auto doubleBits = [&](uint64_t bits) {
+    double d;
+    std::memcpy(&d, &bits, 8);
+    c.g(d);
+  };
+  for (uint64_t i = 0; i < 1000000 / kScale; ++i) doubleBits(rnd());
+  for (uint64_t i = 0; i < 100000 / kScale; ++i) doubleBits(rnd() & 0x800FFFFFFFFFFFFFull);  // subnormals
+  for (uint64_t i = 0; i < 500000 / kScale; ++i) c.g(std::ldexp(double(rnd() >> 11), -int(rnd() % 220) + 20));
   const double inf = std::numeric_limits<double>::infinity();
   const double nan = std::numeric_limits<double>::quiet_NaN();
   for (double v : {0.0, -0.0, inf, -inf, nan, -nan, DBL_MAX, -DBL_MAX, DBL_MIN, DBL_TRUE_MIN, double(FLT_MAX),
                    double(FLT_MIN), double(FLT_TRUE_MIN), 1.0, 0.5, 0.1, 1e6, 1e-5, -2.25, 100000.0, 0.0001, 123456.0,
                    1234567.0, 0.00012345})
     c.g(v);
-  EXPECT_EQ(c.failed, 0u) << "of " << c.checked;
   char buf[tolvane::kNumberRoom];
   EXPECT_EQ(std::string(buf, tolvane::formatG(buf, -nan)), "-nan");
   EXPECT_EQ(std::string(buf, tolvane::formatG(buf, -inf)), "-inf");
