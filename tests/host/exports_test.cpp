@@ -84,14 +84,10 @@ TEST(Exports, AllThirtySevenEntryPointsHavePlainCNames) {
   for (const char* name : kEntryPoints) EXPECT_NE(dlsym(testsupport::library(), name), nullptr) << name;
 }
 
+// The setters answer 0 in the tolvane-call tests.
 TEST(HostLayer, VersionIgnoresItsArguments) {
   char buf[16] = "unchanged";
   EXPECT_EQ(call("Version", nullptr, 0, nullptr), 4.03f);
   EXPECT_EQ(call("Version", "x", -7.5, buf), 4.03f);
   EXPECT_STREQ(buf, "unchanged");
-}
-
-TEST(HostLayer, SettersAlwaysSucceed) {
-  EXPECT_EQ(call("CropBMP_SetWidth", nullptr, 12.75, nullptr), 0.0f);
-  EXPECT_EQ(call("SetInColor", nullptr, 16777215.0, nullptr), 0.0f);
 }
