@@ -133,20 +133,14 @@ TEST(GroupListEntries, ChecksComeInTheTablesOrder) {
 }
 
 TEST_F(GroupList, NameCheckHandsOutCopiesAndPrintsEveryAttempt) {
+  const std::pair<const char*, const char*> calls[] = {
+      {"body", "body"},           {"body", "body_copy1"},       {"body", "body_copy2"},
+      {"body_copy1", "body_copy3"}, {"body_copy7", "body_copy7"}, {"body_copy7", "body_copy4"},
+      {"Body", "Body"},           {"a_copyX", "a_copyX"},       {"a_copyX", "a_copy1"},
+      {"", ""},                   {"", "_copy1"}};
   testing::internal::CaptureStdout();
-  EXPECT_EQ(NameCheck("body"), "body");
-  EXPECT_EQ(NameCheck("body"), "body_copy1");
-  EXPECT_EQ(NameCheck("body"), "body_copy2");
-  EXPECT_EQ(NameCheck("body_copy1"), "body_copy3");
-  EXPECT_EQ(NameCheck("body_copy7"), "body_copy7");
-  EXPECT_EQ(NameCheck("body_copy7"), "body_copy4");
-  EXPECT_EQ(NameCheck("Body"), "Body");
-  EXPECT_EQ(NameCheck("a_copyX"), "a_copyX");
-  EXPECT_EQ(NameCheck("a_copyX"), "a_copy1");
-  EXPECT_EQ(NameCheck(""), "");
-  EXPECT_EQ(NameCheck(""), "_copy1");
-  std::string printed = testing::internal::GetCapturedStdout();
-  EXPECT_EQ(printed, "1\n1\n2\n1\n2\n3\n1\n2\n3\n4\n1\n1\n");
+  for (const auto& [name, given] : calls) EXPECT_EQ(NameCheck(name), given) << name;
+  EXPECT_EQ(testing::internal::GetCapturedStdout(), "1\n1\n2\n1\n2\n3\n1\n2\n3\n4\n1\n1\n");
   NameSetClear();
   EXPECT_EQ(NameCheck("body"), "body");
 }
