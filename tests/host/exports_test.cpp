@@ -66,15 +66,17 @@ const char* const kEntryPoints[] = {
 TEST(Exports, OnlyEntryPointsOperationsAndTheSampleClassLeave) {
   std::set<std::string> symbols = dynamicSymbols();
   ASSERT_FALSE(symbols.empty());
-  std::set<std::string> entries(std::begin(kEntryPoints), std::end(kEntryPoints));
+  std::set<std::string> entries(std::begin(kEntryPoints), std::end(kEntryPoints)), operations;
   for (const std::string& s : symbols) {
     bool plainC = s.find('(') == std::string::npos;
     if (plainC) {
       EXPECT_TRUE(entries.count(s)) << "unexpected export: " << s;
     } else {
       EXPECT_TRUE(kOperations.count(functionName(s))) << "unexpected export: " << s;
+      operations.insert(functionName(s));
     }
   }
+  EXPECT_EQ(operations, kOperations) << "every operation leaves under its C++ name";
   EXPECT_TRUE(symbols.count("Tolvane4::HelloWorld(char const*)"));
   EXPECT_TRUE(symbols.count("Tolvane4Priv::HelloWorldPriv(char const*)"));
 }
