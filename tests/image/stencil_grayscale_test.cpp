@@ -65,6 +65,10 @@ TEST(Stencil, ColourSplitsRoundInSinglePrecision) {
   ASSERT_EQ(swapColour(path, 65535.999, 0x0000FF), 0);
   EXPECT_EQ(psdPixel(readFile(path), 40, 2, 1, 0, 0), (RGB{0, 255, 255}));
   EXPECT_EQ(psdPixel(readFile(path), 40, 2, 1, 1, 0), (RGB{0, 0, 255}));
+  // -0.5 truncates to 0: black is matched.
+  writeFile(path, rgbPsd(1, 1, solid(kBlack)).bytes());
+  ASSERT_EQ(swapColour(path, -0.5, 0x0000FF), 0);
+  EXPECT_EQ(psdPixel(readFile(path), 40, 1, 1, 0, 0), (RGB{0, 0, 255}));
   // 16777215.5 rounds to 2^24: R is 256 and white is not matched.
   writeFile(path, rgbPsd(1, 1, solid(kWhite)).bytes());
   ASSERT_EQ(swapColour(path, 16777215.5, 0), 0);
