@@ -105,7 +105,6 @@ bool OutFile::create(const char* path, Mode mode) {
     return false;
   }
   handle_ = h;
-  fd_ = 0;
   cap_ = kBufferSize;
   len_ = 0;
   failed_ = false;
@@ -136,7 +135,6 @@ bool OutFile::openAppend(const char* path) {
     return false;
   }
   handle_ = h;
-  fd_ = 0;
   cap_ = kBufferSize;
   len_ = 0;
   failed_ = false;
@@ -176,7 +174,6 @@ bool OutFile::commit() {
   }
   bool closed = CloseHandle(asHandle(handle_)) != 0;
   handle_ = nullptr;
-  fd_ = -1;
   bool named = true;
   if (!tmpPath_.empty()) {
     std::wstring tmp = wideOf(tmpPath_), dest = wideOf(path_);
@@ -209,7 +206,6 @@ void OutFile::abort() {
     }
     CloseHandle(h);
     handle_ = nullptr;
-    fd_ = -1;
   }
   if (!tmpPath_.empty()) {
     DeleteFileW(wideOf(tmpPath_).c_str());
