@@ -234,7 +234,7 @@ bool exists(const std::string& path) {
 
 bool makeDir(const std::string& path) {
 #if defined(_WIN32)
-  return mkdir(path.c_str()) == 0;
+  return CreateDirectoryW(wide(path).c_str(), nullptr) != 0;
 #else
   return mkdir(path.c_str(), 0755) == 0;
 #endif
