@@ -131,6 +131,8 @@ TEST(WindowsUrls, MacRomanConversionFailsRatherThanGuessing) {
 TEST(WindowsUrls, DrivePathsAreNeverStartedAsUrls) {
   for (const char* program : {"C:/Windows/System32/calc.exe", "c:calc.exe", "C:\\Windows\\notepad.exe"})
     EXPECT_EQ(call("inPut", program, 0, nullptr), -1.0f) << program;
+  // A URL no handler is registered for: the shell starts nothing, quietly.
+  EXPECT_EQ(call("inPut", "tolvane-no-such-scheme:x", 0, nullptr), -2105.0f);
   platform::Url url;
   EXPECT_TRUE(platform::urlFromString("https://example.com/a%20b?q=1#top", url));
   EXPECT_TRUE(platform::urlFromString("mailto:artist@example.com", url));
