@@ -138,12 +138,72 @@ TOLVANE_HOST_API float CheckName(const char* text, double number, char* buffer);
 
 /* ---- Images (PSD, BMP) -------------------------------------------------- */
 /* @@image@@ */
+/* The PSD operations handle version 1 RGB files with no colour mode data and
+ * uncompressed 8-bit planes (channels 0, 1, 2 = red, green, blue). Colours are
+ * packed numbers R*65536+G*256+B, rounded to single precision first (so
+ * numbers above 16777216 or with fractions may split differently from
+ * integer arithmetic). Files are rewritten through a temporary file renamed
+ * over the target: a failed write leaves the original file intact. Every
+ * check is made before any output is opened.
+ *
+ * Codes shared by the PSD entry points:
+ *   0      done
+ *   -1     a PSD cannot be opened, or does not start with "8BPS"
+ *   -2     PSD version not 1
+ *   -3     colour mode data present (indexed, duotone)
+ *   -4     image data compressed
+ *   -5     the output cannot be written; the file there is unchanged
+ *   -1761  the file is damaged: it ends inside its header, a section length
+ *          points outside it, width or height is negative or their product
+ *          exceeds 2^31-1, or it holds fewer than three planes of pixels */
+
+/* Stencil. text: PSD path, rewritten in place. number: new colour (to float).
+ * Every pixel that is not the colour last given to SetInColor (0 = black
+ * before any call) gets the new colour; other channels and the header stay.
+ * Codes: 0, -1, -2, -3, -4, -5, -1761. */
 TOLVANE_HOST_API float MakeStencilPSD(const char* text, double number, char* buffer);
+/* Colour swap. As MakeStencilPSD, but only the pixels of the SetInColor colour
+ * get the new colour. Codes: 0, -1, -2, -3, -4, -5, -1761. */
 TOLVANE_HOST_API float SwapColorsPSD(const char* text, double number, char* buffer);
+/* Seam heal. text: edge PSD path, rewritten. buffer: body PSD path, read.
+ * number > 0: left and right bands (rows 2..H-2: columns 0,1 from the edge
+ * image's 50,51 and columns W-2,W-1 from its 48,49); otherwise top and bottom
+ * bands (rows 0..9 from rows 50..59, the last 10 rows from rows 40..49). The
+ * rest, and the header sections, come from the body image.
+ * Codes: 0, -1..-5 (either file), -6 the sizes differ, -9 the edge image is
+ * below 100 x 100, -1761, -1771 the two files' header sections differ in
+ * length. */
 TOLVANE_HOST_API float HealPSDfiles(const char* text, double number, char* buffer);
+/* Grayscale. text: RGB PSD path, read. buffer: output PSD path, created or
+ * replaced. number: black threshold (clamped to 0..255, truncated): levels at
+ * or below it become 0 and the rest are stretched; 0 gives the plain rounded
+ * mean (r+g+b)/3. The output has one channel, mode grayscale and the input's
+ * header sections. Codes: 0, -1, -2, -3 (also: mode not RGB), -4, -5, -1761. */
 TOLVANE_HOST_API float RGBtoGrayscale(const char* text, double number, char* buffer);
+/* Merge. text: top PSD path, rewritten with the result. buffer: bottom PSD
+ * path, read. number: key colour (to float): top pixels of that colour let the
+ * bottom show; all others cover it. The result has the bottom file's header
+ * sections. Codes: 0, -1..-5 (either file; when the top fails the bottom is
+ * not opened), -6 the sizes differ, -1761, -1771. */
 TOLVANE_HOST_API float MergePSDfiles(const char* text, double number, char* buffer);
+/* Thumbnail. text: PSD path, replaced by a square thumbnail. number: size in
+ * pixels (truncated), 1..16384. Point sampling; the shorter side is centred
+ * between black margins (an image smaller than the thumbnail repeats its
+ * first row or column there and is black beyond); the result has three planes (the channel count is
+ * set to 3 when it was larger). Codes: 0, -1, -2, -3, -4, -5, -1761,
+ * -1770 size below 1 or above 16384. */
 TOLVANE_HOST_API float CreateThumbnail(const char* text, double number, char* buffer);
+/* BMP crop. text: 24-bit BMP path, read. buffer: output BMP path, created or
+ * replaced. number: pixel offset into each row (truncated, times 3 bytes).
+ * The width is the last CropBMP_SetWidth value (50 before any call). Keeps
+ * stored rows 1 .. height-3 (bottom-up files lose the bottom row and the top
+ * two), cut to the strip, rows padded to 4 bytes; the header up to the pixel
+ * data is copied with size, width, height and image size updated.
+ * Codes: 0, -1760 the input cannot be opened, -7 not "BM", -5 output not
+ * written, -1761 the file ends before its header or before the rows it says
+ * it has, -1770 the strip does not fit (negative offset, width below 1, offset
+ * + width past the stored row, or fewer than 4 rows; top-down files have a
+ * negative height and are refused this way). */
 TOLVANE_HOST_API float CropBMPfile(const char* text, double number, char* buffer);
 
 /* ---- Files, folders, dialog, URL ---------------------------------------- */

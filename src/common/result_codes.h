@@ -48,6 +48,12 @@ namespace tolvane {
 constexpr float kQivNotWritten = -401.0f;  // vertex swap: the new mesh could not be written
 // -- groups --
 // -- image --
+constexpr float kNotPSD = -1.0f;          // no "8BPS" signature (same value as kFailed)
+constexpr float kPSDVersion = -2.0f;      // PSD version not 1
+constexpr float kPSDColorData = -3.0f;    // colour mode data present; grayscale: mode not RGB
+constexpr float kTooSmallToHeal = -9.0f;  // heal: first image below 100 x 100
+constexpr float kOutsideImage = -1770.0f;   // crop strip or thumbnail size outside what the image allows
+constexpr float kSectionsDiffer = -1771.0f; // merge/heal: header sections of different lengths
 // -- files --
 // Statuses of the Linux desktop layer (file chooser, URL launcher).
 constexpr float kNoChosenFile = -2101.0f;    // GetFilePath: no file n (or no list)

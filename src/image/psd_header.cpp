@@ -1,0 +1,156 @@
+// The PSD byte image, its header parser, the big-endian primitives and the
+// load and write-back steps.
+#include <cmath>
+#include <cstring>
+#include <limits>
+
+#include "common/out_file.h"
+#include "common/result_codes.h"
+#include "image/psd.h"
+
+tolvane::Bytes img;
+PSDHeader fHeader;
+int32_t offst = 0;
+
+namespace {
+
+// What the library reports about the machine it runs on.
+const int machineBigEndian = 0;
+const int machineLittleEndian = 1;
+
+// The n bytes at index, or nullptr when they are not all inside `img`.
+const unsigned char* imgSpan(int index, int n) {
+  if (index < 0) return nullptr;
+  return tolvane::ByteReader(img).span(uint64_t(index), uint64_t(n));
+}
+
+}  // namespace
+
+int readShort(int index) {
+  const unsigned char* p = imgSpan(index, 2);
+  return p ? int(int16_t(tolvane::be16(p))) : 0;
+}
+
+int readLong(int index) {
+  const unsigned char* p = imgSpan(index, 4);
+  return p ? int(int32_t(tolvane::be32(p))) : 0;
+}
+
+void writeShort(int index, int value) {
+  if (!imgSpan(index, 2)) return;
+  img[size_t(index)] = uint8_t(value >> 8);
+  img[size_t(index) + 1] = uint8_t(value);
+}
+
+void writeLong(int index, int value) {
+  if (!imgSpan(index, 4)) return;
+  tolvane::putBe32(&img[size_t(index)], uint32_t(value));
+}
+
+float readFloat(int index) {
+  const unsigned char* p = imgSpan(index, 4);
+  return p ? tolvane::bitsToFloat(tolvane::le32(p)) : 0.0f;
+}
+
+float readFloatLE(int index) { return tolvane::bitsToFloat(uint32_t(readLong(index))); }
+
+int bigEndian() { return machineBigEndian; }
+int littleEndian() { return machineLittleEndian; }
+
+float readPSDHeader() {
+  using namespace tolvane;
+  ByteReader in(img);
+  offst = 0;
+  const unsigned char* sig = in.span(0, 4);
+  if (!sig) return kNotPSD;
+  std::memcpy(fHeader.signature, sig, 4);
+  if (std::memcmp(sig, "8BPS", 4) != 0) return kNotPSD;
+
+  int32_t v;
+  if (!in.i16be(4, v)) return kBadFile;
+  fHeader.version = int16_t(v);
+  if (v != 1) return kPSDVersion;
+
+  // Every field up to the colour mode data length lies in the first 30 bytes.
+  if (!in.has(0, 30)) return kBadFile;
+  fHeader.channels = int16_t(readShort(12));
+  fHeader.height = readLong(14);
+  fHeader.width = readLong(18);
+  fHeader.depth = int16_t(readShort(22));
+  fHeader.mode = int16_t(readShort(24));
+  fHeader.colorModeDataLength = readLong(26);
+  if (fHeader.colorModeDataLength != 0) return kPSDColorData;
+
+  // Section lengths are untrusted: each must leave room for what follows it,
+  // so every later index stays inside the file (and inside 32 bits).
+  if (!in.i32be(30, fHeader.imageResourcesLength)) return kBadFile;
+  int64_t at = int64_t(fHeader.imageResourcesLength) + 34;
+  if (fHeader.imageResourcesLength < 0 || !in.has(uint64_t(at), 4)) return kBadFile;
+  offst = int32_t(at);
+
+  in.i32be(uint64_t(at), fHeader.layerMaskInfoLength);
+  at += int64_t(fHeader.layerMaskInfoLength) + 4;
+  if (fHeader.layerMaskInfoLength < 0 || !in.has(uint64_t(at), 2) ||
+      at + 2 > std::numeric_limits<int32_t>::max())
+    return kBadFile;
+  offst = int32_t(at);
+
+  fHeader.compression = readShort(offst);
+  if (fHeader.compression != 0) return kCompressed;
+  offst += 2;
+  return kOk;
+}
+
+namespace tolvane {
+
+int64_t truncFloat(float f) {
+  if (std::isnan(f)) return 0;
+  // 2^40: far outside any byte, and times 65536 still inside 64 bits.
+  constexpr float kLimit = 1099511627776.0f;
+  if (f >= kLimit) return int64_t(1) << 40;
+  if (f <= -kLimit) return -(int64_t(1) << 40);
+  return int64_t(f);
+}
+
+ColorParts splitMatchColor(float c) {
+  ColorParts out;
+  out.r = truncFloat(c * 0.0000152587890625f);
+  float rest = c - float(out.r * 65536);
+  out.g = truncFloat(rest * 0.00390625f);
+  out.b = truncFloat(rest - float(out.g * 256));
+  return out;
+}
+
+ColorParts splitPaintColor(float c) {
+  ColorParts out;
+  out.r = truncFloat(c * 0.0000152587890625f);
+  out.g = truncFloat(c * 0.00390625f);
+  out.b = truncFloat(c - float(out.g * 256));
+  return out;
+}
+
+float loadPSD(const char* path) {
+  Bytes data;
+  if (!loadFile(path, data)) return kFailed;
+  img.swap(data);
+  return readPSDHeader();
+}
+
+int64_t planeBytes() {
+  if (fHeader.width < 0 || fHeader.height < 0) return -1;
+  int64_t plane = int64_t(fHeader.width) * fHeader.height;
+  return plane > std::numeric_limits<int32_t>::max() ? -1 : plane;
+}
+
+bool planesFit(int planes) {
+  int64_t plane = planeBytes();
+  return plane >= 0 && offst >= 0 && ByteReader(img).has(uint64_t(offst), uint64_t(plane) * uint64_t(planes));
+}
+
+bool writeBack(const char* path, const unsigned char* data, size_t n) {
+  return writeWholeFile(path, data, n, OutFile::Mode::Replace);
+}
+
+void emptyImage(Bytes& b) { Bytes().swap(b); }
+
+}  // namespace tolvane

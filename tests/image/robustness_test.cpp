@@ -1,0 +1,109 @@
+// Untrusted PSD files and failing writes: every operation refuses cleanly and
+// leaves the user's files as they were.
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "image_files.h"
+#include "support/support.h"
+
+using namespace imagetest;
+using testsupport::call;
+using testsupport::readFile;
+using testsupport::TempDir;
+using testsupport::writeFile;
+
+namespace {
+
+// Each PSD operation on `path` (with `other` as its second file).
+struct Op {
+  const char* name;
+  std::function<float(const std::string& path, const std::string& other)> run;
+};
+
+std::vector<Op> psdOps(const std::string& out, int thumbSize = 7) {
+  return {
+      {"stencil", [](auto& p, auto&) { return call("MakeStencilPSD", p.c_str(), 0x00FF00, nullptr); }},
+      {"swap", [](auto& p, auto&) { return call("SwapColorsPSD", p.c_str(), 0x00FF00, nullptr); }},
+      {"grayscale", [out](auto& p, auto&) { return call("RGBtoGrayscale", p.c_str(), 10, out); }},
+      {"merge top", [](auto& p, auto& o) { return call("MergePSDfiles", p.c_str(), 0, o); }},
+      {"merge bottom", [](auto& p, auto& o) { return call("MergePSDfiles", o.c_str(), 0, p); }},
+      {"heal top", [](auto& p, auto& o) { return call("HealPSDfiles", p.c_str(), 1, o); }},
+      {"heal bottom", [](auto& p, auto& o) { return call("HealPSDfiles", o.c_str(), 0, p); }},
+      {"thumbnail", [thumbSize](auto& p, auto&) { return call("CreateThumbnail", p.c_str(), thumbSize, nullptr); }},
+  };
+}
+
+TEST(UntrustedPsd, EveryPrefixIsRefusedWithoutTouchingAFile) {
+  TempDir dir;
+  Psd p = rgbPsd(100, 100, pattern);
+  p.resources = "resources";
+  p.layers = "layers";
+  const std::string full = p.bytes(), path = dir / "t.psd", other = dir / "other.psd";
+  std::vector<size_t> lengths;
+  for (size_t n = 0; n < p.dataOffset() + 8; ++n) lengths.push_back(n);
+  for (size_t n = p.dataOffset() + 8; n < full.size(); n += 2999) lengths.push_back(n);
+  lengths.push_back(full.size() - 1);
+  for (const Op& op : psdOps(dir / "gray.psd")) {
+    for (size_t n : lengths) {
+      std::string cut = full.substr(0, n);
+      writeFile(path, cut);
+      writeFile(other, full);
+      float r = op.run(path, other);
+      ASSERT_TRUE(r == -1 || r == -1761) << op.name << " on " << n << " bytes gives " << r;
+      ASSERT_TRUE(readFile(path) == cut) << op.name << " " << n;
+      ASSERT_TRUE(readFile(other) == full) << op.name << " " << n;
+    }
+    EXPECT_FALSE(testsupport::exists(dir / "gray.psd"));
+  }
+}
+
+TEST(UntrustedPsd, LyingSizesAreRefused) {
+  TempDir dir;
+  const std::string path = dir / "t.psd", other = dir / "other.psd";
+  struct Size { int32_t w, h; } sizes[] = {
+      {-100, -100}, {-1, 200}, {65536, 65536}, {2147483647, 2147483647}, {46341, 46341}, {101, 101}};
+  for (auto s : sizes) {
+    Psd p = rgbPsd(100, 100, pattern);  // 100 x 100 worth of planes
+    p.width = s.w, p.height = s.h;
+    writeFile(other, p.bytes());
+    for (const Op& op : psdOps(dir / "gray.psd")) {
+      writeFile(path, p.bytes());
+      float r = op.run(path, other);
+      bool refused = r == -1761 || (std::string(op.name) == "heal top" && s.w < 100) ||
+                     (std::string(op.name) == "heal bottom" && s.w < 100);
+      EXPECT_TRUE(refused || (r == -9 && s.w < 100)) << op.name << " " << s.w << "x" << s.h << " gives " << r;
+      EXPECT_TRUE(readFile(path) == p.bytes()) << op.name;
+    }
+  }
+}
+
+// A write that fails half-way (file size limit) must leave the original.
+TEST(WriteFailure, InPlaceOperationsKeepTheOriginal) {
+  TempDir dir;
+  Psd big = rgbPsd(300, 300, pattern);  // 270 KB, over the 64 KB limit
+  const std::string path = dir / "a.psd", other = dir / "b.psd";
+  for (const Op& op : psdOps(dir / "gray.psd", 200)) {
+    writeFile(path, big.bytes());
+    writeFile(other, rgbPsd(300, 300, solid(RGB{1, 2, 3})).bytes());
+    float r = testsupport::withFileSizeLimit(64 * 1024, [&] { return op.run(path, other); });
+    EXPECT_EQ(r, -5) << op.name;
+    EXPECT_TRUE(readFile(path) == big.bytes()) << op.name;
+    EXPECT_FALSE(testsupport::exists(dir / "gray.psd"));
+  }
+  std::vector<std::string> left = dir.list();
+  EXPECT_EQ(left, (std::vector<std::string>{"a.psd", "b.psd"}));  // no temporary files
+
+  std::string in = bmp(300, 100, [](int i, int y) { return uint8_t(i + y); });
+  writeFile(dir / "in.bmp", in);
+  writeFile(dir / "out.bmp", "previous crop");
+  call("CropBMP_SetWidth", nullptr, 250, nullptr);
+  float r = testsupport::withFileSizeLimit(32 * 1024, [&] {
+    return call("CropBMPfile", (dir / "in.bmp").c_str(), 0, dir / "out.bmp");
+  });
+  EXPECT_EQ(r, -5);
+  EXPECT_EQ(readFile(dir / "out.bmp"), "previous crop");
+  EXPECT_TRUE(readFile(dir / "in.bmp") == in);
+}
+
+}  // namespace
