@@ -13,6 +13,12 @@ bool baselineFaceIDs(const char* path, std::vector<uint32_t>& ids);
 float baselineColours(const char* qivPath, const char* outPath);
 float baselineUVTiles(const char* qivPath, const char* outPath, bool write);
 float baselineSwapQiv(const char* qivPath, const char* qitPath);
+float baselineConvert(const char* path, float matchColor, float newColor, bool stencil);
+float baselineGrayscale(const char* inPath, const char* outPath, int threshold);
+float baselineMerge(const char* topPath, const char* bottomPath, float keyColor);
+float baselineHeal(const char* edgePath, const char* bodyPath, bool columns);
+float baselineThumb(const char* path, int size);
+float baselineCrop(const char* inPath, const char* outPath, int skipBytes, int cropWidth);
 
 namespace {
 
@@ -49,6 +55,21 @@ const Op kOps[] = {
        return ok;
      }},
     {"SwapVertices_Qiv", 2, "VERTS.qit MESH.qiv", [](char** a) { return baselineSwapQiv(a[1], a[0]) == 0; }},
+    // Image operations take the entry point's numbers as the entry point
+    // converts them; stencil and swap take the colour to match first.
+    {"MakeStencilPSD", 3, "MATCH PSD NEW",
+     [](char** a) { return baselineConvert(a[1], float(atof(a[0])), float(atof(a[2])), true) == 0; }},
+    {"SwapColorsPSD", 3, "MATCH PSD NEW",
+     [](char** a) { return baselineConvert(a[1], float(atof(a[0])), float(atof(a[2])), false) == 0; }},
+    {"RGBtoGrayscale", 3, "IN.psd THRESHOLD OUT.psd",
+     [](char** a) { return baselineGrayscale(a[0], a[2], atoi(a[1])) == 0; }},
+    {"MergePSDfiles", 3, "TOP.psd KEY BOTTOM.psd",
+     [](char** a) { return baselineMerge(a[0], a[2], float(atof(a[1]))) == 0; }},
+    {"HealPSDfiles", 3, "EDGE.psd COLUMNS BODY.psd",
+     [](char** a) { return baselineHeal(a[0], a[2], atof(a[1]) > 0) == 0; }},
+    {"CreateThumbnail", 2, "PSD SIZE", [](char** a) { return baselineThumb(a[0], atoi(a[1])) == 0; }},
+    {"CropBMPfile", 4, "WIDTH IN.bmp OFFSET OUT.bmp",
+     [](char** a) { return baselineCrop(a[1], a[3], 3 * atoi(a[2]), atoi(a[0])) == 0; }},
 };
 
 }  // namespace
