@@ -19,6 +19,7 @@ float baselineMerge(const char* topPath, const char* bottomPath, float keyColor)
 float baselineHeal(const char* edgePath, const char* bodyPath, bool columns);
 float baselineThumb(const char* path, int size);
 float baselineCrop(const char* inPath, const char* outPath, int skipBytes, int cropWidth);
+float baselineListSplit(const char* listPath, const char* objPath, const char* folder);
 
 namespace {
 
@@ -55,6 +56,8 @@ const Op kOps[] = {
        return ok;
      }},
     {"SwapVertices_Qiv", 2, "VERTS.qit MESH.qiv", [](char** a) { return baselineSwapQiv(a[1], a[0]) == 0; }},
+    {"ListSplitOBJtoQiv", 3, "GROUPS.lst COMBINED.obj FOLDER/",
+     [](char** a) { return baselineListSplit(a[0], a[1], a[2]) == 0; }},
     // Image operations take the entry point's numbers as the entry point
     // converts them; stencil and swap take the colour to match first.
     {"MakeStencilPSD", 3, "MATCH PSD NEW",
