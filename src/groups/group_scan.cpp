@@ -1,0 +1,162 @@
+#include "groups/group_scan.h"
+
+#include <algorithm>
+#include <cfloat>
+#include <charconv>
+#include <cmath>
+
+#include "common/bytes.h"
+#include "common/lines.h"
+
+namespace tolvane {
+namespace {
+
+constexpr std::string_view kPlaceholder = "#start of vector";
+
+// A number beyond float range: the largest float of its sign when too
+// large, as a stream gives; when too small, what is left of it (0 or a
+// denormal).
+float outOfRange(std::string_view num) {
+  bool negative = num[0] == '-';
+  double d;
+  auto r = std::from_chars(num.data(), num.data() + num.size(), d, std::chars_format::general);
+  bool huge;
+  if (r.ec == std::errc()) {
+    if (std::fabs(d) < 1) return float(d);
+    huge = true;
+  } else {
+    size_t e = num.find_first_of("eE");
+    huge = !(e != std::string_view::npos && e + 1 < num.size() && num[e + 1] == '-');
+  }
+  if (!huge) return negative ? -0.0f : 0.0f;
+  return negative ? -FLT_MAX : FLT_MAX;
+}
+
+// One float field at `i`, as a stream's >> float reads it: white space, then
+// sign, digits, point, exponent. False when no number starts there.
+//
+// Plain decimals whose digits, trailing zeros of the fraction dropped, make
+// at most 2^24 with at most 10 decimals (the bulk of vertex text) are done
+// in the same pass: digits and power of ten are then exact floats, so one
+// division gives the correctly rounded float that the full parser gives.
+bool readFloat(std::string_view s, size_t& i, float& out) {
+  constexpr float kPow10[] = {1e0f, 1e1f, 1e2f, 1e3f, 1e4f, 1e5f, 1e6f, 1e7f, 1e8f, 1e9f, 1e10f};
+  const size_t n = s.size();
+  while (i < n && isStreamSpace(s[i])) ++i;
+  size_t start = i;
+  bool negative = false;
+  if (i < n && (s[i] == '+' || s[i] == '-')) negative = s[i++] == '-';
+  size_t numberStart = negative ? start : i;  // from_chars takes '-' but no '+'
+  uint64_t m = 0;
+  int significant = 0, decimals = 0, mantissa = 0;
+  bool point = false;
+  for (; i < n; ++i) {
+    char c = s[i];
+    if (c >= '0' && c <= '9') {
+      ++mantissa;
+      decimals += point;
+      if (m != 0 || c != '0') {
+        if (++significant <= 18) m = m * 10 + uint64_t(c - '0');
+      }
+    } else if (c == '.' && !point) {
+      point = true;
+    } else {
+      break;
+    }
+  }
+  if (mantissa == 0) {
+    i = start;
+    return false;
+  }
+  size_t end = i;
+  bool exponent = false;
+  if (end < n && (s[end] == 'e' || s[end] == 'E')) {
+    size_t e = end + 1;
+    if (e < n && (s[e] == '+' || s[e] == '-')) ++e;
+    size_t digitsFrom = e;
+    while (e < n && s[e] >= '0' && s[e] <= '9') ++e;
+    if (e > digitsFrom) end = e, exponent = true;
+  }
+  i = end;
+  if (!exponent && significant <= 18) {
+    while (m > (uint64_t(1) << 24) && decimals > 0 && m % 10 == 0) m /= 10, --decimals;
+    if (m <= (uint64_t(1) << 24) && decimals <= 10) {
+      float v = float(m) / kPow10[decimals];
+      out = negative ? -v : v;
+      return true;
+    }
+  }
+  auto r = std::from_chars(s.data() + numberStart, s.data() + end, out, std::chars_format::general);
+  if (r.ec == std::errc::result_out_of_range) out = outOfRange(s.substr(numberStart, end - numberStart));
+  return true;
+}
+
+template <class OnFace, class OnGroup>
+bool scanFile(const char* objPath, Scan& s, OnGroup onGroup, OnFace onFace) {
+  if (!loadFile(objPath, s.text)) return false;
+  s.lines.assign(1, kPlaceholder);
+  s.positions.clear();
+  // Room for a vertex every 16 bytes: pages that are never filled are never
+  // touched, so the guess costs address space, not memory.
+  if (s.keepText) s.lines.reserve(s.text.size() / 16 + 1);
+  else s.positions.reserve(s.text.size() / 16 + 1);
+  forEachLine(s.text, [&](std::string_view l) {
+    if (isVertexLine(l)) {
+      if (s.keepText) s.lines.push_back(l);
+      else s.positions.push_back(parseVertex(l));
+    } else if (isGroupLine(l)) {
+      onGroup(afterTag(l));
+    } else if (isFaceLine(l)) {
+      uint32_t g = onFace();
+      forEachFaceNumber(afterTag(l), [&](int32_t n) { s.sets.add(g, n); });
+    }
+  });
+  return true;
+}
+
+}  // namespace
+
+vertexS parseVertex(std::string_view line) {
+  float v[3] = {0, 0, 0};
+  size_t i = 1;  // past the "v"
+  for (float& f : v)
+    if (!readFloat(line, i, f)) break;
+  return {v[0], v[1], v[2]};
+}
+
+std::vector<int32_t> VertexSets::take(uint32_t group, int32_t lo, int32_t hi) {
+  std::vector<int32_t> out;
+  if (group >= sets.size()) return out;
+  out.swap(sets[group]);
+  if (!std::is_sorted(out.begin(), out.end())) std::sort(out.begin(), out.end());
+  out.erase(std::unique(out.begin(), out.end()), out.end());
+  auto first = std::lower_bound(out.begin(), out.end(), lo);
+  auto last = std::upper_bound(first, out.end(), hi);
+  out.erase(last, out.end());
+  out.erase(out.begin(), first);
+  return out;
+}
+
+bool scanByGroups(const char* objPath, Scan& s) {
+  uint32_t current = 0;
+  auto onGroup = [&](std::string_view name) {
+    auto it = s.groups.find(name);
+    if (it == s.groups.end()) it = s.groups.emplace(std::string(name), uint32_t(s.groups.size())).first;
+    current = it->second;
+  };
+  return scanFile(objPath, s, onGroup, [&] { return current; });
+}
+
+bool scanByRanges(const char* objPath, const std::vector<int32_t>& ends, Scan& s) {
+  uint32_t position = 0;
+  int32_t limit = ends.empty() ? 0 : ends[0];
+  int64_t face = -1;
+  auto onFace = [&] {
+    ++face;
+    if (face == limit && position + 1 < ends.size()) limit = ends[++position];
+    return position;
+  };
+  return scanFile(objPath, s, [](std::string_view) {}, onFace);
+}
+
+}  // namespace tolvane

@@ -1,0 +1,74 @@
+// Splits of an OBJ mesh into Qit vertex files: by the OBJ's own group lines,
+// or by the face ranges of the group list. Both share one writer.
+#include <cstring>
+
+#include "common/bytes.h"
+#include "common/out_file.h"
+#include "common/result_codes.h"
+#include "groups/group_scan.h"
+#include "groups/groups.h"
+#include "mesh/qiv.h"
+
+namespace tolvane {
+namespace {
+
+// One Qit file: the vertex chunk header with its final length and count,
+// then the positions of the group's vertices in ascending order. Vertex
+// numbers 0 and below, and past the last vertex line, select nothing.
+bool writeQit(const std::string& path, Scan& s, uint32_t index) {
+  std::vector<int32_t> numbers = s.sets.take(index, 1, int32_t(std::min<size_t>(s.vertexCount(), INT32_MAX)));
+  uint64_t length = kChunkHeaderSize + kVertexRecord * numbers.size();
+  if (length > UINT32_MAX) return false;
+  OutFile out;
+  if (!out.create(path.c_str(), OutFile::Mode::NoReplace)) return false;
+  unsigned char header[kChunkHeaderSize] = {};
+  putLe32(header, kVertexTag);
+  putLe32(header + 4, uint32_t(length));
+  putLe32(header + 8, uint32_t(numbers.size()));
+  out.write(header, sizeof header);
+  for (int32_t n : numbers) {
+    const vertexS& v = s.positions[size_t(n) - 1];
+    unsigned char* p = reinterpret_cast<unsigned char*>(out.room(kVertexRecord));
+    uint32_t bits[3];
+    std::memcpy(bits, &v, sizeof bits);
+    putLe32(p, bits[0]);
+    putLe32(p + 4, bits[1]);
+    putLe32(p + 8, bits[2]);
+    out.advance(reinterpret_cast<char*>(p + kVertexRecord));
+  }
+  return out.commit();
+}
+
+float writeAll(Scan& s, const char* outPath) {
+  std::string folder = outputFolder(outPath);
+  for (const auto& [name, index] : s.groups)
+    if (!writeQit(freeOutputName(folder, name, ".Qit"), s, index)) return kCannotCreate;
+  return kOk;
+}
+
+}  // namespace
+}  // namespace tolvane
+
+float LeanSplitQiv(const char* objPath, const char* outPath) {
+  using namespace tolvane;
+  Scan s;
+  s.keepText = false;
+  if (!scanByGroups(objPath, s)) return kFailed;
+  return writeAll(s, outPath);
+}
+
+float ListSplitQiv(const char* objPath, const char* outPath) {
+  using namespace tolvane;
+  if (groupsList.empty()) return kListEmpty;
+  Scan s;
+  s.keepText = false;
+  std::vector<int32_t> ends;
+  ends.reserve(groupsList.size());
+  for (const groupID& g : groupsList) {
+    // An earlier entry of the same name keeps its position.
+    s.groups.emplace(std::string(g.name, strnlen(g.name, sizeof g.name)), uint32_t(ends.size()));
+    ends.push_back(g.endFace);
+  }
+  if (!scanByRanges(objPath, ends, s)) return kFailed;
+  return writeAll(s, outPath);
+}
