@@ -15,6 +15,7 @@
 #include <map>
 #include <string>
 
+#include "support/files.h"
 #include "support/support.h"
 
 using namespace testsupport;
@@ -38,27 +39,24 @@ struct Case {
 
 // --- inputs, large enough that writing them takes many blocks ---
 
-std::string qivMesh(unsigned vertices) {
-  std::string s(32, 'H');  // header bytes the library carries through
-  putU32(s, 10001), putU32(s, 16 + 12 * vertices), putU32(s, vertices), putU32(s, 0);
-  for (unsigned i = 0; i < vertices; ++i) putF32(s, i * 0.5f), putF32(s, -float(i)), putF32(s, 1.0f / (i + 1));
-  putU32(s, 35001), putU32(s, 16 + 4 * vertices), putU32(s, vertices), putU32(s, 0);
-  for (unsigned i = 0; i < vertices; ++i) putU32(s, i * 2654435761u);
-  unsigned faces = vertices / 2;
-  putU32(s, 20001), putU32(s, 16 + 16 * faces), putU32(s, faces), putU32(s, 0);
-  for (unsigned f = 0; f < faces; ++f)
-    putU32(s, f), putU32(s, f + 1), putU32(s, f + 2), putU32(s, f % 2 ? 0xFFFFFFFFu : f + 3);
-  putU32(s, 25001), putU32(s, 16 + 32 * faces), putU32(s, faces), putU32(s, 0);
-  for (unsigned f = 0; f < faces; ++f)
-    for (int k = 0; k < 4; ++k) putF32(s, float(f % 3) + 0.25f), putF32(s, float(f % 2) + 0.5f);
-  return s;
+std::string qivMesh(unsigned n) {
+  std::string xyz, colours, faces, uvs;
+  for (unsigned i = 0; i < n; ++i) {
+    putF32(xyz, i * 0.5f), putF32(xyz, -float(i)), putF32(xyz, 1.0f / (i + 1));
+    putU32(colours, i * 2654435761u);
+  }
+  for (unsigned f = 0; f < n / 2; ++f) {
+    putU32(faces, f), putU32(faces, f + 1), putU32(faces, f + 2), putU32(faces, f % 2 ? 0xFFFFFFFFu : f + 3);
+    for (int k = 0; k < 4; ++k) putF32(uvs, float(f % 3) + 0.25f), putF32(uvs, float(f % 2) + 0.5f);
+  }
+  return qiv(chunk(kVertexTag, n, xyz) + chunk(kColourTag, n, colours) + chunk(kFaceTag, n / 2, faces) +
+             chunk(kUVTag, n / 2, uvs));
 }
 
-std::string qitFile(unsigned vertices) {
-  std::string s;
-  putU32(s, 10001), putU32(s, 16 + 12 * vertices), putU32(s, vertices), putU32(s, 0);
-  for (unsigned i = 0; i < vertices; ++i) putF32(s, 2.0f * i), putF32(s, 3.0f), putF32(s, -1.0f);
-  return s;
+std::string qitFile(unsigned n) {
+  std::vector<float> xyz;
+  for (unsigned i = 0; i < n; ++i) xyz.insert(xyz.end(), {2.0f * i, 3.0f, -1.0f});
+  return qit(xyz);
 }
 
 std::string objMesh(unsigned vertices, unsigned groups) {
@@ -76,28 +74,7 @@ std::string objMesh(unsigned vertices, unsigned groups) {
   return s;
 }
 
-std::string psdImage(int width, int height, int channels = 3) {
-  std::string s = "8BPS";
-  auto be16 = [&](int v) { s.push_back(char(v >> 8)), s.push_back(char(v)); };
-  auto be32 = [&](unsigned v) { be16(int(v >> 16)), be16(int(v & 0xFFFF)); };
-  be16(1), s.append(6, '\0'), be16(channels), be32(unsigned(height)), be32(unsigned(width)), be16(8), be16(3);
-  be32(0), be32(0), be32(0), be16(0);
-  for (int c = 0; c < channels; ++c)
-    for (int k = 0; k < width * height; ++k) s.push_back(char((k * (c + 3)) % 251));
-  return s;
-}
-
-std::string bmpImage(int width, int height) {
-  int row = (3 * width + 3) / 4 * 4;
-  std::string s = "BM";
-  putU32(s, unsigned(54 + row * height)), putU32(s, 0), putU32(s, 54), putU32(s, 40);
-  putU32(s, unsigned(width)), putU32(s, unsigned(height));
-  s.push_back(1), s.push_back(0), s.push_back(24), s.push_back(0);
-  putU32(s, 0), putU32(s, unsigned(row * height)), putU32(s, 2835), putU32(s, 2835), putU32(s, 0), putU32(s, 0);
-  for (int y = 0; y < height; ++y)
-    for (int x = 0; x < row; ++x) s.push_back(char((x * 7 + y) % 256));
-  return s;
-}
+std::string psdImage(int width, int height, bool alpha = false) { return rgbPsd(width, height, pattern, alpha).bytes(); }
 
 float callPaths(const char* entry, const TempDir& d, const char* text, double number, const char* buffer) {
   return call(entry, text ? (d / text).c_str() : nullptr, number, buffer ? d / buffer : std::string());
@@ -122,10 +99,9 @@ std::vector<Case> cases() {
        }},
       {"outMRGB",
        [](const TempDir& d) {
-         std::string s(32, 'H');
-         putU32(s, 35001), putU32(s, 16 + 4 * 300000), putU32(s, 300000), putU32(s, 0);
-         for (unsigned i = 0; i < 300000; ++i) putU32(s, i * 40503u);
-         writeFile(d / "colours.qiv", s);
+         std::string colours;
+         for (unsigned i = 0; i < 300000; ++i) putU32(colours, i * 40503u);
+         writeFile(d / "colours.qiv", qiv(chunk(kColourTag, 300000, colours)));
        },
        [](const TempDir& d) { return callPaths("outMRGB", d, "colours.qiv", 0, "colours.txt"); }},
       {"SwapVertices",
@@ -160,14 +136,14 @@ std::vector<Case> cases() {
        }},
       {"MakeStencilPSD", [](const TempDir& d) { writeFile(d / "a.psd", psdImage(1024, 1024)); },
        [](const TempDir& d) { return callPaths("MakeStencilPSD", d, "a.psd", 255, nullptr); }},
-      {"SwapColorsPSD", [](const TempDir& d) { writeFile(d / "a.psd", psdImage(1024, 1024, 4)); },
+      {"SwapColorsPSD", [](const TempDir& d) { writeFile(d / "a.psd", psdImage(1024, 1024, true)); },
        [](const TempDir& d) { return callPaths("SwapColorsPSD", d, "a.psd", 65280, nullptr); }},
       {"RGBtoGrayscale", [](const TempDir& d) { writeFile(d / "a.psd", psdImage(1024, 1024)); },
        [](const TempDir& d) { return callPaths("RGBtoGrayscale", d, "a.psd", 20, "gray.psd"); }},
       {"MergePSDfiles",
        [](const TempDir& d) {
          writeFile(d / "top.psd", psdImage(1024, 1024));
-         writeFile(d / "bottom.psd", psdImage(1024, 1024, 4));
+         writeFile(d / "bottom.psd", psdImage(1024, 1024, true));
        },
        [](const TempDir& d) { return callPaths("MergePSDfiles", d, "top.psd", 0, "bottom.psd"); }},
       {"HealPSDfiles",
@@ -180,7 +156,7 @@ std::vector<Case> cases() {
        [](const TempDir& d) { return callPaths("CreateThumbnail", d, "a.psd", 1000, nullptr); }},
       {"CropBMPfile",
        [](const TempDir& d) {
-         writeFile(d / "in.bmp", bmpImage(2048, 1024));
+         writeFile(d / "in.bmp", bmp(2048, 1024, [](int i, int y) { return uint8_t(i * 7 + y); }));
          writeFile(d / "out.bmp", "an earlier crop");
        },
        [](const TempDir& d) {

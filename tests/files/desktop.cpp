@@ -52,20 +52,6 @@ void FakeDesktop::program(const std::string& name, const std::string& out, int c
 
 std::string FakeDesktop::args(const std::string& name) const { return testsupport::readFile(dir_ / (name + ".args")); }
 
-std::string which(const std::string& name) {
-  const char* path = std::getenv("PATH");
-  std::string dirs = path ? path : "";
-  size_t start = 0;
-  while (start < dirs.size()) {
-    size_t end = dirs.find(':', start);
-    if (end == std::string::npos) end = dirs.size();
-    std::string candidate = dirs.substr(start, end - start) + "/" + name;
-    if (access(candidate.c_str(), X_OK) == 0) return candidate;
-    start = end + 1;
-  }
-  return {};
-}
-
 int runFor(const std::vector<std::string>& argv, double seconds, std::string* out) {
   testsupport::TempDir dir;
   std::vector<char*> args;

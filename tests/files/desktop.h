@@ -39,9 +39,6 @@ class FakeDesktop {
   EnvOverride path_, display_, wayland_;
 };
 
-// Full path of `name` along PATH, empty when not installed.
-std::string which(const std::string& name);
-
 // Runs argv, waiting at most `seconds`; kills it (by its id) past that.
 // Returns its exit code, or -1 when it was killed or could not start.
 int runFor(const std::vector<std::string>& argv, double seconds, std::string* out = nullptr);

@@ -11,11 +11,7 @@
 #include "files/files.h"
 #include "support/support.h"
 
-using testsupport::call;
-using testsupport::exists;
-using testsupport::readFile;
-using testsupport::TempDir;
-using testsupport::writeFile;
+using namespace testsupport;
 
 namespace {
 
@@ -40,8 +36,7 @@ std::vector<std::string> walk() {
 
 TEST(FileCopyTo, CopiesEveryBlockSizeByteForByte) {
   TempDir dir;
-  for (size_t size : {size_t(0), size_t(1), size_t(3999), size_t(4000), size_t(4001), size_t(8000),
-                      size_t(5 << 20) + 17}) {
+  for (size_t size : {size_t(0), size_t(1), size_t(3999), size_t(4000), size_t(4001), size_t(5 << 20) + 17}) {
     std::string bytes = pattern(size);
     writeFile(dir / "src", bytes);
     writeFile(dir / "dst", "an older and longer destination that must be replaced entirely");
@@ -50,28 +45,27 @@ TEST(FileCopyTo, CopiesEveryBlockSizeByteForByte) {
   }
 }
 
-TEST(FileCopyTo, MissingSourceRemovesTheDestination) {
+TEST(FileCopyTo, FailuresAndWhatTheyLeave) {
   TempDir dir;
   writeFile(dir / "dst", "old");
   EXPECT_EQ(copy(dir / "missing", dir / "dst"), -1.0f);
-  EXPECT_FALSE(exists(dir / "dst"));
-  // A folder as source opens but cannot be read.
-  ::mkdir((dir / "sub").c_str(), 0755);
-  writeFile(dir / "dst", "old");
-  EXPECT_EQ(copy(dir / "sub", dir / "dst"), -1.0f);
-  EXPECT_EQ(call("FileCopyTo", nullptr, 0, dir / "dst"), -1.0f);
-  EXPECT_EQ(call("FileCopyTo", "x", 0, nullptr), -1.0f);
-}
-
-TEST(FileCopyTo, UnwritableDestinationFails) {
-  TempDir dir;
-  writeFile(dir / "src", "data");
-  EXPECT_EQ(copy(dir / "src", dir / "no-such-folder/dst"), -1.0f);
+  EXPECT_FALSE(exists(dir / "dst"));  // a missing source removes the destination
   ::mkdir((dir / "sub").c_str(), 0755);
   writeFile(dir / "sub/keep", "");
-  EXPECT_EQ(copy(dir / "src", dir / "sub"), -1.0f);  // a folder is not a file
+  EXPECT_EQ(copy(dir / "sub", dir / "dst"), -1.0f);  // a folder opens but cannot be read
+  EXPECT_EQ(call("FileCopyTo", nullptr, 0, dir / "dst"), -1.0f);
+  EXPECT_EQ(call("FileCopyTo", "x", 0, nullptr), -1.0f);
+  writeFile(dir / "a", "precious");
+  EXPECT_EQ(copy(dir / "a", dir / "no-such-folder/dst"), -1.0f);
+  EXPECT_EQ(copy(dir / "a", dir / "sub"), -1.0f);  // a folder is not a file
   EXPECT_TRUE(exists(dir / "sub/keep"));
-  EXPECT_EQ(readFile(dir / "src"), "data");
+  // Never onto itself; a second name of the same file is only a name.
+  EXPECT_EQ(copy(dir / "a", dir / "a"), -1.0f);
+  EXPECT_EQ(copy(dir / "a", dir.path() + "/./a"), -1.0f);
+  EXPECT_EQ(readFile(dir / "a"), "precious");
+  ASSERT_EQ(::link((dir / "a").c_str(), (dir / "b").c_str()), 0);
+  EXPECT_EQ(copy(dir / "a", dir / "b"), 0.0f);
+  EXPECT_EQ(readFile(dir / "b"), "precious");
 }
 
 TEST(FileCopyTo, ShortWriteKeepsTheBlocksWrittenAndFails) {
@@ -79,23 +73,10 @@ TEST(FileCopyTo, ShortWriteKeepsTheBlocksWrittenAndFails) {
   std::string bytes = pattern(10000);
   writeFile(dir / "src", bytes);
   std::string src = dir / "src", dst = dir / "dst";
-  float r = testsupport::withFileSizeLimit(6000, [&] { return tolvane::fileCopyTo(src.c_str(), dst.c_str()); });
-  EXPECT_EQ(r, -1.0f);
+  EXPECT_EQ(withFileSizeLimit(6000, [&] { return tolvane::fileCopyTo(src.c_str(), dst.c_str()); }), -1.0f);
   std::string written = readFile(dst);
   EXPECT_LE(written.size(), 6000u);
   EXPECT_EQ(written, bytes.substr(0, written.size()));
-}
-
-TEST(FileCopyTo, NeverDestroysASourceCopiedOntoItself) {
-  TempDir dir;
-  writeFile(dir / "a", "precious");
-  EXPECT_EQ(copy(dir / "a", dir / "a"), -1.0f);
-  EXPECT_EQ(copy(dir / "a", dir.path() + "/./a"), -1.0f);
-  EXPECT_EQ(readFile(dir / "a"), "precious");
-  // A second name of the same file is only a name: the copy goes through.
-  ASSERT_EQ(::link((dir / "a").c_str(), (dir / "b").c_str()), 0);
-  EXPECT_EQ(copy(dir / "a", dir / "b"), 0.0f);
-  EXPECT_EQ(readFile(dir / "b"), "precious");
 }
 
 TEST(FileDelete, ReturnsWhatRemoveReturns) {
@@ -109,61 +90,45 @@ TEST(FileDelete, ReturnsWhatRemoveReturns) {
   EXPECT_EQ(call("FileDelete", (dir / "empty").c_str(), 0, nullptr), 0.0f);  // remove() takes empty folders
 }
 
-TEST(FolderWalk, DeliversEveryEntryThenEndUntilClosed) {
-  TempDir dir;
-  writeFile(dir / "a.txt", "");
-  writeFile(dir / "b", "");
-  ::mkdir((dir / "sub").c_str(), 0755);
-  char buf[512];
-  EXPECT_EQ(call("GetFile", nullptr, 0, buf), -1.0f);  // nothing open yet
-  ASSERT_EQ(call("OpenFolder", dir.path().c_str(), 0, nullptr), 0.0f);
-  EXPECT_EQ(walk(), (std::vector<std::string>{".", "..", "a.txt", "b", "sub"}));
-  for (int i = 0; i < 3; ++i) EXPECT_EQ(call("GetFile", nullptr, 0, buf), -3.0f);
-  EXPECT_EQ(call("CloseFolder", nullptr, 0, nullptr), 0.0f);
-  EXPECT_EQ(call("CloseFolder", nullptr, 0, nullptr), -1.0f);
-  EXPECT_EQ(call("GetFile", nullptr, 0, buf), -1.0f);
-}
-
-TEST(FolderWalk, ReopeningStartsAgainAndAFailedOpenLeavesNothingOpen) {
+TEST(FolderWalk, DeliversEveryEntryThenEndUntilClosedOrReopened) {
   TempDir one, two;
-  writeFile(one / "x.1", "");
+  writeFile(one / "a.txt", "");
+  ::mkdir((one / "sub").c_str(), 0755);
   writeFile(two / "y.2", "");
   char buf[512];
+  EXPECT_EQ(call("GetFile", nullptr, 0, buf), -1.0f);  // nothing open yet
   ASSERT_EQ(call("OpenFolder", one.path().c_str(), 0, nullptr), 0.0f);
-  ASSERT_EQ(call("GetFile", nullptr, 0, buf), 0.0f);
-  ASSERT_EQ(call("OpenFolder", two.path().c_str(), 0, nullptr), 0.0f);
+  EXPECT_EQ(walk(), (std::vector<std::string>{".", "..", "a.txt", "sub"}));
+  for (int i = 0; i < 2; ++i) EXPECT_EQ(call("GetFile", nullptr, 0, buf), -3.0f);
+  EXPECT_EQ(call("GetFile", nullptr, 0, nullptr), -1.0f);  // no buffer to fill
+  ASSERT_EQ(call("OpenFolder", two.path().c_str(), 0, nullptr), 0.0f);  // starts again
   EXPECT_EQ(walk(), (std::vector<std::string>{".", "..", "y.2"}));
+  EXPECT_EQ(call("CloseFolder", nullptr, 0, nullptr), 0.0f);
+  EXPECT_EQ(call("CloseFolder", nullptr, 0, nullptr), -1.0f);
+  EXPECT_EQ(call("GetFile", nullptr, 0, buf), -1.0f);
+  // A failed open leaves nothing open.
+  ASSERT_EQ(call("OpenFolder", one.path().c_str(), 0, nullptr), 0.0f);
   EXPECT_EQ(call("OpenFolder", (two / "missing").c_str(), 0, nullptr), -1.0f);
   EXPECT_EQ(call("GetFile", nullptr, 0, buf), -1.0f);
-  EXPECT_EQ(call("CloseFolder", nullptr, 0, nullptr), -1.0f);
   EXPECT_EQ(call("OpenFolder", nullptr, 0, nullptr), -1.0f);
-  ASSERT_EQ(call("OpenFolder", one.path().c_str(), 0, nullptr), 0.0f);
-  EXPECT_EQ(call("GetFile", nullptr, 0, nullptr), -1.0f);  // no buffer to fill
-  EXPECT_EQ(call("CloseFolder", nullptr, 0, nullptr), 0.0f);
 }
 
 TEST(EmptyFolder, RemovesDottedEntriesOnly) {
   TempDir dir;
-  writeFile(dir / "a.txt", "");
-  writeFile(dir / "b", "");
-  writeFile(dir / ".hidden", "");
-  ::mkdir((dir / "c.d").c_str(), 0755);      // dotted, empty: goes
-  ::mkdir((dir / "e.full").c_str(), 0755);   // dotted, not empty: stays
+  for (const char* name : {"a.txt", "b", ".hidden"}) writeFile(dir / name, "");
+  ::mkdir((dir / "c.d").c_str(), 0755);     // dotted, empty: goes
+  ::mkdir((dir / "e.full").c_str(), 0755);  // dotted, not empty: stays
   writeFile(dir / "e.full/inner.txt", "");
-  ::mkdir((dir / "sub").c_str(), 0755);      // not entered
+  ::mkdir((dir / "sub").c_str(), 0755);  // not entered
   writeFile(dir / "sub/deep.txt", "");
-  EXPECT_EQ(call("EmptyFolder", dir.path().c_str(), 0, nullptr), 0.0f);
+  EXPECT_EQ(call("EmptyFolder", (dir.path() + "/").c_str(), 0, nullptr), 0.0f);
   EXPECT_EQ(dir.list(), (std::vector<std::string>{"b", "e.full", "sub"}));
   EXPECT_TRUE(exists(dir / "sub/deep.txt"));
   EXPECT_TRUE(exists(dir / "e.full/inner.txt"));
 }
 
-TEST(EmptyFolder, TrailingSlashLongNamesAndFailures) {
+TEST(EmptyFolder, LongNamesAndFailures) {
   TempDir dir;
-  writeFile(dir / "a.txt", "");
-  EXPECT_EQ(call("EmptyFolder", (dir.path() + "/").c_str(), 0, nullptr), 0.0f);
-  EXPECT_FALSE(exists(dir / "a.txt"));
-
   // Folder path and name joined past 255 bytes: left alone, never overflowed.
   std::string longName = std::string(250 - dir.path().size() % 10, 'n') + ".txt";
   std::string shortEnough = std::string(255 - dir.path().size() - 1 - 4, 's') + ".txt";
@@ -173,19 +138,12 @@ TEST(EmptyFolder, TrailingSlashLongNamesAndFailures) {
   EXPECT_EQ(call("EmptyFolder", dir.path().c_str(), 0, nullptr), 0.0f);
   EXPECT_TRUE(exists(dir / longName));
   EXPECT_FALSE(exists(dir / shortEnough));
-
-  EXPECT_EQ(call("EmptyFolder", (dir / "missing").c_str(), 0, nullptr), -1.0f);
-  EXPECT_EQ(call("EmptyFolder", "", 0, nullptr), -1.0f);
-  EXPECT_EQ(call("EmptyFolder", nullptr, 0, nullptr), -1.0f);
+  for (const char* bad : {"/nonexistent/folder", "", static_cast<const char*>(nullptr)})
+    EXPECT_EQ(call("EmptyFolder", bad, 0, nullptr), -1.0f);
 }
 
 TEST(IsDirectory, DecidesByTheLastComponentsDot) {
-  EXPECT_FALSE(IsDirectory("dir/name.ext"));
-  EXPECT_FALSE(IsDirectory("dir\\name.ext"));
-  EXPECT_TRUE(IsDirectory("dir.old/name"));
-  EXPECT_TRUE(IsDirectory("dir.old\\name"));
-  EXPECT_TRUE(IsDirectory("name"));
-  EXPECT_TRUE(IsDirectory(""));
-  EXPECT_FALSE(IsDirectory(".hidden"));
-  EXPECT_TRUE(IsDirectory(nullptr));
+  for (const char* file : {"dir/name.ext", "dir\\name.ext", ".hidden"}) EXPECT_FALSE(IsDirectory(file)) << file;
+  for (const char* folder : {"dir.old/name", "dir.old\\name", "name", "", static_cast<const char*>(nullptr)})
+    EXPECT_TRUE(IsDirectory(folder)) << (folder ? folder : "null");
 }

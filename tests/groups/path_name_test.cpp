@@ -33,18 +33,15 @@ TEST(FileNameExtract, EveryModeOnTypicalAndAwkwardPaths) {
       {"/x/y/", 6, ""},
       {"name.obj", 6, "name.obj"},
       {"C:\\a/b\\c.d", 6, "c.d"},
+      {"a/b\\c.obj", 1, "a/b\\"},  // either separator, mixed
+      {"a/b\\c.obj", 2, "c"},
+      {"a\\b/c.obj", 1, "a\\b/"},
+      {"/x/y/name.obj", 0, "/x/y/name.obj"},  // other modes: the path unchanged
+      {"/x/y/name.obj", 5, "/x/y/name.obj"},
+      {"/x/y/name.obj", 7, "/x/y/name.obj"},
+      {"/x/y/name.obj", -1, "/x/y/name.obj"},
   };
   for (const Case& c : cases) EXPECT_EQ(FileNameExtract(c.path, c.mode), c.want) << c.path << " mode " << c.mode;
-}
-
-TEST(FileNameExtract, MixedSeparatorsCountAlike) {
-  EXPECT_EQ(FileNameExtract("a/b\\c.obj", 1), "a/b\\");
-  EXPECT_EQ(FileNameExtract("a/b\\c.obj", 2), "c");
-  EXPECT_EQ(FileNameExtract("a\\b/c.obj", 1), "a\\b/");
-}
-
-TEST(FileNameExtract, OtherModesReturnThePathUnchanged) {
-  for (int mode : {0, 5, 7, -1, 100}) EXPECT_EQ(FileNameExtract("/x/y/name.obj", mode), "/x/y/name.obj") << mode;
 }
 
 }  // namespace

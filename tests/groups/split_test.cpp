@@ -1,49 +1,32 @@
 // Splits of an OBJ mesh by its group lines: into vertex-only OBJ files and
 // into Qit vertex files.
-#include <dirent.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
-#include <algorithm>
 #include <cfloat>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 
 #include "groups/groups.h"
-#include "groups/qit_bytes.h"
+#include "support/files.h"
 #include "support/support.h"
 
-using testsupport::call;
-using testsupport::exists;
-using testsupport::readFile;
-using testsupport::TempDir;
-using testsupport::writeFile;
+using namespace testsupport;
 
 namespace {
 
+// The input in one folder, the split's files alone in another.
 class Split : public ::testing::Test {
  protected:
-  void SetUp() override { ASSERT_EQ(::mkdir((dir / "out").c_str(), 0755), 0); }
   std::string obj(const std::string& text) {
-    std::string p = dir / "in.obj";
-    writeFile(p, text);
-    return p;
+    writeFile(src / "in.obj", text);
+    return src / "in.obj";
   }
-  std::string out() { return dir / "out/anything.obj"; }
-  std::string o(const std::string& name) { return readFile(dir / ("out/" + name)); }
-  std::vector<std::string> outFiles() {
-    std::vector<std::string> names;
-    if (DIR* d = opendir((dir / "out").c_str())) {
-      while (dirent* e = readdir(d))
-        if (std::strcmp(e->d_name, ".") && std::strcmp(e->d_name, "..")) names.push_back(e->d_name);
-      closedir(d);
-    }
-    std::sort(names.begin(), names.end());
-    return names;
-  }
-  TempDir dir;
+  std::string out() { return dir / "anything.obj"; }
+  std::string o(const std::string& name) { return readFile(dir / name); }
+  std::vector<std::string> outFiles() { return dir.list(); }
+  TempDir src, dir;
 };
 
 const char* kMesh =
@@ -54,14 +37,11 @@ const char* kMesh =
     "g a\nf 2//1 2//1\n"
     "g b\nf 1\n";
 
-TEST_F(Split, VertexLinesOncePerGroupAscendingAsText) {
+TEST_F(Split, VertexLinesOncePerGroupAscendingAsTextAndAsFloats) {
   ASSERT_EQ(LeanSplitOBJ(obj(kMesh).c_str(), out().c_str()), 0);
   EXPECT_EQ(o("b.obj"), "v 1.0 0 0\nv 3 0 0 0.5 0.5 0.5\nv 4 0 0\n");
   EXPECT_EQ(o("a.obj"), "v 2 0 0\n");
   EXPECT_EQ(outFiles(), (std::vector<std::string>{"a.obj", "b.obj"}));
-}
-
-TEST_F(Split, QitFilesHoldTheSamePositionsAsFloats) {
   ASSERT_EQ(LeanSplitQiv(obj(kMesh).c_str(), out().c_str()), 0);
   EXPECT_EQ(o("b.Qit"), qit({1, 0, 0, 3, 0, 0, 4, 0, 0}));
   EXPECT_EQ(o("a.Qit"), qit({2, 0, 0}));
@@ -78,10 +58,10 @@ TEST_F(Split, GroupsAreWrittenInByteOrderAndAFailureKeepsTheEarlierOnes) {
 }
 
 TEST_F(Split, NeverOverwritesAndCountsCopiesPerGroup) {
-  writeFile(dir / "out/a.obj", "mine");
-  writeFile(dir / "out/a_copy1.obj", "mine too");
-  ASSERT_EQ(::mkdir((dir / "out/b.obj").c_str(), 0755), 0);  // a folder in the way
-  writeFile(dir / "out/a.Qit", "keep");
+  writeFile(dir / "a.obj", "mine");
+  writeFile(dir / "a_copy1.obj", "mine too");
+  ASSERT_EQ(::mkdir((dir / "b.obj").c_str(), 0755), 0);  // a folder in the way
+  writeFile(dir / "a.Qit", "keep");
   std::string in = obj("v 1 2 3\ng a\nf 1\ng b\nf 1\n");
   ASSERT_EQ(LeanSplitOBJ(in.c_str(), out().c_str()), 0);
   EXPECT_EQ(o("a.obj"), "mine");
@@ -108,7 +88,7 @@ TEST_F(Split, FaceNumbersOutsideTheVertexLinesSelectNothing) {
   std::string in = obj("v 1 1 1\nv 2 2 2\ng a\nf 0 99 -1 2 2147483648 1\nf 1x 2\ng b\nf 5 -7\n");
   EXPECT_EQ(LeanSplitOBJ(in.c_str(), out().c_str()), -2);  // b selects nothing
   EXPECT_EQ(o("a.obj"), "#start of vector\nv 1 1 1\nv 2 2 2\n");
-  EXPECT_FALSE(exists(dir / "out/b.obj"));
+  EXPECT_FALSE(exists(dir / "b.obj"));
   ASSERT_EQ(LeanSplitQiv(in.c_str(), out().c_str()), 0);
   EXPECT_EQ(o("a.Qit"), qit({1, 1, 1, 2, 2, 2}));
   EXPECT_EQ(o("b.Qit"), qit({}));
@@ -166,7 +146,7 @@ TEST_F(Split, FloatsMatchTheCLibrarysRoundingOnManyDecimals) {
   std::string text = "g a\n", face = "f";
   std::vector<float> want;
   uint64_t x = 88172645463325252ull;
-  for (int i = 1; i <= 30000; ++i) {
+  for (int i = 1; i <= 20000; ++i) {
     x ^= x << 13, x ^= x >> 7, x ^= x << 17;
     char num[64];
     int decimals = int(x % 12), scale = int((x >> 8) % 9);
@@ -179,35 +159,6 @@ TEST_F(Split, FloatsMatchTheCLibrarysRoundingOnManyDecimals) {
   }
   ASSERT_EQ(LeanSplitQiv(obj(text + face + "\n").c_str(), out().c_str()), 0);
   EXPECT_TRUE(o("a.Qit") == qit(want));
-}
-
-TEST_F(Split, AWriteThatFailsLeavesNoPartialFile) {
-  std::string text;
-  for (int i = 0; i < 20000; ++i) text += "v 1 2 3\n";
-  text += "g a\nf";
-  for (int i = 1; i <= 20000; ++i) text += " " + std::to_string(i);
-  text += "\n";
-  std::string in = obj(text);
-  float r = testsupport::withFileSizeLimit(100000, [&] { return LeanSplitOBJ(in.c_str(), out().c_str()); });
-  EXPECT_EQ(r, -3);
-  r = testsupport::withFileSizeLimit(100000, [&] { return LeanSplitQiv(in.c_str(), out().c_str()); });
-  EXPECT_EQ(r, -3);
-  EXPECT_TRUE(outFiles().empty());
-}
-
-TEST_F(Split, BinaryGarbageIsReadWithoutHarm) {
-  std::string junk;
-  uint32_t x = 12345;
-  for (int i = 0; i < 200000; ++i) {
-    x = x * 1103515245 + 12345;
-    junk.push_back(char(x >> 24));
-    if (i % 97 == 0) junk += "\nf 1 2 3/4\ng ";
-  }
-  std::string in = obj(junk);
-  float r = LeanSplitQiv(in.c_str(), out().c_str());
-  EXPECT_TRUE(r == 0 || r == -3) << r;
-  r = LeanSplitOBJ(in.c_str(), out().c_str());
-  EXPECT_TRUE(r == 0 || r == -2 || r == -3) << r;
 }
 
 }  // namespace

@@ -66,15 +66,17 @@ const char* const kEntryPoints[] = {
 TEST(Exports, OnlyEntryPointsOperationsAndTheSampleClassLeave) {
   std::set<std::string> symbols = dynamicSymbols();
   ASSERT_FALSE(symbols.empty());
-  std::set<std::string> entries(std::begin(kEntryPoints), std::end(kEntryPoints));
+  std::set<std::string> entries(std::begin(kEntryPoints), std::end(kEntryPoints)), operations;
   for (const std::string& s : symbols) {
     bool plainC = s.find('(') == std::string::npos;
     if (plainC) {
       EXPECT_TRUE(entries.count(s)) << "unexpected export: " << s;
     } else {
       EXPECT_TRUE(kOperations.count(functionName(s))) << "unexpected export: " << s;
+      operations.insert(functionName(s));
     }
   }
+  EXPECT_EQ(operations, kOperations) << "every operation leaves under its C++ name";
   EXPECT_TRUE(symbols.count("Tolvane4::HelloWorld(char const*)"));
   EXPECT_TRUE(symbols.count("Tolvane4Priv::HelloWorldPriv(char const*)"));
 }
@@ -84,14 +86,10 @@ TEST(Exports, AllThirtySevenEntryPointsHavePlainCNames) {
   for (const char* name : kEntryPoints) EXPECT_NE(dlsym(testsupport::library(), name), nullptr) << name;
 }
 
+// The setters answer 0 in the tolvane-call tests.
 TEST(HostLayer, VersionIgnoresItsArguments) {
   char buf[16] = "unchanged";
   EXPECT_EQ(call("Version", nullptr, 0, nullptr), 4.03f);
   EXPECT_EQ(call("Version", "x", -7.5, buf), 4.03f);
   EXPECT_STREQ(buf, "unchanged");
-}
-
-TEST(HostLayer, SettersAlwaysSucceed) {
-  EXPECT_EQ(call("CropBMP_SetWidth", nullptr, 12.75, nullptr), 0.0f);
-  EXPECT_EQ(call("SetInColor", nullptr, 16777215.0, nullptr), 0.0f);
 }

@@ -3,14 +3,10 @@
 
 #include "common/result_codes.h"
 #include "image/bmp.h"
-#include "image_files.h"
+#include "support/files.h"
 #include "support/support.h"
 
-using namespace imagetest;
-using testsupport::call;
-using testsupport::readFile;
-using testsupport::TempDir;
-using testsupport::writeFile;
+using namespace testsupport;
 
 namespace {
 
@@ -38,35 +34,28 @@ void expectStrip(const std::string& out, int inHeight, int skip, int width, size
     }
 }
 
-TEST(CropBMP, StripOfTheStoredRows) {
+TEST(CropBMP, StripsOfTheStoredRowsUpToTheRowsEnd) {
   TempDir dir;
   std::string extra = "palette or extended header";
   std::string in = bmp(100, 20, byteAt, extra);
-  writeFile(dir / "in.bmp", in);
-  ASSERT_EQ(crop(dir / "in.bmp", dir / "out.bmp", 10.9, 50), 0);  // 10 pixels in
+  writeFile(dir / "big.bmp", in);
+  ASSERT_EQ(crop(dir / "big.bmp", dir / "out.bmp", 10.9, 50), 0);  // 10 pixels in
   std::string out = readFile(dir / "out.bmp");
   EXPECT_EQ(le32At(out, 34), 2584u);
   EXPECT_EQ(out.substr(54, extra.size()), extra);
   expectStrip(out, 20, 30, 50, 54 + extra.size());
-  EXPECT_EQ(readFile(dir / "in.bmp"), in);
-}
-
-TEST(CropBMP, WidthsAndOffsetsUpToTheRowsEnd) {
-  TempDir dir;
-  // 7 pixels: 21 bytes + 3 padding per stored row.
+  EXPECT_EQ(readFile(dir / "big.bmp"), in);
+  // 7 pixels: 21 bytes + 3 padding per stored row. The strip may reach into
+  // the padding (4 + 4 pixels = 24 bytes), no further.
   writeFile(dir / "in.bmp", bmp(7, 5, byteAt));
-  struct Case { int pixels, width; } cases[] = {{0, 4}, {0, 1}, {6, 1}, {3, 4}, {0, 7}, {1, 6}};
-  for (auto c : cases) {
+  struct Case { double pixels, width; } ok[] = {{0, 4}, {0, 1}, {6, 1}, {3, 4}, {0, 7}, {1, 6}},
+                                      refused[] = {{5, 4}, {0, 9}, {-1, 2}, {0, 0}, {1e10, 2}};
+  for (auto c : ok) {
     ASSERT_EQ(crop(dir / "in.bmp", dir / "out.bmp", c.pixels, c.width), 0) << c.pixels << "+" << c.width;
-    expectStrip(readFile(dir / "out.bmp"), 5, 3 * c.pixels, c.width, 54);
+    expectStrip(readFile(dir / "out.bmp"), 5, 3 * int(c.pixels), int(c.width), 54);
   }
-  // The strip may reach into the row's padding (4 + 4 pixels = 24 bytes), no further.
   EXPECT_EQ(crop(dir / "in.bmp", dir / "out.bmp", 4, 4), 0);
-  EXPECT_EQ(crop(dir / "in.bmp", dir / "out.bmp", 5, 4), -1770);
-  EXPECT_EQ(crop(dir / "in.bmp", dir / "out.bmp", 0, 9), -1770);
-  EXPECT_EQ(crop(dir / "in.bmp", dir / "out.bmp", -1, 2), -1770);
-  EXPECT_EQ(crop(dir / "in.bmp", dir / "out.bmp", 0, 0), -1770);
-  EXPECT_EQ(crop(dir / "in.bmp", dir / "out.bmp", 1e10, 2), -1770);
+  for (auto c : refused) EXPECT_EQ(crop(dir / "in.bmp", dir / "out.bmp", c.pixels, c.width), -1770) << c.pixels;
 }
 
 TEST(CropBMP, CodesAndWhatIsWritten) {
@@ -119,16 +108,6 @@ TEST(FreshLibrary, CropWidthAndMatchColourDefaults) {
   ASSERT_EQ(std::system(cmd.c_str()), 0);
   EXPECT_EQ(le32At(readFile(dir / "out.bmp"), 18), 50u);
   EXPECT_EQ(readFile(dir / "a.psd"), rgbPsd(2, 1, [](int x, int) { return x ? RGB{0, 0, 0} : RGB{0, 0, 255}; }).bytes());
-}
-
-TEST(CropBMP, Padding) {
-  using tolvane::bmpPadding;
-  EXPECT_EQ(bmpPadding(4), 0);
-  EXPECT_EQ(bmpPadding(1), 1);
-  EXPECT_EQ(bmpPadding(2), 2);
-  EXPECT_EQ(bmpPadding(3), 3);
-  EXPECT_EQ(bmpPadding(50), 2);
-  EXPECT_EQ(bmpPadding(-3), 0);
 }
 
 TEST(CropBMP, EveryTruncationIsRefusedCleanly) {

@@ -4,13 +4,10 @@
 
 #include <cstdio>
 
-#include "image_files.h"
+#include "support/files.h"
 #include "support/support.h"
 
-using namespace imagetest;
-using testsupport::call;
-using testsupport::TempDir;
-using testsupport::writeFile;
+using namespace testsupport;
 
 namespace {
 

@@ -4,14 +4,10 @@
 
 #include "common/result_codes.h"
 #include "image/psd.h"
-#include "image_files.h"
+#include "support/files.h"
 #include "support/support.h"
 
-using namespace imagetest;
-using testsupport::call;
-using testsupport::readFile;
-using testsupport::TempDir;
-using testsupport::writeFile;
+using namespace testsupport;
 
 namespace {
 
@@ -90,26 +86,21 @@ std::string heal(int w, int h, bool columns) {
   return readFile(dir / "edge.psd");
 }
 
-TEST(Heal, RowBands) {
-  const int w = 120, h = 101;
-  std::string out = heal(w, h, false);
-  for (int y = 0; y < h; ++y) {
-    int from = y < 10 ? 50 + y : y >= h - 10 ? 40 + (y - (h - 10)) : -1;
-    for (int x : {0, 1, 57, w - 1})
-      EXPECT_EQ(psdPixel(out, 40, w, h, x, y), from < 0 ? kBody : rowCol(x, from)) << x << "," << y;
+// Rows: 10 rows from the edge's middle at the top and bottom. Columns: 2
+// columns at the left and right, between rows 2 and h - 2.
+TEST(Heal, BandsOfRowsOrColumns) {
+  std::string rows = heal(120, 101, false);
+  for (int y = 0; y < 101; ++y) {
+    int from = y < 10 ? 50 + y : y >= 91 ? 40 + (y - 91) : -1;
+    for (int x : {0, 1, 57, 119})
+      EXPECT_EQ(psdPixel(rows, 40, 120, 101, x, y), from < 0 ? kBody : rowCol(x, from)) << x << "," << y;
   }
-}
-
-TEST(Heal, ColumnBands) {
-  const int w = 103, h = 100;
-  std::string out = heal(w, h, true);
-  for (int y = 0; y < h; ++y) {
-    bool band = y >= 2 && y <= h - 2;
-    for (int x = 0; x < w; ++x) {
-      int from = !band ? -1 : x < 2 ? 50 + x : x >= w - 2 ? 48 + (x - (w - 2)) : -1;
-      ASSERT_EQ(psdPixel(out, 40, w, h, x, y), from < 0 ? kBody : rowCol(from, y)) << x << "," << y;
+  std::string cols = heal(103, 100, true);
+  for (int y = 0; y < 100; ++y)
+    for (int x = 0; x < 103; ++x) {
+      int from = y < 2 || y > 98 ? -1 : x < 2 ? 50 + x : x >= 101 ? 48 + (x - 101) : -1;
+      ASSERT_EQ(psdPixel(cols, 40, 103, 100, x, y), from < 0 ? kBody : rowCol(from, y)) << x << "," << y;
     }
-  }
 }
 
 TEST(Heal, SizeLimitAndGlobals) {
@@ -119,8 +110,7 @@ TEST(Heal, SizeLimitAndGlobals) {
   EXPECT_EQ(mergeSeamlessPSD((dir / "small.psd").c_str(), (dir / "body.psd").c_str(), false), -9);
   EXPECT_TRUE(img.empty());
   EXPECT_EQ(readFile(dir / "small.psd"), rgbPsd(99, 200, pattern).bytes());
-  std::string exact = heal(100, 100, false);
-  EXPECT_EQ(exact.size(), 40u + 3 * 100 * 100);
+  EXPECT_EQ(heal(100, 100, false).size(), 40u + 3 * 100 * 100);
 }
 
 std::string thumb(const Psd& p, double size) {
@@ -134,8 +124,7 @@ TEST(Thumbnail, WideAndTallMarginsAndSteps) {
   // 1000 x 500 at 100: step 10, top margin 25 rows.
   std::string wide = thumb(rgbPsd(1000, 500, rowCol), 100);
   ASSERT_EQ(wide.size(), 40u + 3 * 100 * 100);
-  EXPECT_EQ(be32At(wide, 14), 100u);
-  EXPECT_EQ(be32At(wide, 18), 100u);
+  EXPECT_EQ(wide.substr(14, 8), std::string("\0\0\0\x64\0\0\0\x64", 8));  // height, width
   for (int y = 0; y < 100; ++y)
     for (int x = 0; x < 100; x += 9)
       ASSERT_EQ(psdPixel(wide, 40, 100, 100, x, y),
@@ -151,16 +140,7 @@ TEST(Thumbnail, WideAndTallMarginsAndSteps) {
 
 TEST(Thumbnail, ExtraStepsSpreadTheRemainder) {
   // 1050 x 1050 at 100: every third column and row moves 11 pixels.
-  auto where = [](int i) {
-    int pos = 0, counter = 0;
-    for (int k = 0; k < i; ++k) {
-      int extra = counter >= 2 ? (counter = 0, 1) : (++counter, 0);
-      pos += 10 + extra;
-    }
-    return pos;
-  };
-  EXPECT_EQ(where(3), 31);
-  EXPECT_EQ(where(6), 62);
+  auto where = [](int i) { return 10 * i + i / 3; };
   auto big = [](int x, int y) { return RGB{uint8_t(x), uint8_t(x >> 8), uint8_t(y)}; };
   std::string out = thumb(rgbPsd(1050, 1050, big), 100);
   // The column counter runs on across rows, so columns are checked on row 0.
@@ -196,18 +176,13 @@ TEST(Thumbnail, ExactSizeSmallImagesAndOddSizes) {
   EXPECT_EQ(thumb(rgbPsd(0, 0, pattern), 2), rgbPsd(2, 2, solid(RGB{})).bytes());
 }
 
-TEST(Thumbnail, RefusedSizesAndFiles) {
+TEST(Thumbnail, RefusedSizes) {
   TempDir dir;
   std::string a = rgbPsd(4, 4, pattern).bytes();
   writeFile(dir / "a.psd", a);
   for (double n : {0.0, -3.0, 0.9, 16385.0, 1e12})
     EXPECT_EQ(call("CreateThumbnail", (dir / "a.psd").c_str(), n, nullptr), -1770) << n;
-  Psd lying = rgbPsd(4, 4, pattern);
-  lying.width = 4000;
-  writeFile(dir / "lying.psd", lying.bytes());
-  EXPECT_EQ(call("CreateThumbnail", (dir / "lying.psd").c_str(), 8, nullptr), -1761);
   EXPECT_EQ(readFile(dir / "a.psd"), a);
-  EXPECT_EQ(readFile(dir / "lying.psd"), lying.bytes());
 }
 
 }  // namespace

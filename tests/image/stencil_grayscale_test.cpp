@@ -1,26 +1,24 @@
 // Stencil, colour swap and grayscale through the host's entry points.
 #include <gtest/gtest.h>
 
-#include "image_files.h"
+#include "support/files.h"
 #include "support/support.h"
 
-using namespace imagetest;
-using testsupport::call;
-using testsupport::readFile;
-using testsupport::TempDir;
-using testsupport::writeFile;
+using namespace testsupport;
 
 namespace {
 
 const RGB kWhite{255, 255, 255}, kBlack{0, 0, 0};
 
-float stencil(const std::string& path, double match, double paint) {
+float recolour(const char* op, const std::string& path, double match, double paint) {
   call("SetInColor", nullptr, match, nullptr);
-  return call("MakeStencilPSD", path.c_str(), paint, nullptr);
+  return call(op, path.c_str(), paint, nullptr);
+}
+float stencil(const std::string& path, double match, double paint) {
+  return recolour("MakeStencilPSD", path, match, paint);
 }
 float swapColour(const std::string& path, double match, double paint) {
-  call("SetInColor", nullptr, match, nullptr);
-  return call("SwapColorsPSD", path.c_str(), paint, nullptr);
+  return recolour("SwapColorsPSD", path, match, paint);
 }
 
 TEST(Stencil, PaintsEveryOtherPixelAndKeepsHeaderAndAlpha) {
@@ -37,7 +35,6 @@ TEST(Stencil, PaintsEveryOtherPixelAndKeepsHeaderAndAlpha) {
   for (int y = 0; y < 3; ++y)
     for (int x = 0; x < 5; ++x)
       EXPECT_EQ(psdPixel(out, p.dataOffset(), 5, 3, x, y), ((x + y) % 2 ? kWhite : RGB{0x12, 0x34, 0x56}));
-
   // Black as the match colour, on a 1 x 1 image.
   writeFile(dir / "one.psd", rgbPsd(1, 1, solid(kBlack)).bytes());
   EXPECT_EQ(stencil(dir / "one.psd", 0, 0xFFFFFF), 0);
@@ -53,8 +50,7 @@ TEST(Stencil, AbsentMatchPaintsAllAndSwapLeavesAll) {
   EXPECT_EQ(readFile(dir / "s.psd"), rgbPsd(3, 3, solid(RGB{10, 11, 12})).bytes());
   EXPECT_EQ(swapColour(dir / "w.psd", 0x010203, 0x0A0B0C), 0);
   EXPECT_EQ(readFile(dir / "w.psd"), p.bytes());
-  // Swapping a colour for itself changes nothing either.
-  RGB c = pattern(1, 2);
+  RGB c = pattern(1, 2);  // a colour swapped for itself changes nothing either
   EXPECT_EQ(swapColour(dir / "w.psd", c.r * 65536 + c.g * 256 + c.b, c.r * 65536 + c.g * 256 + c.b), 0);
   EXPECT_EQ(readFile(dir / "w.psd"), p.bytes());
 }
@@ -63,24 +59,25 @@ TEST(Stencil, AbsentMatchPaintsAllAndSwapLeavesAll) {
 // integer arithmetic on the host's double would give.
 TEST(Stencil, ColourSplitsRoundInSinglePrecision) {
   TempDir dir;
-  auto two = [](int x, int) { return x == 0 ? RGB{0, 255, 255} : RGB{1, 0, 0}; };
   std::string path = dir / "a.psd";
   // 65535.999 becomes the float 65536: it matches (1, 0, 0), not (0, 255, 255).
-  writeFile(path, rgbPsd(2, 1, two).bytes());
+  writeFile(path, rgbPsd(2, 1, [](int x, int) { return x == 0 ? RGB{0, 255, 255} : RGB{1, 0, 0}; }).bytes());
   ASSERT_EQ(swapColour(path, 65535.999, 0x0000FF), 0);
   EXPECT_EQ(psdPixel(readFile(path), 40, 2, 1, 0, 0), (RGB{0, 255, 255}));
   EXPECT_EQ(psdPixel(readFile(path), 40, 2, 1, 1, 0), (RGB{0, 0, 255}));
-
+  // -0.5 truncates to 0: black is matched.
+  writeFile(path, rgbPsd(1, 1, solid(kBlack)).bytes());
+  ASSERT_EQ(swapColour(path, -0.5, 0x0000FF), 0);
+  EXPECT_EQ(psdPixel(readFile(path), 40, 1, 1, 0, 0), (RGB{0, 0, 255}));
   // 16777215.5 rounds to 2^24: R is 256 and white is not matched.
   writeFile(path, rgbPsd(1, 1, solid(kWhite)).bytes());
   ASSERT_EQ(swapColour(path, 16777215.5, 0), 0);
   EXPECT_EQ(psdPixel(readFile(path), 40, 1, 1, 0, 0), kWhite);
-
   struct Paint { double number; RGB painted; } paints[] = {
-      {16777217.0, {0, 0, 0}},     // 2^24 + 1 is 2^24 as a float
-      {16777219.0, {0, 0, 4}},     // rounds up to 2^24 + 4
-      {-1.0, {0, 0, 255}},         // B = -1, its low byte
-      {-65536.0, {255, 0, 0}},     // R = -1, G = -256
+      {16777217.0, {0, 0, 0}},  // 2^24 + 1 is 2^24 as a float
+      {16777219.0, {0, 0, 4}},  // rounds up to 2^24 + 4
+      {-1.0, {0, 0, 255}},      // B = -1, its low byte
+      {-65536.0, {255, 0, 0}},  // R = -1, G = -256
       {0x123456 + 0.75, {0x12, 0x34, 0x56}},
       {255.9, {0, 0, 255}},
   };
@@ -89,24 +86,6 @@ TEST(Stencil, ColourSplitsRoundInSinglePrecision) {
     ASSERT_EQ(stencil(path, 0, c.number), 0);
     EXPECT_EQ(psdPixel(readFile(path), 40, 1, 1, 0, 0), c.painted) << c.number;
   }
-}
-
-TEST(Stencil, FailureCodesLeaveTheFile) {
-  TempDir dir;
-  EXPECT_EQ(stencil(dir / "missing.psd", 0, 0), -1);
-  EXPECT_EQ(call("MakeStencilPSD", nullptr, 0, nullptr), -1);
-  Psd p = rgbPsd(2, 2, pattern);
-  p.compression = 1;
-  writeFile(dir / "rle.psd", p.bytes());
-  EXPECT_EQ(stencil(dir / "rle.psd", 0, 0), -4);
-  // Fewer planes than the stencil reads: a one-channel grayscale file.
-  Psd gray = rgbPsd(4, 4, pattern);
-  gray.channels = 1, gray.mode = 1;
-  gray.data.resize(16);
-  writeFile(dir / "gray.psd", gray.bytes());
-  EXPECT_EQ(swapColour(dir / "gray.psd", 0, 0), -1761);
-  EXPECT_EQ(readFile(dir / "gray.psd"), gray.bytes());
-  EXPECT_EQ(readFile(dir / "rle.psd"), p.bytes());
 }
 
 float gray(const std::string& in, const std::string& out, double threshold) {
@@ -120,9 +99,7 @@ std::vector<uint8_t> grayOf(const std::vector<RGB>& pixels, double threshold) {
   EXPECT_EQ(gray(dir / "in.psd", dir / "out.psd", threshold), 0);
   std::string out = readFile(dir / "out.psd");
   EXPECT_EQ(out.size(), 40u + size_t(n));
-  std::vector<uint8_t> levels;
-  for (size_t i = 40; i < out.size(); ++i) levels.push_back(uint8_t(out[i]));
-  return levels;
+  return std::vector<uint8_t>(out.begin() + 40, out.end());
 }
 
 TEST(Grayscale, LevelsAndThresholds) {
@@ -156,18 +133,27 @@ TEST(Grayscale, OutputIsOneChannelWithTheInputsSections) {
   EXPECT_EQ(readFile(dir / "in.psd"), p.bytes());
 }
 
-TEST(Grayscale, RefusalsWriteNothing) {
+TEST(Recolour, RefusalsLeaveTheFileAndWriteNothing) {
   TempDir dir;
-  Psd g = rgbPsd(2, 2, pattern);
-  g.mode = 1;
-  writeFile(dir / "g.psd", g.bytes());
-  EXPECT_EQ(gray(dir / "g.psd", dir / "out.psd", 0), -3);
-  EXPECT_EQ(gray(dir / "none.psd", dir / "out.psd", 0), -1);
-  Psd shortData = rgbPsd(2, 2, pattern);
+  Psd rle = rgbPsd(2, 2, pattern), grayMode = rgbPsd(2, 2, pattern), shortData = rgbPsd(2, 2, pattern),
+      onePlane = rgbPsd(4, 4, pattern);
+  rle.compression = 1;
+  grayMode.mode = 1;
   shortData.data.pop_back();
-  writeFile(dir / "s.psd", shortData.bytes());
-  EXPECT_EQ(gray(dir / "s.psd", dir / "out.psd", 0), -1761);
-  EXPECT_FALSE(testsupport::exists(dir / "out.psd"));
+  onePlane.channels = 1, onePlane.mode = 1;  // fewer planes than the stencil reads
+  onePlane.data.resize(16);
+  for (const auto& [name, p] : {std::pair{"rle", rle}, {"gray", grayMode}, {"short", shortData}, {"one", onePlane}})
+    writeFile(dir / name, p.bytes());
+  EXPECT_EQ(stencil(dir / "missing.psd", 0, 0), -1);
+  EXPECT_EQ(call("MakeStencilPSD", nullptr, 0, nullptr), -1);
+  EXPECT_EQ(stencil(dir / "rle", 0, 0), -4);
+  EXPECT_EQ(swapColour(dir / "one", 0, 0), -1761);
+  EXPECT_EQ(gray(dir / "gray", dir / "out.psd", 0), -3);
+  EXPECT_EQ(gray(dir / "none.psd", dir / "out.psd", 0), -1);
+  EXPECT_EQ(gray(dir / "short", dir / "out.psd", 0), -1761);
+  EXPECT_FALSE(exists(dir / "out.psd"));
+  EXPECT_EQ(readFile(dir / "one"), onePlane.bytes());
+  EXPECT_EQ(readFile(dir / "rle"), rle.bytes());
   writeFile(dir / "ok.psd", rgbPsd(2, 2, pattern).bytes());
   EXPECT_EQ(gray(dir / "ok.psd", dir.path(), 0), -5);  // output names a folder
   EXPECT_EQ(call("RGBtoGrayscale", (dir / "ok.psd").c_str(), 0, nullptr), -5);

@@ -1,24 +1,30 @@
 // Qiv to OBJ export through the host entry points: exact text, the face ID
-// list it consumes, every failure and what it leaves on disk, damaged files.
+// list it consumes, every failure and what it leaves on disk, damaged files;
+// the face ID reader and the colour block, called directly (the face ID list
+// is visible here) and through their entry points.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdint>
 #include <cstdio>
+#include <limits>
 #include <string>
 
 #include "common/result_codes.h"
-#include "export_fixtures.h"
 #include "mesh/obj_export.h"
+#include "support/files.h"
 #include "support/support.h"
 
-using namespace exportfixtures;
-using testsupport::call;
-using testsupport::exists;
-using testsupport::readFile;
-using testsupport::TempDir;
-using testsupport::writeFile;
+using namespace testsupport;
 
 namespace {
+
+// n quads (0, 1, 2, 3), (4, 5, 6, 7), ...
+std::vector<std::vector<int32_t>> quads(int n) {
+  std::vector<std::vector<int32_t>> f;
+  for (int i = 0; i < n; ++i) f.push_back({4 * i, 4 * i + 1, 4 * i + 2, 4 * i + 3});
+  return f;
+}
 
 const float kBadFile = tolvane::kBadFile;
 
@@ -51,11 +57,11 @@ const std::string kVertexPart =
     "v 1.23457e+06 -7.5e-20 3.4e+38\n"
     "v 1.4013e-45 65536 1e+06\n"
     "v 1e-05 0.0001 2.5\n";
-const std::string kColourPart =
+const std::string kBlockStart =
     "# The following RGB block contains Modrix Vertex Color (Tintwork) output as 3 hexadecimal values per "
-    "vertex. The vertex color format is RRGGBB with up to 32 entries per RGB line.\n"
-    "#RGB  302010 ff00a5\n"
-    "# End of RGB block\n";
+    "vertex. The vertex color format is RRGGBB with up to 32 entries per RGB line.\n";
+const std::string kBlockEnd = "# End of RGB block\n";
+const std::string kColourPart = kBlockStart + "#RGB  302010 ff00a5\n" + kBlockEnd;
 const std::string kFacePart =
     "#FaceID 1\n"
     "f 1 2 3 4\n"
@@ -111,16 +117,14 @@ TEST_F(ExportTest, SuccessEmptiesTheFaceIdListAndFailuresKeepIt) {
 }
 
 TEST_F(ExportTest, NullArgumentsAreRejectedBeforeAnythingElse) {
+  ASSERT_EQ(loadIds(), 2.0f);
   char buf[64] = "x.obj";
   EXPECT_EQ(call("qivtoOBJ", nullptr, 0, buf), -9.0f);
   EXPECT_EQ(call("qivtoOBJ", in.c_str(), 0, static_cast<char*>(nullptr)), -9.0f);
   EXPECT_EQ(call("getFaceIDs", nullptr, 1, buf), -9.0f);
   EXPECT_EQ(call("outMRGB", nullptr, 0, buf), -9.0f);
   EXPECT_EQ(call("outMRGB", in.c_str(), 0, static_cast<char*>(nullptr)), -9.0f);
-  // The face ID list is not touched by a failed check.
-  ASSERT_EQ(loadIds(), 2.0f);
-  EXPECT_EQ(call("getFaceIDs", nullptr, 1, buf), -9.0f);
-  EXPECT_EQ(exportTo(in, out), 0.0f);
+  EXPECT_EQ(exportTo(in, out), 0.0f);  // the face ID list was not touched by a failed check
 }
 
 TEST_F(ExportTest, ChunksOutOfOrderReturnTheTagAndKeepWhatWasWritten) {
@@ -150,19 +154,11 @@ TEST_F(ExportTest, OutputThatCannotBeWrittenLeavesThePreviousFile) {
   writeFile(out, "previous export\n");
   std::string big = qiv(vertexChunk(std::vector<float>(3000, 1.5f)) + smallColours() + smallFaces());
   writeFile(in, big);
-  float r = testsupport::withFileSizeLimit(4096, [&] {
-    if (loadIds() != 2.0f) return 1.0f;
-    return exportTo(in, out);
-  });
-  EXPECT_EQ(r, -2.0f);
+  EXPECT_EQ(withFileSizeLimit(4096, [&] { return loadIds() != 2.0f ? 1.0f : exportTo(in, out); }), -2.0f);
   EXPECT_EQ(readFile(out), "previous export\n");
   // The partial OBJ of a chunk out of order is written the same way.
   writeFile(in, qiv(vertexChunk(std::vector<float>(3000, 1.5f)) + chunk(kUVTag, 0, "") + smallFaces()));
-  r = testsupport::withFileSizeLimit(4096, [&] {
-    if (loadIds() != 2.0f) return 1.0f;
-    return exportTo(in, out);
-  });
-  EXPECT_EQ(r, -2.0f);
+  EXPECT_EQ(withFileSizeLimit(4096, [&] { return loadIds() != 2.0f ? 1.0f : exportTo(in, out); }), -2.0f);
   EXPECT_EQ(readFile(out), "previous export\n");
   EXPECT_EQ(dir.list(), (std::vector<std::string>{"ids.qiv", "mesh.obj", "mesh.qiv"}));
 }
@@ -264,12 +260,122 @@ TEST_F(ExportTest, DamagedFilesAreRejectedBeforeAnyOutput) {
 
 TEST(BundledExamples, CubeExportsUnderItsCoarseFaces) {
   TempDir dir;
-  ASSERT_EQ(call("getFaceIDs", testsupport::example("faces.qiv").c_str(), 1, nullptr), 8.0f);
-  ASSERT_EQ(call("qivtoOBJ", testsupport::example("cube.qiv").c_str(), 0, dir / "cube.obj"), 0.0f);
+  ASSERT_EQ(call("getFaceIDs", example("faces.qiv").c_str(), 1, nullptr), 8.0f);
+  ASSERT_EQ(call("qivtoOBJ", example("cube.qiv").c_str(), 0, dir / "cube.obj"), 0.0f);
   std::string obj = readFile(dir / "cube.obj");
   EXPECT_EQ(obj.rfind("#FaceID 8\n"), obj.find("#FaceID 8\n"));
   EXPECT_NE(obj.find("#Vertex count 54\n#Face count 28\nv -1.3 -1.3 1.3\n"), std::string::npos);
   EXPECT_EQ(obj.substr(obj.find("#FaceID 8\n")), "#FaceID 8\nf 46 50 49 \nf 49 50 53 52\nf 50 54 53 \n");
-  ASSERT_EQ(call("outMRGB", testsupport::example("colours.qiv").c_str(), 0, dir / "c.txt"), 0.0f);
+  ASSERT_EQ(call("outMRGB", example("colours.qiv").c_str(), 0, dir / "c.txt"), 0.0f);
   EXPECT_NE(readFile(dir / "c.txt").find("e41b80 ea1580\n# End of RGB block\n"), std::string::npos);
+}
+
+namespace {
+
+std::vector<std::vector<uint8_t>> greys(int n) {
+  std::vector<std::vector<uint8_t>> c;
+  for (int i = 0; i < n; ++i) c.push_back({uint8_t(i), uint8_t(i), uint8_t(i)});
+  return c;
+}
+
+std::string entries(int from, int to) {
+  std::string s;
+  char e[8];
+  for (int i = from; i < to; ++i) {
+    std::snprintf(e, sizeof e, " %02x%02x%02x", i, i, i);
+    s += e;
+  }
+  return s;
+}
+
+}  // namespace
+
+TEST(FaceIds, CountsPerFaceFollowTheLevel) {
+  TempDir dir;
+  std::string path = dir / "ids.qiv";
+  // The first chunk's tag is not looked at.
+  writeFile(path, qiv(faceChunk({{0, 1, 2, 3}, {0, 1, 2, -1}, {0, 0, 0, 0}, {5, 5, 5, -7}}, 12345)));
+  const uint32_t kMax = UINT32_MAX;
+  const double inf = std::numeric_limits<double>::infinity();
+  struct Case {
+    double level;
+    uint32_t quad, triangle;
+  } cases[] = {
+      {1, 4, 3},        {2, 16, 12},      {3, 64, 48},       {0, 0, 0},
+      {1.5, 8, 6},      {-3, 0, 0},       {-inf, 0, 0},      {NAN, 0, 0},
+      {16, kMax, 3221225472u},  // 4 × 2^30 no longer fits 32 bits
+      {17, kMax, kMax}, {1e300, kMax, kMax}, {inf, kMax, kMax},
+  };
+  for (const Case& c : cases) {
+    faceID = {9, 9, 9, 9, 9, 9};
+    ASSERT_EQ(GetFaceIDsQiv(path.c_str(), c.level), 4.0f) << c.level;
+    EXPECT_EQ(faceID, (std::vector<uint32_t>{c.quad, c.triangle, c.quad, c.triangle})) << c.level;
+  }
+  EXPECT_EQ(call("getFaceIDs", path.c_str(), 2, nullptr), 4.0f);
+}
+
+TEST(FaceIds, UnreadableOrShortFilesLeaveTheListEmpty) {
+  TempDir dir;
+  std::string good = qiv(faceChunk({{0, 1, 2, 3}, {4, 5, 6, 7}, {8, 9, 10, 11}}));
+  std::string path = dir / "ids.qiv";
+  for (size_t n = 0; n < good.size(); ++n) {
+    writeFile(path, good.substr(0, n));
+    faceID = {1};
+    ASSERT_EQ(GetFaceIDsQiv(path.c_str(), 1), tolvane::kBadFile) << n;
+    ASSERT_TRUE(faceID.empty());
+  }
+  writeFile(path, qiv(chunk(kFaceTag, 0x10000000, std::string(64, '\0'))));
+  EXPECT_EQ(GetFaceIDsQiv(path.c_str(), 1), tolvane::kBadFile);
+  writeFile(path, qiv(faceChunk({})));
+  EXPECT_EQ(GetFaceIDsQiv(path.c_str(), 1), 0.0f);
+  faceID = {1};
+  EXPECT_EQ(GetFaceIDsQiv((dir / "missing.qiv").c_str(), 1), -1760.0f);
+  EXPECT_TRUE(faceID.empty());
+  EXPECT_EQ(GetFaceIDsQiv(dir.path().c_str(), 1), -1760.0f);
+}
+
+TEST(ColourBlock, LinesHoldUpToThirtyTwoEntries) {
+  TempDir dir;
+  std::string in = dir / "colours.qiv", out = dir / "colours.txt";
+  const struct {
+    int records;
+    std::string lines;
+  } cases[] = {
+      {0, "\n"},
+      {1, "#RGB " + entries(0, 1) + "\n"},
+      {32, "#RGB " + entries(0, 32) + "\n\n"},
+      {33, "#RGB " + entries(0, 32) + "\n#RGB " + entries(32, 33) + "\n"},
+      {64, "#RGB " + entries(0, 32) + "\n#RGB " + entries(32, 64) + "\n\n"},
+  };
+  for (const auto& c : cases) {
+    writeFile(in, qiv(colourChunk(greys(c.records), 999)));
+    ASSERT_EQ(call("outMRGB", in.c_str(), 0, out), 0.0f) << c.records;
+    EXPECT_EQ(readFile(out), kBlockStart + c.lines + kBlockEnd) << c.records;
+  }
+  // Bytes blue, green, red, unused in the record; RRGGBB in the text.
+  writeFile(in, qiv(chunk(kColourTag, 2, std::string("\x10\x20\x30\x40\xff\x00\xab\x00", 8))));
+  ASSERT_EQ(call("outMRGB", in.c_str(), 0, out), 0.0f);
+  EXPECT_EQ(readFile(out), kBlockStart + "#RGB  302010 ab00ff\n" + kBlockEnd);
+}
+
+TEST(ColourBlock, FailuresLeaveTheOutputAsItWas) {
+  TempDir dir;
+  std::string in = dir / "colours.qiv", out = dir / "colours.txt";
+  std::string good = qiv(colourChunk(greys(40)) + faceChunk({{0, 1, 2, 3}}));
+  writeFile(out, "keep me\n");
+  // Every cut before the end of the colour records is a damaged file.
+  size_t needed = 32 + 16 + 4 * 40;
+  for (size_t n = 0; n < needed; ++n) {
+    writeFile(in, good.substr(0, n));
+    ASSERT_EQ(call("outMRGB", in.c_str(), 0, out), tolvane::kBadFile) << n;
+  }
+  EXPECT_EQ(call("outMRGB", (dir / "missing.qiv").c_str(), 0, out), -1760.0f);
+  EXPECT_EQ(call("outMRGB", dir.path().c_str(), 0, out), -1760.0f);
+  writeFile(in, good);
+  EXPECT_EQ(call("outMRGB", in.c_str(), 0, dir / "no/such/folder.txt"), -2.0f);
+  EXPECT_EQ(call("outMRGB", in.c_str(), 0, dir.path()), -2.0f);
+  EXPECT_EQ(readFile(out), "keep me\n");
+  EXPECT_EQ(dir.list(), (std::vector<std::string>{"colours.qiv", "colours.txt"}));
+  EXPECT_EQ(call("outMRGB", in.c_str(), 0, out), 0.0f);
+  EXPECT_NE(readFile(out), "keep me\n");
 }

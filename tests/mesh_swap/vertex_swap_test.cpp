@@ -6,10 +6,10 @@
 #include <cmath>
 
 #include "mesh/qiv.h"
-#include "qiv_bytes.h"
+#include "support/files.h"
+#include "support/support.h"
 
 using namespace testsupport;
-using namespace meshswap;
 
 namespace {
 
@@ -105,17 +105,7 @@ TEST_F(VertexSwapQiv, RefusalsLeaveBothFilesAsTheyWere) {
   }
 }
 
-TEST_F(VertexSwapQiv, TruncatedAndLyingMeshesEndCleanly) {
-  const Mesh m = mesh(4);
-  const std::string full = m.bytes();
-  writeFile(qit, qitFor(4));
-  for (size_t n = 0; n < full.size(); ++n) {
-    writeFile(qiv, full.substr(0, n));
-    const float r = swap();
-    if (n >= m.before.size() + m.records.size()) continue;
-    EXPECT_TRUE(r == -18 || r == -1761) << n << ": " << r;
-    EXPECT_EQ(readFile(qiv), full.substr(0, n)) << n;
-  }
+TEST_F(VertexSwapQiv, LyingChunkHeadersEndCleanly) {
   // Lengths that barely move the walk or jump past the end; a count far
   // beyond the file.
   for (unsigned length : {1u, 15u, 0xFFFFFFF0u, 0xFFFFFFFFu}) {

@@ -105,79 +105,62 @@ TEST(ToolHelp, HelpAndListShowEveryEntryPointWithItsArgumentsAndCodes) {
   EXPECT_TRUE(contains(flat, "a chunk tag (>0) when the chunks are out of order"));
 }
 
-TEST(ToolHelp, ListOneEntryPointWhateverItsCase) {
-  Outcome one = run({"--list", "QIVTOobj"});
-  EXPECT_EQ(one.status, 0);
-  EXPECT_EQ(one.out.rfind("qivtoOBJ <Qiv path> <OBJ path>\n    result: ", 0), 0u) << one.out;
-  EXPECT_FALSE(contains(one.out, "getFaceIDs"));
-  Outcome none = run({"--list", "nosuch"});
-  EXPECT_EQ(none.status, 2);
-  EXPECT_TRUE(contains(none.err, "'nosuch'"));
-}
-
-TEST(ToolErrors, UnknownNamesAreRefusedBeforeAnythingRuns) {
-  Outcome slip = run({"Version", "--", "version"});
-  EXPECT_EQ(slip.status, 2);
-  EXPECT_EQ(slip.out, "");  // Version did not run either
-  EXPECT_TRUE(contains(slip.err, "no entry point named 'version'; did you mean 'Version'?")) << slip.err;
-  Outcome unknown = run({"Nope"});
-  EXPECT_EQ(unknown.status, 2);
-  EXPECT_TRUE(contains(unknown.err, "no entry point named 'Nope' (see --list)")) << unknown.err;
-}
-
-TEST(ToolErrors, BadNumbersAndArgumentCounts) {
+// Every refusal exits 2 before any call runs, and says why.
+TEST(ToolErrors, RefusalsRunNothingAndSayWhy) {
+  TempDir dir;
+  writeFile(dir / "quote.txt", "Version\nSetInColor '1\n");
   struct Case {
     std::vector<std::string> args;
-    std::string err;
-  };
-  const Case cases[] = {
-      {{"CropBMP_SetWidth", "12x"}, "CropBMP_SetWidth: '12x' is not a number"},
-      {{"CropBMP_SetWidth", "abc"}, "'abc' is not a number"},
-      {{"SetInColor", "1e999"}, "'1e999' is out of range"},
-      {{"SetInColor", "-", "0x", "-"}, "'0x' is not a number"},
-      {{"Version", "extra"}, "Version takes no arguments (or all three: TEXT NUMBER BUFFER), got 1"},
-      {{"SetInColor"}, "SetInColor takes 1 argument (packed colour R*65536+G*256+B), or all three"},
-      {{"Version", "a", "1", "b", "c"}, "got 4"},
+    std::string input, err;
+  } cases[] = {
+      {{"--list", "nosuch"}, "", "'nosuch'"},
+      {{"Version", "--", "version"}, "", "no entry point named 'version'; did you mean 'Version'?"},
+      {{"Nope"}, "", "no entry point named 'Nope' (see --list)"},
+      {{"CropBMP_SetWidth", "12x"}, "", "CropBMP_SetWidth: '12x' is not a number"},
+      {{"SetInColor", "1e999"}, "", "'1e999' is out of range"},
+      {{"SetInColor", "-", "0x", "-"}, "", "'0x' is not a number"},
+      {{"Version", "extra"}, "", "Version takes no arguments (or all three: TEXT NUMBER BUFFER), got 1"},
+      {{"SetInColor"}, "", "SetInColor takes 1 argument (packed colour R*65536+G*256+B), or all three"},
+      {{"Version", "a", "1", "b", "c"}, "", "got 4"},
+      {{"--lib"}, "", "--lib needs a path"},
+      {{"-f"}, "", "-f needs a script file"},
+      {{"-f", "-", "Version"}, "", "not both"},
+      {{"--frobnicate", "Version"}, "", "unknown option --frobnicate"},
+      {{}, "", ""},
+      {{"--lib", "/nonexistent/libtolvane.so", "Version"}, "", "cannot load the library"},
+      {{"--lib", "/nonexistent/libtolvane.so", "Version"}, "", "/nonexistent/libtolvane.so"},
+      {{"--lib", "libc.so.6", "Version"}, "", "'Version' is not in this library"},  // an older build
+      {{"-f", dir / "quote.txt"}, "", "quote.txt:2: unclosed quote"},
+      {{"-f", dir / "absent.txt"}, "", ""},
+      // '#' inside quotes is part of the word.
+      {{"-f", "-"}, "Version\n\nSetInColor \"1#2\"\n", "'1#2' is not a number"},
+      {{"-f", "-"}, "Version\n\nSetInColor \"1#2\"\n", "<stdin>:3: bad call; nothing was run"},
   };
   for (const Case& c : cases) {
-    Outcome r = run(c.args);
-    EXPECT_EQ(r.status, 2) << c.args[0] << " " << c.args[1 % c.args.size()];
-    EXPECT_TRUE(contains(r.err, c.err)) << r.err;
+    Outcome r = run(c.args, c.input);
+    EXPECT_EQ(r.status, 2) << r.err;
     EXPECT_EQ(r.out, "");
+    EXPECT_TRUE(contains(r.err, c.err)) << r.err;
   }
+  EXPECT_EQ(run({"Version"}, "", "/nonexistent/env.so").status, 2);
+}
+
+TEST(ToolErrors, NumbersTheToolAccepts) {
   // Empty, '-', spaces, exponents and nan are numbers.
   Outcome ok = run({"CropBMP_SetWidth", "", "--", "SetInColor", "-", "--", "SetInColor", " 7", "--", "SetInColor",
-                "1.5e3", "--", "SetInColor", "nan"});
+                    "1.5e3", "--", "SetInColor", "nan"});
   EXPECT_EQ(ok.status, 0) << ok.err;
   EXPECT_EQ(ok.out, "CropBMP_SetWidth = 0 (ok)\nSetInColor = 0 (ok)\nSetInColor = 0 (ok)\nSetInColor = 0 (ok)\n"
                     "SetInColor = 0 (ok)\n");
-}
-
-TEST(ToolErrors, OptionsThatNeedAValue) {
-  EXPECT_TRUE(contains(run({"--lib"}).err, "--lib needs a path"));
-  EXPECT_TRUE(contains(run({"-f"}).err, "-f needs a script file"));
-  Outcome both = run({"-f", "-", "Version"});
-  EXPECT_EQ(both.status, 2);
-  EXPECT_TRUE(contains(both.err, "not both"));
-  Outcome unknown = run({"--frobnicate", "Version"});
-  EXPECT_EQ(unknown.status, 2);
-  EXPECT_TRUE(contains(unknown.err, "unknown option --frobnicate"));
-  EXPECT_EQ(run({}).status, 2);
+  Outcome one = run({"--list", "QIVTOobj"});  // any case
+  EXPECT_EQ(one.out.rfind("qivtoOBJ <Qiv path> <OBJ path>\n    result: ", 0), 0u) << one.out;
+  EXPECT_FALSE(contains(one.out, "getFaceIDs"));
 }
 
 TEST(ToolLibrary, FoundNextToTheProgramOrWhereTold) {
   EXPECT_EQ(run({"Version"}).out, "Version = 4.03 (ok)\n");
   EXPECT_EQ(run({"--lib", TOLVANE_LIBRARY_PATH, "Version"}).out, "Version = 4.03 (ok)\n");
   EXPECT_EQ(run({"Version"}, "", TOLVANE_LIBRARY_PATH).out, "Version = 4.03 (ok)\n");
-  Outcome missing = run({"--lib", "/nonexistent/libtolvane.so", "Version"});
-  EXPECT_EQ(missing.status, 2);
-  EXPECT_TRUE(contains(missing.err, "cannot load the library")) << missing.err;
-  EXPECT_TRUE(contains(missing.err, "/nonexistent/libtolvane.so")) << missing.err;
-  EXPECT_EQ(run({"Version"}, "", "/nonexistent/env.so").status, 2);
-  // A library without our entry points stands for an older build.
-  Outcome old = run({"--lib", "libc.so.6", "Version"});
-  EXPECT_EQ(old.status, 2);
-  EXPECT_TRUE(contains(old.err, "'Version' is not in this library")) << old.err;
 }
 
 TEST(ToolScript, CommentsQuotesBlankLinesAndCarriageReturns) {
@@ -194,22 +177,6 @@ TEST(ToolScript, CommentsQuotesBlankLinesAndCarriageReturns) {
   EXPECT_EQ(r.out, "Version = 4.03 (ok)\nCropBMP_SetWidth = 0 (ok)\nSetInColor = 0 (ok)\nVersion = 4.03 (ok)\n");
   // The same script from standard input.
   EXPECT_EQ(run({"-f", "-"}, readFile(dir / "job.txt")).out, r.out);
-}
-
-TEST(ToolScript, ABadLineStopsTheScriptBeforeItStarts) {
-  TempDir dir;
-  writeFile(dir / "quote.txt", "Version\nSetInColor '1\n");
-  Outcome quote = run({"-f", dir / "quote.txt"});
-  EXPECT_EQ(quote.status, 2);
-  EXPECT_EQ(quote.out, "");
-  EXPECT_TRUE(contains(quote.err, "quote.txt:2: unclosed quote")) << quote.err;
-  // '#' inside quotes is part of the word.
-  Outcome hash = run({"-f", "-"}, "Version\n\nSetInColor \"1#2\"\n");
-  EXPECT_EQ(hash.status, 2);
-  EXPECT_EQ(hash.out, "");
-  EXPECT_TRUE(contains(hash.err, "'1#2' is not a number"));
-  EXPECT_TRUE(contains(hash.err, "<stdin>:3: bad call; nothing was run")) << hash.err;
-  EXPECT_EQ(run({"-f", dir / "absent.txt"}).status, 2);
 }
 
 TEST(ToolScript, QuotedPathsWithSpacesReachTheLibrary) {
