@@ -4,14 +4,10 @@
 // count as the colour.
 #include <gtest/gtest.h>
 
-#include "image_files.h"
+#include "support/files.h"
 #include "support/support.h"
 
-using namespace imagetest;
-using testsupport::call;
-using testsupport::readFile;
-using testsupport::TempDir;
-using testsupport::writeFile;
+using namespace testsupport;
 
 namespace {
 
