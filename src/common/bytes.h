@@ -113,4 +113,35 @@ struct ByteReader {
   }
 };
 
+// The front of a file, read only as far as a reader asks: for readers that
+// use the leading chunks of a large file (a mesh's UVs come last, and the
+// export never reads them). upTo(n) gives the file's first n bytes, or all
+// of it when it is shorter, so a check against the returned reader answers
+// as it would against the whole file for anything within n.
+//
+//   FileFront front;
+//   if (!front.open(path)) return kInputNotOpened;   // fails as loadFile does
+//   ByteReader image = front.upTo(48);
+//
+// Readers returned earlier stay valid: the buffer never moves.
+class FileFront {
+ public:
+  FileFront() = default;
+  FileFront(const FileFront&) = delete;
+  FileFront& operator=(const FileFront&) = delete;
+  ~FileFront();
+
+  bool open(const char* path);
+  ByteReader upTo(uint64_t n);
+
+ private:
+#if defined(_WIN32)
+  void* handle_ = nullptr;  // the open file's HANDLE
+#else
+  int fd_ = -1;
+#endif
+  uint64_t size_ = 0;  // what the file held when opened
+  Bytes data_;         // its first data_.size() bytes
+};
+
 }  // namespace tolvane

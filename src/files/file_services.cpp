@@ -2,6 +2,7 @@
 // and the POSIX directory calls (their wide forms on Windows, so that UTF-8
 // names work there too).
 #include <dirent.h>
+#include <unistd.h>
 #include <sys/stat.h>
 #if defined(_WIN32)
 #include <windows.h>
@@ -11,6 +12,7 @@
 #include "common/win_path.h"
 #endif
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -106,12 +108,44 @@ bool sameOnlyFile(const char* from, const char* to) {
 }
 #endif
 
+#if defined(_WIN32)
+// Windows has no descriptor-to-descriptor copy: always block by block.
+bool copyInKernel(FILE*, FILE*, float&) { return false; }
+#else
+// The whole of `in` to `out` inside the kernel, as cp does it: no block
+// passes through this process. False, with nothing copied, where the file
+// systems cannot do that (the caller then copies block by block); a failure
+// after the first bytes sets `result` to -1.
+bool copyInKernel(FILE* in, FILE* out, float& result) {
+  const int from = fileno(in), to = fileno(out);
+  bool started = false;
+  for (;;) {
+    ssize_t n = copy_file_range(from, nullptr, to, nullptr, size_t(1) << 30, 0);
+    if (n > 0) {
+      started = true;
+      continue;
+    }
+    if (n == 0) {
+      result = kOk;
+      return true;
+    }
+    if (errno == EINTR) continue;
+    if (!started && (errno == EXDEV || errno == ENOSYS || errno == EINVAL || errno == EOPNOTSUPP ||
+                     errno == EBADF || errno == EPERM))
+      return false;
+    result = kFailed;
+    return true;
+  }
+}
+#endif
+
 // Blocks from `in` to `out` until the end of `in`; 0, or -1 on a short write
 // or a read error.
 float copyBlocks(FILE* in, FILE* out) {
+  float result = kOk;
+  if (copyInKernel(in, out, result)) return result;
   char* block = static_cast<char*>(std::malloc(kCopyBlock));
   if (!block) return kFailed;
-  float result = kOk;
   for (;;) {
     size_t got = std::fread(block, 1, kCopyBlock, in);
     if (got == 0) {

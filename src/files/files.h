@@ -39,7 +39,8 @@ namespace tolvane {
 // remove(path): 0 removed, -1 not (also for a null path).
 float fileDelete(const char* path);
 
-// Copies `from` to `to` in 4000-byte blocks. The destination is removed
+// Copies `from` to `to` inside the kernel where the file systems allow it
+// (as fast as cp), else in 4000-byte blocks. The destination is removed
 // first, so after any failure no old destination remains (a write that fails
 // midway leaves the blocks written so far). 0 copied, -1 failed: null path,
 // source unreadable, destination not creatable, a short write. Copying a file

@@ -124,11 +124,33 @@ vertexS parseVertex(std::string_view line) {
   return {v[0], v[1], v[2]};
 }
 
+namespace {
+
+// Sorts non-negative numbers and drops repeats. A group's vertices usually
+// span a range not much wider than their count: one bit per number of the
+// range, read back in order, is then far quicker than a comparison sort.
+void sortDistinct(std::vector<int32_t>& v) {
+  auto [lo, hi] = std::minmax_element(v.begin(), v.end());
+  const int32_t base = *lo;
+  const uint64_t span = uint64_t(int64_t(*hi) - base) + 1;
+  if (span > 16 * uint64_t(v.size()) + 4096) {
+    std::sort(v.begin(), v.end());
+    return;
+  }
+  std::vector<uint64_t> bits((span + 63) / 64, 0);
+  for (int32_t n : v) bits[uint64_t(n - base) >> 6] |= uint64_t(1) << ((n - base) & 63);
+  v.clear();
+  for (size_t w = 0; w < bits.size(); ++w)
+    for (uint64_t b = bits[w]; b != 0; b &= b - 1) v.push_back(base + int32_t(w * 64 + size_t(__builtin_ctzll(b))));
+}
+
+}  // namespace
+
 std::vector<int32_t> VertexSets::take(uint32_t group, int32_t lo, int32_t hi) {
   std::vector<int32_t> out;
   if (group >= sets.size()) return out;
   out.swap(sets[group]);
-  if (!std::is_sorted(out.begin(), out.end())) std::sort(out.begin(), out.end());
+  if (!std::is_sorted(out.begin(), out.end())) sortDistinct(out);
   out.erase(std::unique(out.begin(), out.end()), out.end());
   auto first = std::lower_bound(out.begin(), out.end(), lo);
   auto last = std::upper_bound(first, out.end(), hi);

@@ -57,10 +57,17 @@ bool LeanSwapVerts(const char* sourcePath, const char* destPath) {
 
   std::string dest;
   if (!loadFile(destPath, dest)) return false;
+  // One pass over the destination: its vertex lines are counted, the rest
+  // kept.
   size_t destVertices = 0;
-  forEachLine(dest, [&](std::string_view l) { destVertices += isVertexLine(l); });
+  Runs others = selectLines(dest, [&](std::string_view l) {
+    if (isVertexLine(l)) {
+      ++destVertices;
+      return false;
+    }
+    return isOther(l);
+  });
   if (destVertices == 0 || destVertices != vertices.lines) return false;
-  Runs others = selectLines(dest, isOther);
   if (others.lines == 0) return false;
 
   // Every check has passed: only now is the destination rewritten, through a

@@ -33,12 +33,24 @@ void toGray(unsigned char* red, size_t plane, int threshold) {
   for (int i = 0; i < 256; ++i) third[i] = i * 0.333;
   unsigned char level[256];
   grayLevels(threshold, level);
+  auto gray = [&](unsigned r, unsigned g, unsigned b) {
+    double sum = ((third[r] + third[g]) + third[b]) + 0.5;
+    return level[int(sum)];  // 0..255 for any three bytes
+  };
+  // The rounded mean depends on r + g + b alone: 0.333 × s lies at least
+  // 0.001 away from every rounding boundary n - 0.5, far beyond the doubles'
+  // error, except at s = 500 (exactly 166.5), where the roundings of the
+  // three products decide and the pixel is computed as written.
+  unsigned char bySum[766];
+  for (unsigned s = 0; s < 766; ++s) {
+    unsigned r = std::min(s, 255u), g = std::min(s - r, 255u);
+    bySum[s] = gray(r, g, s - r - g);
+  }
   const unsigned char* green = red + plane;
   const unsigned char* blue = red + 2 * plane;
   for (size_t k = 0; k < plane; ++k) {
-    double sum = ((third[red[k]] + third[green[k]]) + third[blue[k]]) + 0.5;
-    int v = int(sum);  // 0..255 for any three bytes
-    red[k] = level[v];
+    unsigned s = unsigned(red[k]) + green[k] + blue[k];
+    red[k] = s == 500 ? gray(red[k], green[k], blue[k]) : bySum[s];
   }
 }
 

@@ -48,7 +48,14 @@ void overlay(const unsigned char* top, unsigned char* bottom, size_t plane, cons
     return;
   }
   const uint8_t kr = uint8_t(key.r), kg = uint8_t(key.g), kb = uint8_t(key.b);
-  for (size_t k = 0; k < plane; ++k) {
+  size_t k = 0;
+  for (; k + 8 <= plane; k += 8) {
+    const uint64_t copy = ~sameColour8(tr + k, tg + k, tb + k, kr, kg, kb);
+    store8(br + k, (load8(br + k) & ~copy) | (load8(tr + k) & copy));
+    store8(bg + k, (load8(bg + k) & ~copy) | (load8(tg + k) & copy));
+    store8(bb + k, (load8(bb + k) & ~copy) | (load8(tb + k) & copy));
+  }
+  for (; k < plane; ++k) {
     if (tr[k] != kr || tg[k] != kg || tb[k] != kb) br[k] = tr[k], bg[k] = tg[k], bb[k] = tb[k];
   }
 }

@@ -15,6 +15,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstring>
 
 #include "common/bytes.h"
 #include "common/export.h"
@@ -98,6 +99,24 @@ inline bool writeBack(const char* path, const Bytes& b) { return writeBack(path,
 
 // Frees the byte image's memory.
 void emptyImage(Bytes& b);
+
+// Eight pixels at once: 0xFF in each byte of the result whose pixel (the
+// bytes at r, g and b, one per plane) is the colour (mr, mg, mb), 0 in the
+// others. Bytes of the result follow the pixels' order in memory.
+inline uint64_t load8(const unsigned char* p) {
+  uint64_t v;
+  std::memcpy(&v, p, 8);
+  return v;
+}
+inline void store8(unsigned char* p, uint64_t v) { std::memcpy(p, &v, 8); }
+inline uint64_t sameColour8(const unsigned char* r, const unsigned char* g, const unsigned char* b, uint8_t mr,
+                            uint8_t mg, uint8_t mb) {
+  constexpr uint64_t kOnes = 0x0101010101010101ull, kLow7 = 0x7F7F7F7F7F7F7F7Full;
+  const uint64_t x = (load8(r) ^ (kOnes * mr)) | (load8(g) ^ (kOnes * mg)) | (load8(b) ^ (kOnes * mb));
+  // The top bit of a byte is set exactly where that byte of x is 0.
+  const uint64_t zero = ~(((x & kLow7) + kLow7) | x | kLow7);
+  return (zero >> 7) * 0xFF;
+}
 
 }  // namespace tolvane
 

@@ -19,7 +19,16 @@ void recolour(unsigned char* red, unsigned char* green, unsigned char* blue, siz
     return;
   }
   const uint8_t mr = uint8_t(m.r), mg = uint8_t(m.g), mb = uint8_t(m.b);
-  for (size_t k = 0; k < n; ++k) {
+  const uint64_t r8 = 0x0101010101010101ull * r, g8 = 0x0101010101010101ull * g, b8 = 0x0101010101010101ull * b;
+  size_t k = 0;
+  for (; k + 8 <= n; k += 8) {
+    uint64_t paintMask = sameColour8(red + k, green + k, blue + k, mr, mg, mb);
+    if (stencil) paintMask = ~paintMask;
+    store8(red + k, (load8(red + k) & ~paintMask) | (r8 & paintMask));
+    store8(green + k, (load8(green + k) & ~paintMask) | (g8 & paintMask));
+    store8(blue + k, (load8(blue + k) & ~paintMask) | (b8 & paintMask));
+  }
+  for (; k < n; ++k) {
     bool match = red[k] == mr && green[k] == mg && blue[k] == mb;
     if (match != stencil) red[k] = r, green[k] = g, blue[k] = b;
   }

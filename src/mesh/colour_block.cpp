@@ -56,12 +56,14 @@ void writeColourBlock(OutFile& out, const unsigned char* records, uint64_t count
 
 float ReadVertColorQiv(const char* qivPath, const char* outPath) {
   using namespace tolvane;
-  Bytes bytes;
-  if (!loadFile(qivPath, bytes)) return kInputNotOpened;
-  ByteReader image(bytes);
-  // The first chunk is the colour chunk, whatever its tag.
+  FileFront front;
+  if (!front.open(qivPath)) return kInputNotOpened;
+  // The first chunk is the colour chunk, whatever its tag; nothing after it
+  // is read.
   Chunk c;
-  if (!readChunk(image, kQivHeaderSize, c) || !recordsFit(image, c, kColourRecord)) return kBadFile;
+  if (!readChunk(front.upTo(kQivHeaderSize + kChunkHeaderSize), kQivHeaderSize, c)) return kBadFile;
+  ByteReader image = front.upTo(c.records() + kColourRecord * c.count);
+  if (!recordsFit(image, c, kColourRecord)) return kBadFile;
   OutFile out;
   if (!out.create(outPath)) return kOutputNotCreated;
   writeColourBlock(out, image.span(c.records(), kColourRecord * c.count), c.count);

@@ -35,12 +35,14 @@ float GetFaceIDsQiv(const char* path, double level) {
   const int32_t k = faceIdFactor(level);
   faceID.clear();
 
-  Bytes bytes;
-  if (!loadFile(path, bytes)) return kInputNotOpened;
-  ByteReader image(bytes);
-  // The first chunk is the face chunk, whatever its tag.
+  FileFront front;
+  if (!front.open(path)) return kInputNotOpened;
+  // The first chunk is the face chunk, whatever its tag; nothing after it
+  // is read.
   Chunk faces;
-  if (!readChunk(image, kQivHeaderSize, faces) || !recordsFit(image, faces, kFaceRecord)) return kBadFile;
+  if (!readChunk(front.upTo(kQivHeaderSize + kChunkHeaderSize), kQivHeaderSize, faces)) return kBadFile;
+  ByteReader image = front.upTo(faces.records() + kFaceRecord * faces.count);
+  if (!recordsFit(image, faces, kFaceRecord)) return kBadFile;
 
   const uint32_t quad = faceCount(4, k), triangle = faceCount(3, k);
   const unsigned char* r = image.span(faces.records(), uint64_t(faces.count) * kFaceRecord);

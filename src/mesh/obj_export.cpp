@@ -26,29 +26,38 @@ struct ExportLayout {
 
 // False when the file is shorter than what its headers, lengths or counts
 // claim, up to the first chunk that is out of order.
-bool locate(const ByteReader& image, ExportLayout& m) {
+// The file is read only as far as each step needs: chunks after the face
+// chunk (UVs, often the largest) are never loaded. `image` ends up covering
+// everything the export reads.
+bool locate(FileFront& front, ByteReader& image, ExportLayout& m) {
+  auto upTo = [&](uint64_t end) -> const ByteReader& { return image = front.upTo(end); };
   Chunk v;
-  if (!readChunk(image, kQivHeaderSize, v) || !recordsFit(image, v, kVertexRecord)) return false;
+  if (!readChunk(upTo(kQivHeaderSize + kChunkHeaderSize), kQivHeaderSize, v) ||
+      !recordsFit(upTo(v.records() + kVertexRecord * v.count), v, kVertexRecord))
+    return false;
   m.vertexCount = v.count;
   m.vertices = v.records();
   // The header's face count is read at the third chunk as the first two
   // chunks' lengths place it, which in a well-formed file is the face chunk.
   uint32_t colourLength, faceCount;
-  if (!image.u32le(v.pos + 4 + v.length, colourLength) ||
-      !image.u32le(v.pos + 8 + uint64_t(v.length) + colourLength, faceCount))
+  if (!upTo(v.pos + 8 + uint64_t(v.length)).u32le(v.pos + 4 + v.length, colourLength) ||
+      !upTo(v.pos + 12 + uint64_t(v.length) + colourLength).u32le(v.pos + 8 + uint64_t(v.length) + colourLength,
+                                                                   faceCount))
     return false;
   m.faceCountField = int32_t(faceCount);
 
   Chunk c;
-  if (!readChunk(image, m.vertices + kVertexRecord * v.count, c)) return false;
+  const uint64_t colourPos = m.vertices + kVertexRecord * v.count;
+  if (!readChunk(upTo(colourPos + kChunkHeaderSize), colourPos, c)) return false;
   m.colourTag = c.tag;
   if (c.tag != kColourTag) return true;
-  if (!recordsFit(image, c, kColourRecord)) return false;
+  if (!recordsFit(upTo(c.records() + kColourRecord * c.count), c, kColourRecord)) return false;
   m.colourCount = c.count;
   m.colours = c.records();
 
   Chunk f;
-  if (!readChunk(image, m.colours + kColourRecord * c.count, f)) return false;
+  const uint64_t facePos = m.colours + kColourRecord * c.count;
+  if (!readChunk(upTo(facePos + kChunkHeaderSize), facePos, f)) return false;
   m.faceTag = f.tag;
   if (f.tag != kFaceTag) return true;
   // Faces are read 16 bytes at a time while they start before the chunk's
@@ -56,6 +65,8 @@ bool locate(const ByteReader& image, ExportLayout& m) {
   uint64_t end = f.pos + f.length;
   m.faces = f.records();
   m.faceRecords = end > m.faces ? (end - m.faces + kFaceRecord - 1) / kFaceRecord : 0;
+  const uint64_t byCount = m.faces + kFaceRecord * f.count, byLength = m.faces + kFaceRecord * m.faceRecords;
+  upTo(byCount > byLength ? byCount : byLength);
   return recordsFit(image, f, kFaceRecord) && image.has(m.faces, m.faceRecords * kFaceRecord);
 }
 
@@ -127,14 +138,14 @@ float finish(OutFile& out, float result) { return out.commit() ? result : kOutpu
 float writeOBJfromQiv(const char* qivPath, const char* objPath) {
   using namespace tolvane;
   if (faceID.empty()) return kNoFaceIds;
-  Bytes bytes;
-  if (!loadFile(qivPath, bytes)) return kInputNotOpened;
-  ByteReader image(bytes);
+  FileFront front;
+  if (!front.open(qivPath)) return kInputNotOpened;
+  ByteReader image = front.upTo(kQivHeaderSize + 4);
   uint32_t tag;
   if (!image.u32le(kQivHeaderSize, tag)) return kBadFile;
   if (tag != kVertexTag) return float(tag);
   ExportLayout m;
-  if (!locate(image, m)) return kBadFile;
+  if (!locate(front, image, m)) return kBadFile;
 
   OutFile out;
   if (!out.create(objPath)) return kOutputNotCreated;

@@ -171,8 +171,10 @@ bool writeTileFile(const std::string& name, const Bytes& mesh, uint64_t prefix, 
 }  // namespace
 
 int32_t uvTileNumber(float x) {
-  int32_t t;
-  return asTileNumber(std::trunc(shifted(x)), t) ? t : INT32_MIN;
+  // Within 32 bits the conversion itself truncates toward zero (one
+  // instruction, where std::trunc may be a library call).
+  const float s = shifted(x);
+  return s >= -2147483648.0f && s < 2147483648.0f ? int32_t(s) : INT32_MIN;
 }
 
 }  // namespace tolvane
