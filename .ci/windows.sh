@@ -6,6 +6,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${TOLVANE_WIN_BUILD:-build-win}
+case $build in /*) ;; *) build="$PWD/$build" ;; esac
 per_test=${TOLVANE_WINE_TIMEOUT:-240}
 
 wine=$(command -v wine64 || command -v wine || true)
@@ -15,7 +16,7 @@ if [ -z "$wine" ]; then
   exit 1
 fi
 
-cmake -S . -B "$build" -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake \
+cmake -S . -B "$build" -G Ninja --no-warn-unused-cli -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake \
   -DTOLVANE_BENCH=OFF -DCMAKE_BUILD_TYPE=RelWithDebInfo > /dev/null
 cmake --build "$build" -j2
 
@@ -31,7 +32,7 @@ if echo "$exports" | grep -q '^_ZNS\|^_ZNK\?St\|^_ZSt'; then
 fi
 
 # A private Wine prefix under the build folder; the first start creates it.
-export WINEPREFIX="$PWD/$build/wineprefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+export WINEPREFIX="$build/wineprefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 "$wine" cmd /c exit > /dev/null 2>&1 || true
 
 "$wine" "$build/tolvane-call.exe" Version
