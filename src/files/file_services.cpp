@@ -108,10 +108,6 @@ bool sameOnlyFile(const char* from, const char* to) {
 }
 #endif
 
-#if defined(_WIN32)
-// Windows has no descriptor-to-descriptor copy: always block by block.
-bool copyInKernel(FILE*, FILE*, float&) { return false; }
-#else
 // The whole of `in` to `out` inside the kernel, as cp does it: no block
 // passes through this process. False, with nothing copied, where the file
 // systems cannot do that (the caller then copies block by block); a failure
@@ -142,7 +138,6 @@ bool copyInKernel(FILE* in, FILE* out, float& result) {
   }
 #endif
 }
-#endif
 
 // Blocks from `in` to `out` until the end of `in`; 0, or -1 on a short write
 // or a read error.
