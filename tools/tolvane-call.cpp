@@ -1,11 +1,15 @@
 // tolvane-call: a command-line host for libtolvane.
 //
-// Loads the library with dlopen, exactly as the host application does, and
+// Loads the library (dlopen, LoadLibrary) exactly as the host application does, and
 // calls entry points by name, in order, in one process, so that state kept
 // between calls (face IDs, group list, name set, open folder...) carries from
 // one call to the next.
+#if defined(_WIN32)
+#include <windows.h>
+#else
 #include <dlfcn.h>
 #include <unistd.h>
+#endif
 
 #include <algorithm>
 #include <cctype>
@@ -119,6 +123,49 @@ const Entry* findEntry(const std::string& name) {
   return nullptr;
 }
 
+#if defined(_WIN32)
+std::wstring widen(const std::string& s) {
+  std::wstring w(s.size() + 1, L'\0');
+  int n = MultiByteToWideChar(CP_UTF8, 0, s.c_str(), -1, &w[0], int(w.size()));
+  w.resize(n > 0 ? size_t(n) - 1 : 0);
+  return w;
+}
+
+std::string narrow(const wchar_t* w) {
+  int n = WideCharToMultiByte(CP_UTF8, 0, w, -1, nullptr, 0, nullptr, nullptr);
+  std::string s(n > 0 ? size_t(n) : 1, '\0');
+  WideCharToMultiByte(CP_UTF8, 0, w, -1, &s[0], n, nullptr, nullptr);
+  s.resize(n > 0 ? size_t(n) - 1 : 0);
+  return s;
+}
+
+void* openLibrary(const std::string& path) { return reinterpret_cast<void*>(LoadLibraryW(widen(path).c_str())); }
+void* findSymbol(void* lib, const char* name) {
+  return reinterpret_cast<void*>(GetProcAddress(static_cast<HMODULE>(lib), name));
+}
+std::string loadError(const std::string& path) {
+  return path + ": cannot be loaded (Windows error " + std::to_string(GetLastError()) + ")";
+}
+
+std::string selfFolder() {
+  wchar_t path[MAX_PATH];
+  DWORD n = GetModuleFileNameW(nullptr, path, MAX_PATH);
+  if (n == 0 || n == MAX_PATH) return ".";
+  std::string s = narrow(path);
+  size_t slash = s.find_last_of("\\/");
+  return slash == std::string::npos ? "." : s.substr(0, slash);
+}
+
+// Next to this program (the build folder, or bin/ of an install, where
+// Windows keeps DLLs), then the loader's own search.
+std::vector<std::string> defaultLibraryPaths() {
+  return {selfFolder() + "\\tolvane.dll", "tolvane.dll"};
+}
+#else
+void* openLibrary(const std::string& path) { return dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL); }
+void* findSymbol(void* lib, const char* name) { return dlsym(lib, name); }
+std::string loadError(const std::string&) { return dlerror(); }
+
 std::string selfFolder() {
   char path[PATH_MAX];
   ssize_t n = readlink("/proc/self/exe", path, sizeof path - 1);
@@ -148,6 +195,7 @@ std::vector<std::string> defaultLibraryPaths() {
   tries.push_back("libtolvane.so");
   return tries;
 }
+#endif
 
 void* loadLibrary(const std::string& explicitPath) {
   std::vector<std::string> tries;
@@ -160,8 +208,8 @@ void* loadLibrary(const std::string& explicitPath) {
   }
   std::string errors;
   for (const std::string& path : tries) {
-    if (void* handle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL)) return handle;
-    errors += std::string("  ") + dlerror() + "\n";
+    if (void* handle = openLibrary(path)) return handle;
+    errors += "  " + loadError(path) + "\n";
   }
   std::fprintf(stderr, "tolvane-call: cannot load the library:\n%s", errors.c_str());
   return nullptr;
@@ -341,8 +389,7 @@ bool prepareCall(void* lib, const std::vector<std::string>& words, Call& call) {
   call.name = words[0];
   const std::string& name = call.name;
   const Entry* e = call.entry = findEntry(name);
-  dlerror();
-  call.fn = reinterpret_cast<EntryFn>(dlsym(lib, name.c_str()));
+  call.fn = reinterpret_cast<EntryFn>(findSymbol(lib, name.c_str()));
   if (!call.fn) {
     reportMissing(name, e);
     return false;
@@ -510,7 +557,7 @@ int listEntries(int argc, char** argv, int i) {
 
 }  // namespace
 
-int main(int argc, char** argv) {
+int run(int argc, char** argv) {
   Options opt;
   std::string libPath, script;
   bool haveScript = false;
@@ -567,3 +614,17 @@ int main(int argc, char** argv) {
   }
   return runCalls(calls, opt);
 }
+
+#if defined(_WIN32)
+// Arguments arrive as UTF-16 and are handed on as UTF-8, the library's text.
+int wmain(int argc, wchar_t** wargv) {
+  std::vector<std::string> args;
+  for (int i = 0; i < argc; ++i) args.push_back(narrow(wargv[i]));
+  std::vector<char*> argv;
+  for (std::string& a : args) argv.push_back(&a[0]);
+  argv.push_back(nullptr);
+  return run(argc, argv.data());
+}
+#else
+int main(int argc, char** argv) { return run(argc, argv); }
+#endif

@@ -16,7 +16,10 @@ from .entries import BY_NAME, ENTRIES, NON_NEGATIVE, describe, succeeded
 #: passed to the library; a path, a name or a folder entry fits easily.
 OUTPUT_BUFFER_SIZE = 65536
 
-_NAMES = ("libtolvane.so.4", "libtolvane.so")
+# Windows: tolvane.dll, installed in bin/ beside tolvane-call.exe (paths go
+# to it as UTF-8, which os.fsencode gives there too).
+_WINDOWS = os.name == "nt"
+_NAMES = ("tolvane.dll",) if _WINDOWS else ("libtolvane.so.4", "libtolvane.so")
 
 
 class LibraryNotFound(OSError):
@@ -101,6 +104,8 @@ def _candidates():
     """Places tried when no path is given and $TOLVANE_LIBRARY is unset."""
     multiarch = sysconfig.get_config_var("MULTIARCH") or ""
     subdirs = ["", "lib", "lib64", "build"] + ([f"lib/{multiarch}"] if multiarch else [])
+    if _WINDOWS:
+        subdirs = ["", "bin", "build-win"]
     here = Path(__file__).resolve().parent
     # The package inside an install prefix (prefix/lib/python3/dist-packages/
     # tolvane) or inside the source tree (python/tolvane, library in build/).
@@ -108,7 +113,7 @@ def _candidates():
         for sub in subdirs:
             for name in _NAMES:
                 yield folder / sub / name if sub else folder / name
-    for prefix in ("/usr/local", "/usr"):
+    for prefix in () if _WINDOWS else ("/usr/local", "/usr"):
         for sub in ["lib", "lib64"] + ([f"lib/{multiarch}"] if multiarch else []):
             for name in _NAMES:
                 yield Path(prefix) / sub / name

@@ -1,5 +1,8 @@
 #include "common/bytes.h"
 
+// The Windows version is in bytes_win.cpp.
+#if !defined(_WIN32)
+
 #include <fcntl.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
@@ -135,3 +138,5 @@ bool fileReadable(const char* path) {
 }
 
 }  // namespace tolvane
+
+#endif  // !_WIN32

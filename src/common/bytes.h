@@ -135,7 +135,11 @@ class FileFront {
   ByteReader upTo(uint64_t n);
 
  private:
+#if defined(_WIN32)
+  void* handle_ = nullptr;  // the open file's HANDLE
+#else
   int fd_ = -1;
+#endif
   uint64_t size_ = 0;  // what the file held when opened
   Bytes data_;         // its first data_.size() bytes
 };

@@ -1,5 +1,8 @@
 #include "common/out_file.h"
 
+// The Windows version is in out_file_win.cpp.
+#if !defined(_WIN32)
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -224,3 +227,5 @@ bool writeWholeFile(const char* path, const void* data, size_t n, OutFile::Mode 
 }
 
 }  // namespace tolvane
+
+#endif  // !_WIN32

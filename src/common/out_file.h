@@ -72,7 +72,11 @@ class OutFile {
   void writeSlow(const void* p, size_t n);
   void release();
 
+#if defined(_WIN32)
+  void* handle_ = nullptr;  // the open file's HANDLE
+#else
   int fd_ = -1;
+#endif
   bool append_ = false;
   bool direct_ = false;  // a device or pipe, written in place
   bool failed_ = false;

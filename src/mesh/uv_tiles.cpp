@@ -96,8 +96,10 @@ std::vector<UV_tile> tileSet(const ByteReader& image, const Chunk& uv) {
 // place inside the tile. modf's fraction has the sign of its argument, so
 // a negative one is moved into 0..1.
 bool splitCoordinate(float x, int32_t& whole, float& fraction) {
-  float w;
-  fraction = std::modf(shifted(x), &w);
+  float w, s = shifted(x);
+  // copysign: not every C runtime's modf keeps the sign of a zero fraction
+  // (-2 must give -0, as the tile files carry it).
+  fraction = std::copysign(std::modf(s, &w), s);
   if (fraction < 0) fraction += 1.0f;
   return asTileNumber(w, whole);
 }

@@ -2,6 +2,11 @@
 
 #include <fcntl.h>
 #include <unistd.h>
+#if defined(_WIN32)
+#include <io.h>
+
+#include "common/win_path.h"
+#endif
 
 #include <cerrno>
 
@@ -26,14 +31,24 @@ size_t readUpTo(int fd, unsigned char* p, size_t n) {
   return got;
 }
 
+#if defined(_WIN32)
+// A UTF-8 name opened with the wide call, in binary mode.
+int openForUpdate(const char* path) {
+  std::wstring wide;
+  return win::widen(path, wide) ? ::_wopen(wide.c_str(), _O_RDWR | _O_BINARY) : -1;
+}
+#else
+// O_NONBLOCK: a pipe in place of a Qit file gives a short read, not a hang.
+int openForUpdate(const char* path) { return ::open(path, O_RDWR | O_CLOEXEC | O_NONBLOCK); }
+#endif
+
 // The Qit file is opened for update, as the host expects of the swap's
 // files, so a read-only Qit file is refused; but it is only ever read. Only
 // the records the vertex chunk asks for are read, so the allocation is
 // bounded by the mesh file, never by what the Qit header claims.
 float readQitRecords(const char* qitPath, const Chunk& vertices, Bytes& records) {
   if (!qitPath) return kQitNotOpened;
-  // O_NONBLOCK: a pipe in place of a Qit file gives a short read, not a hang.
-  int fd = ::open(qitPath, O_RDWR | O_CLOEXEC | O_NONBLOCK);
+  int fd = openForUpdate(qitPath);
   if (fd < 0) return kQitNotOpened;
   unsigned char header[kChunkHeaderSize];
   Chunk qit;

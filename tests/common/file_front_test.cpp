@@ -53,6 +53,7 @@ TEST(FileFront, FailsLikeLoadFileAndReadsPipesWhole) {
   ASSERT_TRUE(empty.open((dir / "empty").c_str()));
   EXPECT_EQ(empty.upTo(48).size, 0u);
 
+#if !defined(_WIN32)  // a pipe by a path: /proc/self/fd
   int fds[2];
   ASSERT_EQ(pipe(fds), 0);
   ASSERT_EQ(write(fds[1], "pipe bytes", 10), 10);
@@ -61,4 +62,5 @@ TEST(FileFront, FailsLikeLoadFileAndReadsPipesWhole) {
   ASSERT_TRUE(pipeFront.open(("/proc/self/fd/" + std::to_string(fds[0])).c_str()));
   close(fds[0]);
   EXPECT_EQ(text(pipeFront.upTo(4)), "pipe bytes") << "a pipe has no size: all of it is read at once";
+#endif
 }

@@ -25,6 +25,11 @@ constexpr uint64_t kScale = 1;
 struct Checker {
   uint64_t checked = 0, failed = 0;
   void g(double v) {
+#if defined(_WIN32)
+    // MinGW's printf drops a NaN's sign; the library writes "-nan" on every
+    // system, as pinned below.
+    if (std::isnan(v)) return;
+#endif
     char want[64], got[tolvane::kNumberRoom + 1];
     int n = std::snprintf(want, sizeof want, "%g", v);
     char* end = tolvane::formatG(got, v);

@@ -50,7 +50,7 @@ TEST(FileCopyTo, FailuresAndWhatTheyLeave) {
   writeFile(dir / "dst", "old");
   EXPECT_EQ(copy(dir / "missing", dir / "dst"), -1.0f);
   EXPECT_FALSE(exists(dir / "dst"));  // a missing source removes the destination
-  ::mkdir((dir / "sub").c_str(), 0755);
+  testsupport::makeDir(dir / "sub");
   writeFile(dir / "sub/keep", "");
   EXPECT_EQ(copy(dir / "sub", dir / "dst"), -1.0f);  // a folder opens but cannot be read
   EXPECT_EQ(call("FileCopyTo", nullptr, 0, dir / "dst"), -1.0f);
@@ -63,7 +63,7 @@ TEST(FileCopyTo, FailuresAndWhatTheyLeave) {
   EXPECT_EQ(copy(dir / "a", dir / "a"), -1.0f);
   EXPECT_EQ(copy(dir / "a", dir.path() + "/./a"), -1.0f);
   EXPECT_EQ(readFile(dir / "a"), "precious");
-  ASSERT_EQ(::link((dir / "a").c_str(), (dir / "b").c_str()), 0);
+  ASSERT_TRUE(testsupport::hardLink(dir / "a", dir / "b"));
   EXPECT_EQ(copy(dir / "a", dir / "b"), 0.0f);
   EXPECT_EQ(readFile(dir / "b"), "precious");
 }
@@ -86,14 +86,14 @@ TEST(FileDelete, ReturnsWhatRemoveReturns) {
   EXPECT_FALSE(exists(dir / "f"));
   EXPECT_EQ(call("FileDelete", (dir / "f").c_str(), 0, nullptr), -1.0f);
   EXPECT_EQ(call("FileDelete", nullptr, 0, nullptr), -1.0f);
-  ::mkdir((dir / "empty").c_str(), 0755);
+  testsupport::makeDir(dir / "empty");
   EXPECT_EQ(call("FileDelete", (dir / "empty").c_str(), 0, nullptr), 0.0f);  // remove() takes empty folders
 }
 
 TEST(FolderWalk, DeliversEveryEntryThenEndUntilClosedOrReopened) {
   TempDir one, two;
   writeFile(one / "a.txt", "");
-  ::mkdir((one / "sub").c_str(), 0755);
+  testsupport::makeDir(one / "sub");
   writeFile(two / "y.2", "");
   char buf[512];
   EXPECT_EQ(call("GetFile", nullptr, 0, buf), -1.0f);  // nothing open yet
@@ -116,10 +116,10 @@ TEST(FolderWalk, DeliversEveryEntryThenEndUntilClosedOrReopened) {
 TEST(EmptyFolder, RemovesDottedEntriesOnly) {
   TempDir dir;
   for (const char* name : {"a.txt", "b", ".hidden"}) writeFile(dir / name, "");
-  ::mkdir((dir / "c.d").c_str(), 0755);     // dotted, empty: goes
-  ::mkdir((dir / "e.full").c_str(), 0755);  // dotted, not empty: stays
+  testsupport::makeDir(dir / "c.d");     // dotted, empty: goes
+  testsupport::makeDir(dir / "e.full");  // dotted, not empty: stays
   writeFile(dir / "e.full/inner.txt", "");
-  ::mkdir((dir / "sub").c_str(), 0755);  // not entered
+  testsupport::makeDir(dir / "sub");  // not entered
   writeFile(dir / "sub/deep.txt", "");
   EXPECT_EQ(call("EmptyFolder", (dir.path() + "/").c_str(), 0, nullptr), 0.0f);
   EXPECT_EQ(dir.list(), (std::vector<std::string>{"b", "e.full", "sub"}));

@@ -52,15 +52,23 @@ TEST_F(Split, GroupsAreWrittenInByteOrderAndAFailureKeepsTheEarlierOnes) {
   // byte order and are written, z comes after and is not.
   std::string text = "v 1 2 3\ng z\nf 1\ng Arm\nf 1\ng m/x\nf 1\ng arm\nf 1\ng a\nf 1\n";
   EXPECT_EQ(LeanSplitOBJ(obj(text).c_str(), out().c_str()), -3);
+#if defined(_WIN32)
+  // Names differing only in letter case are one file on Windows: arm is a copy.
+  EXPECT_EQ(outFiles(), (std::vector<std::string>{"Arm.obj", "a.obj", "arm_copy1.obj"}));
+  EXPECT_EQ(LeanSplitQiv(obj(text).c_str(), out().c_str()), -3);
+  EXPECT_EQ(outFiles(),
+            (std::vector<std::string>{"Arm.Qit", "Arm.obj", "a.Qit", "a.obj", "arm_copy1.Qit", "arm_copy1.obj"}));
+#else
   EXPECT_EQ(outFiles(), (std::vector<std::string>{"Arm.obj", "a.obj", "arm.obj"}));
   EXPECT_EQ(LeanSplitQiv(obj(text).c_str(), out().c_str()), -3);
   EXPECT_EQ(outFiles(), (std::vector<std::string>{"Arm.Qit", "Arm.obj", "a.Qit", "a.obj", "arm.Qit", "arm.obj"}));
+#endif
 }
 
 TEST_F(Split, NeverOverwritesAndCountsCopiesPerGroup) {
   writeFile(dir / "a.obj", "mine");
   writeFile(dir / "a_copy1.obj", "mine too");
-  ASSERT_EQ(::mkdir((dir / "b.obj").c_str(), 0755), 0);  // a folder in the way
+  ASSERT_TRUE(testsupport::makeDir(dir / "b.obj"));  // a folder in the way
   writeFile(dir / "a.Qit", "keep");
   std::string in = obj("v 1 2 3\ng a\nf 1\ng b\nf 1\n");
   ASSERT_EQ(LeanSplitOBJ(in.c_str(), out().c_str()), 0);
@@ -76,10 +84,15 @@ TEST_F(Split, NeverOverwritesAndCountsCopiesPerGroup) {
 
 TEST_F(Split, CrlfStaysInLinesAndNames) {
   std::string in = obj("v 1 2 3\r\nv 4 5 6\r\ng part\r\nf 2/1/1 1/1/1\r\n");
+#if defined(_WIN32)
+  const std::string part = "part";  // no Windows file name holds a CR
+#else
+  const std::string part = "part\r";
+#endif
   ASSERT_EQ(LeanSplitOBJ(in.c_str(), out().c_str()), 0);
-  EXPECT_EQ(o("part\r.obj"), "v 1 2 3\r\nv 4 5 6\r\n");
+  EXPECT_EQ(o(part + ".obj"), "v 1 2 3\r\nv 4 5 6\r\n");
   ASSERT_EQ(LeanSplitQiv(in.c_str(), out().c_str()), 0);
-  EXPECT_EQ(o("part\r.Qit"), qit({1, 2, 3, 4, 5, 6}));
+  EXPECT_EQ(o(part + ".Qit"), qit({1, 2, 3, 4, 5, 6}));
 }
 
 TEST_F(Split, FaceNumbersOutsideTheVertexLinesSelectNothing) {

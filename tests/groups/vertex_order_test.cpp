@@ -14,7 +14,7 @@ using testsupport::writeFile;
 
 TEST(SplitVertexOrder, DenseAndScatteredGroupsComeOutSortedAndOnce) {
   TempDir dir;
-  ASSERT_EQ(::mkdir((dir / "out").c_str(), 0755), 0);
+  ASSERT_TRUE(testsupport::makeDir(dir / "out"));
   const int vertices = 60000;
   std::string text;
   for (int i = 1; i <= vertices; ++i) text += "v " + std::to_string(i) + " 0 0\n";

@@ -1,7 +1,12 @@
 // The library as the host sees it: what it exports, and the entry points of
 // the host layer itself.
-#include <dlfcn.h>
 #include <gtest/gtest.h>
+#if defined(_WIN32)
+#include <cxxabi.h>
+#include <windows.h>
+
+#include <cstdlib>
+#endif
 
 #include <cstdio>
 #include <set>
@@ -13,6 +18,29 @@ using testsupport::call;
 
 namespace {
 
+#if defined(_WIN32)
+// The names in tolvane.dll's export table, C++ names demangled as nm shows
+// them.
+std::set<std::string> dynamicSymbols() {
+  std::set<std::string> names;
+  auto base = static_cast<const unsigned char*>(testsupport::library());
+  if (!base) return names;
+  auto dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(base);
+  auto nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(base + dos->e_lfanew);
+  const IMAGE_DATA_DIRECTORY& dir = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_EXPORT];
+  if (dir.Size == 0) return names;
+  auto exports = reinterpret_cast<const IMAGE_EXPORT_DIRECTORY*>(base + dir.VirtualAddress);
+  auto nameRvas = reinterpret_cast<const DWORD*>(base + exports->AddressOfNames);
+  for (DWORD i = 0; i < exports->NumberOfNames; ++i) {
+    const char* name = reinterpret_cast<const char*>(base + nameRvas[i]);
+    int status = 0;
+    char* plain = abi::__cxa_demangle(name, nullptr, nullptr, &status);
+    names.insert(status == 0 && plain ? plain : name);
+    std::free(plain);
+  }
+  return names;
+}
+#else
 std::set<std::string> dynamicSymbols() {
   std::string cmd = std::string("nm -D --defined-only --demangle ") + TOLVANE_LIBRARY_PATH;
   std::set<std::string> names;
@@ -30,6 +58,7 @@ std::set<std::string> dynamicSymbols() {
   pclose(p);
   return names;
 }
+#endif
 
 // The name of an exported function: its demangled text up to the
 // parameter list, without a class qualifier.
@@ -83,7 +112,7 @@ TEST(Exports, OnlyEntryPointsOperationsAndTheSampleClassLeave) {
 
 TEST(Exports, AllThirtySevenEntryPointsHavePlainCNames) {
   ASSERT_EQ(std::size(kEntryPoints), 37u);
-  for (const char* name : kEntryPoints) EXPECT_NE(dlsym(testsupport::library(), name), nullptr) << name;
+  for (const char* name : kEntryPoints) EXPECT_NE(testsupport::symbol(name), nullptr) << name;
 }
 
 // The setters answer 0 in the tolvane-call tests.

@@ -110,7 +110,7 @@ TEST(UVTiles, NoTilesAndFailures) {
   }
   const std::string good = uvMesh(kPairs).bytes();
   writeFile(in, good);
-  mkdir((dir / "out1.Qiv").c_str(), 0755);
+  makeDir(dir / "out1.Qiv");
   EXPECT_EQ(GetUVsFromQiv(in.c_str(), out.c_str()), 1502);
   EXPECT_EQ(UVTileStr, std::vector<std::string>{"-10"});
   EXPECT_TRUE(exists(dir / "out0.Qiv"));
@@ -121,12 +121,14 @@ TEST(UVTiles, NoTilesAndFailures) {
   EXPECT_EQ(GetUVsFromQiv((dir / "none").c_str(), out.c_str()), -1760);
   EXPECT_TRUE(UVTileStr.empty());
 
+#if !defined(_WIN32)
   // A file too large to write leaves nothing behind, not even a temporary.
   TempDir small;
   writeFile(small / "m.qiv", good);
   EXPECT_EQ(withFileSizeLimit(150, [&] { return GetUVsFromQiv((small / "m.qiv").c_str(), (small / "o.Qiv").c_str()); }),
             1501);
   EXPECT_EQ(small.list(), std::vector<std::string>{"m.qiv"});
+#endif
 
   // Every truncation: no crash, and files only when tiles are reported.
   for (size_t n = 0; n < good.size(); ++n) {

@@ -41,9 +41,13 @@ struct VertexSwapQiv : ::testing::Test {
   float swap() { return call("SwapVertices_Qiv", qit.c_str(), 0, qiv); }
   // As an ordinary user, so that permission bits count when tests run as root.
   float swapAsOrdinaryUser() {
+#if defined(_WIN32)
+    return swap();  // a read-only file is read-only to everyone
+#else
     if (geteuid() != 0) return swap();
     chmod(dir.path().c_str(), 0777);
     return withFileSizeLimit(LONG_MAX, [&] { return setgid(65534) || setuid(65534) ? float(NAN) : swap(); });
+#endif
   }
 };
 
@@ -96,7 +100,7 @@ TEST_F(VertexSwapQiv, RefusalsLeaveBothFilesAsTheyWere) {
     TempDir d;
     qiv = d / "m.qiv", qit = d / "m.Qit";
     if (c.qiv != "-") writeFile(qiv, c.qiv);
-    if (c.qit == "/") mkdir(qit.c_str(), 0755);
+    if (c.qit == "/") makeDir(qit);
     if (c.qit.size() > 1) writeFile(qit, c.qit);
     EXPECT_EQ(swap(), c.code) << c.what;
     EXPECT_EQ(readFile(qiv), c.qiv == "-" ? "" : c.qiv) << c.what;
@@ -117,6 +121,9 @@ TEST_F(VertexSwapQiv, LyingChunkHeadersEndCleanly) {
 }
 
 TEST_F(VertexSwapQiv, ReadOnlyFilesAndFailedWritesChangeNothing) {
+#if defined(_WIN32)
+  if (!readOnlyIsEnforced()) GTEST_SKIP() << "read-only files are writable here (Wine run by root)";
+#endif
   const std::string meshBytes = mesh(20000).bytes(), qitBytes = qitFor(20000);
   writeFile(qiv, meshBytes);
   writeFile(qit, qitBytes);
@@ -126,7 +133,9 @@ TEST_F(VertexSwapQiv, ReadOnlyFilesAndFailedWritesChangeNothing) {
   chmod(qit.c_str(), 0666);
   EXPECT_EQ(swapAsOrdinaryUser(), -401);
   chmod(qiv.c_str(), 0644);
+#if !defined(_WIN32)
   EXPECT_EQ(withFileSizeLimit(100000, [&] { return swap(); }), -401);
+#endif
   EXPECT_EQ(readFile(qiv), meshBytes);
   EXPECT_EQ(readFile(qit), qitBytes);
   EXPECT_EQ(dir.list(), (std::vector<std::string>{"m.Qit", "m.qiv"}));

@@ -1,0 +1,116 @@
+// Whole-file loading with the wide Windows calls, so UTF-8 names of any
+// script work (the narrow C calls would use the ANSI code page).
+#if defined(_WIN32)
+
+#include <windows.h>
+
+#include "common/bytes.h"
+#include "common/win_path.h"
+
+namespace tolvane {
+namespace {
+
+HANDLE openForReading(const char* path) {
+  std::wstring wide;
+  if (!win::widen(path, wide) || wide.empty()) return INVALID_HANDLE_VALUE;
+  // Others may keep reading, writing or renaming the file meanwhile, as on
+  // Linux; folders cannot be opened this way (no BACKUP_SEMANTICS).
+  return CreateFileW(wide.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                     nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+}
+
+template <class Buffer>
+bool loadInto(const char* path, Buffer& out) {
+  HANDLE h = openForReading(path);
+  if (h == INVALID_HANDLE_VALUE) return false;
+  LARGE_INTEGER size;
+  bool disk = GetFileType(h) == FILE_TYPE_DISK && GetFileSizeEx(h, &size);
+  Buffer data;
+  // A disk file is read at its size plus one byte (the read that finds the
+  // end needs no bigger buffer); pipes and devices grow as they are read.
+  size_t want = disk && size.QuadPart > 0 ? size_t(size.QuadPart) + 1 : 65536;
+  data.resize(want);
+  size_t got = 0;
+  for (;;) {
+    if (got == data.size()) data.resize(data.size() * 2);
+    size_t room = data.size() - got;
+    DWORD chunk = room > 0x40000000u ? 0x40000000u : DWORD(room);
+    DWORD n = 0;
+    if (!ReadFile(h, &data[0] + got, chunk, &n, nullptr)) {
+      if (GetLastError() == ERROR_BROKEN_PIPE) break;  // a pipe's end
+      CloseHandle(h);
+      return false;
+    }
+    if (n == 0) break;
+    got += n;
+  }
+  CloseHandle(h);
+  data.resize(got);
+  out.swap(data);
+  return true;
+}
+
+}  // namespace
+
+bool loadFile(const char* path, Bytes& out) { return loadInto(path, out); }
+bool loadFile(const char* path, std::string& out) { return loadInto(path, out); }
+
+FileFront::~FileFront() {
+  if (handle_) CloseHandle(static_cast<HANDLE>(handle_));
+}
+
+bool FileFront::open(const char* path) {
+  if (!path || handle_) return false;
+  HANDLE h = openForReading(path);
+  if (h == INVALID_HANDLE_VALUE) return false;
+  LARGE_INTEGER size;
+  if (GetFileType(h) != FILE_TYPE_DISK || !GetFileSizeEx(h, &size)) {
+    // Pipes and devices have no size to read up to: take all of it now.
+    CloseHandle(h);
+    if (!loadFile(path, data_)) return false;
+    size_ = data_.size();
+    return true;
+  }
+  handle_ = h;
+  size_ = uint64_t(size.QuadPart);
+  data_.reserve(size_);  // the buffer never moves
+  return true;
+}
+
+ByteReader FileFront::upTo(uint64_t n) {
+  uint64_t want = n < size_ ? n : size_;
+  if (handle_ && want > data_.size()) {
+    size_t got = data_.size();
+    data_.resize(want);
+    while (got < want) {
+      // A positional read: the offset rides in the OVERLAPPED record.
+      OVERLAPPED at;
+      ZeroMemory(&at, sizeof at);
+      at.Offset = DWORD(uint64_t(got) & 0xFFFFFFFFu);
+      at.OffsetHigh = DWORD(uint64_t(got) >> 32);
+      uint64_t room = want - got;
+      DWORD chunk = room > 0x40000000u ? 0x40000000u : DWORD(room);
+      DWORD r = 0;
+      if (!ReadFile(static_cast<HANDLE>(handle_), &data_[got], chunk, &r, &at) || r == 0) {
+        // Shorter now than when it was opened (or unreadable): what was read
+        // is all there is.
+        size_ = got;
+        break;
+      }
+      got += r;
+    }
+    data_.resize(got);
+  }
+  return ByteReader(data_.data(), data_.size());
+}
+
+bool fileReadable(const char* path) {
+  HANDLE h = openForReading(path);
+  if (h == INVALID_HANDLE_VALUE) return false;
+  CloseHandle(h);
+  return true;
+}
+
+}  // namespace tolvane
+
+#endif  // _WIN32

@@ -1,0 +1,232 @@
+// OutFile with the wide Windows calls. A new file is written to a hidden
+// temporary in the destination's folder and moved over the destination in
+// commit() (MoveFileExW, write-through), so a failed write never leaves a
+// destination half-written; appends are cut back with SetEndOfFile.
+#if defined(_WIN32)
+
+#include <windows.h>
+
+#include <cstdlib>
+
+#include "common/out_file.h"
+#include "common/win_path.h"
+
+namespace tolvane {
+namespace {
+
+constexpr size_t kBufferSize = size_t(1) << 20;
+
+HANDLE asHandle(void* h) { return static_cast<HANDLE>(h); }
+
+// Where the folder part of `path` ends (0 when there is none); a drive's
+// root keeps its separator ("C:\").
+size_t folderEnd(const std::wstring& path) {
+  size_t i = path.size();
+  while (i > 0 && !win::isSeparator(path[i - 1])) --i;
+  if (i == 0 && path.size() >= 2 && path[1] == L':') return 2;  // "C:name"
+  return i;
+}
+
+// A hidden name beside the destination for the moment before it is moved.
+std::wstring siblingName(const std::wstring& path) {
+  static unsigned counter = 0;
+  size_t cut = folderEnd(path);
+  return path.substr(0, cut) + L"." + path.substr(cut) + L".tolvane-" +
+         std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(++counter);
+}
+
+bool writeAll(HANDLE h, const char* p, size_t n) {
+  while (n > 0) {
+    DWORD chunk = n > 0x40000000u ? 0x40000000u : DWORD(n);
+    DWORD written = 0;
+    if (!WriteFile(h, p, chunk, &written, nullptr) || written == 0) return false;
+    p += written;
+    n -= written;
+  }
+  return true;
+}
+
+// The temporary was hidden while it was being written; the finished file
+// is an ordinary one.
+bool unhide(HANDLE h) {
+  FILE_BASIC_INFO info;
+  if (!GetFileInformationByHandleEx(h, FileBasicInfo, &info, sizeof info)) return false;
+  info.FileAttributes &= ~DWORD(FILE_ATTRIBUTE_HIDDEN);
+  if (info.FileAttributes == 0) info.FileAttributes = FILE_ATTRIBUTE_NORMAL;
+  return SetFileInformationByHandle(h, FileBasicInfo, &info, sizeof info) != 0;
+}
+
+std::wstring wideOf(const std::string& utf8) {
+  std::wstring w;
+  win::widen(utf8.c_str(), w);
+  return w;
+}
+
+}  // namespace
+
+bool OutFile::create(const char* path, Mode mode) {
+  abort();
+  std::wstring target;
+  if (!path || !*path || !win::widen(path, target)) return false;
+  DWORD attrs = GetFileAttributesW(target.c_str());
+  bool exists = attrs != INVALID_FILE_ATTRIBUTES;
+  if (exists && (attrs & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY))) return false;
+
+  HANDLE h = INVALID_HANDLE_VALUE;
+  std::wstring tmp;
+  bool direct = false;
+  if (exists) {
+    // Devices and pipes (NUL, a named pipe) are written as they are; moving
+    // a file over them is impossible anyway.
+    HANDLE probe = CreateFileW(target.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                               OPEN_EXISTING, 0, nullptr);
+    if (probe == INVALID_HANDLE_VALUE) return false;  // not writable (in use, no rights)
+    if (GetFileType(probe) != FILE_TYPE_DISK) {
+      if (mode == Mode::NoReplace) {
+        CloseHandle(probe);
+        return false;
+      }
+      direct = true;
+      h = probe;
+    } else {
+      CloseHandle(probe);
+    }
+  }
+  if (!direct) {
+    tmp = siblingName(target);
+    h = CreateFileW(tmp.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_HIDDEN,
+                    nullptr);
+    if (h == INVALID_HANDLE_VALUE) return false;
+  }
+  buf_ = static_cast<char*>(std::malloc(kBufferSize));
+  if (!buf_) {
+    CloseHandle(h);
+    if (!tmp.empty()) DeleteFileW(tmp.c_str());
+    return false;
+  }
+  handle_ = h;
+  cap_ = kBufferSize;
+  len_ = 0;
+  failed_ = false;
+  append_ = false;
+  direct_ = direct;
+  mode_ = mode;
+  path_ = path;
+  tmpPath_ = win::narrow(tmp.c_str());
+  return true;
+}
+
+bool OutFile::openAppend(const char* path) {
+  abort();
+  std::wstring wide;
+  if (!path || !*path || !win::widen(path, wide)) return false;
+  HANDLE h = CreateFileW(wide.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
+                         FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return false;
+  LARGE_INTEGER size, zero;
+  zero.QuadPart = 0;
+  if (!GetFileSizeEx(h, &size) || !SetFilePointerEx(h, zero, nullptr, FILE_END)) {
+    CloseHandle(h);
+    return false;
+  }
+  buf_ = static_cast<char*>(std::malloc(kBufferSize));
+  if (!buf_) {
+    CloseHandle(h);
+    return false;
+  }
+  handle_ = h;
+  cap_ = kBufferSize;
+  len_ = 0;
+  failed_ = false;
+  append_ = true;
+  direct_ = false;
+  appendStart_ = size.QuadPart;
+  path_ = path;
+  tmpPath_.clear();
+  return true;
+}
+
+void OutFile::flush() {
+  if (!handle_ || len_ == 0) {
+    len_ = 0;
+    return;
+  }
+  if (!failed_ && !writeAll(asHandle(handle_), buf_, len_)) failed_ = true;
+  len_ = 0;
+}
+
+void OutFile::writeSlow(const void* p, size_t n) {
+  flush();
+  if (n >= cap_) {
+    if (handle_ && !failed_ && !writeAll(asHandle(handle_), static_cast<const char*>(p), n)) failed_ = true;
+    return;
+  }
+  std::memcpy(buf_, p, n);
+  len_ = n;
+}
+
+bool OutFile::commit() {
+  if (!handle_) return false;
+  flush();
+  if (failed_ || (!tmpPath_.empty() && !unhide(asHandle(handle_)))) {
+    abort();
+    return false;
+  }
+  bool closed = CloseHandle(asHandle(handle_)) != 0;
+  handle_ = nullptr;
+  bool named = true;
+  if (!tmpPath_.empty()) {
+    std::wstring tmp = wideOf(tmpPath_), dest = wideOf(path_);
+    DWORD how = MOVEFILE_WRITE_THROUGH | (mode_ == Mode::Replace ? MOVEFILE_REPLACE_EXISTING : 0);
+    named = closed && MoveFileExW(tmp.c_str(), dest.c_str(), how);
+    if (!named) DeleteFileW(tmp.c_str());
+    tmpPath_.clear();
+  } else if (append_ && !closed) {
+    // The data may not have reached the disk: put the file back as it was.
+    HANDLE h = CreateFileW(wideOf(path_).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0,
+                           nullptr);
+    if (h != INVALID_HANDLE_VALUE) {
+      LARGE_INTEGER at;
+      at.QuadPart = appendStart_;
+      if (SetFilePointerEx(h, at, nullptr, FILE_BEGIN)) SetEndOfFile(h);
+      CloseHandle(h);
+    }
+  }
+  release();
+  return named && closed;
+}
+
+void OutFile::abort() {
+  if (handle_) {
+    HANDLE h = asHandle(handle_);
+    if (append_) {
+      LARGE_INTEGER at;
+      at.QuadPart = appendStart_;
+      if (SetFilePointerEx(h, at, nullptr, FILE_BEGIN)) SetEndOfFile(h);
+    }
+    CloseHandle(h);
+    handle_ = nullptr;
+  }
+  if (!tmpPath_.empty()) {
+    DeleteFileW(wideOf(tmpPath_).c_str());
+    tmpPath_.clear();
+  }
+  release();
+}
+
+void OutFile::release() {
+  std::free(buf_);
+  buf_ = nullptr;
+  len_ = cap_ = 0;
+}
+
+bool writeWholeFile(const char* path, const void* data, size_t n, OutFile::Mode mode) {
+  OutFile out;
+  if (!out.create(path, mode)) return false;
+  out.write(data, n);
+  return out.commit();
+}
+
+}  // namespace tolvane
+
+#endif  // _WIN32
