@@ -21,11 +21,18 @@ float baselineThumb(const char* path, int size);
 float baselineCrop(const char* inPath, const char* outPath, int skipBytes, int cropWidth);
 float baselineListSplit(const char* listPath, const char* objPath, const char* folder);
 
+namespace groupsbench {
+int baselineSplitOBJ(const std::string& obj, const std::string& folder);
+int baselineSplitQiv(const std::string& obj, const std::string& folder);
+int baselineAppend(const std::string& part, const std::string& dest, int offset);
+bool baselineSwap(const std::string& src, const std::string& dest);
+}  // namespace groupsbench
+
 namespace {
 
 struct Op {
   const char* name;
-  int args;
+  int args;  // negative: at least -args
   const char* usage;
   bool (*run)(char** a);
 };
@@ -56,6 +63,17 @@ const Op kOps[] = {
        return ok;
      }},
     {"SwapVertices_Qiv", 2, "VERTS.qit MESH.qiv", [](char** a) { return baselineSwapQiv(a[1], a[0]) == 0; }},
+    {"SplitOBJ", 2, "COMBINED.obj FOLDER/", [](char** a) { return groupsbench::baselineSplitOBJ(a[0], a[1]) == 0; }},
+    {"SplitOBJtoQiv", 2, "COMBINED.obj FOLDER/",
+     [](char** a) { return groupsbench::baselineSplitQiv(a[0], a[1]) == 0; }},
+    {"SwapVertices", 2, "SOURCE.obj DESTINATION.obj", [](char** a) { return groupsbench::baselineSwap(a[0], a[1]); }},
+    // Every part in order, each at the vertex offset the previous returned.
+    {"AppendOBJ", -2, "DESTINATION.obj PART.obj...",
+     [](char** a) {
+       int offset = 0;
+       for (char** part = a + 1; *part && offset >= 0; ++part) offset = groupsbench::baselineAppend(*part, a[0], offset);
+       return offset >= 0;
+     }},
     {"ListSplitOBJtoQiv", 3, "GROUPS.lst COMBINED.obj FOLDER/",
      [](char** a) { return baselineListSplit(a[0], a[1], a[2]) == 0; }},
     // Image operations take the entry point's numbers as the entry point
@@ -78,8 +96,10 @@ const Op kOps[] = {
 }  // namespace
 
 int main(int argc, char** argv) {
-  for (const Op& op : kOps)
-    if (argc == op.args + 2 && std::strcmp(argv[1], op.name) == 0) return op.run(argv + 2) ? 0 : 1;
+  for (const Op& op : kOps) {
+    bool fits = op.args >= 0 ? argc == op.args + 2 : argc >= 2 - op.args;
+    if (argc >= 2 && fits && std::strcmp(argv[1], op.name) == 0) return op.run(argv + 2) ? 0 : 1;
+  }
   std::fprintf(stderr, "usage: tolvane-baseline OP ARG...\n");
   for (const Op& op : kOps) std::fprintf(stderr, "  %s %s\n", op.name, op.usage);
   return 2;
