@@ -40,7 +40,7 @@ void toGray(unsigned char* red, size_t plane, int threshold) {
   // The rounded mean depends on r + g + b alone: 0.333 × s lies at least
   // 0.001 away from every rounding boundary n - 0.5, far beyond the doubles'
   // error, except at s = 500 (exactly 166.5), where the roundings of the
-  // three products decide and the pixel is computed as written.
+  // three products decide and the pixel is computed from them directly.
   unsigned char bySum[766];
   for (unsigned s = 0; s < 766; ++s) {
     unsigned r = std::min(s, 255u), g = std::min(s - r, 255u);
