@@ -13,19 +13,12 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "files/platform/dialog.h"
 #include "files/platform/platform.h"
 
 extern char** environ;
 
 namespace tolvane::platform {
-
-struct Dialog {
-  DialogOptions options;
-  EventProc proc = nullptr;
-  void* userData = nullptr;
-  UserAction action = kActionNone;
-  std::vector<FileRef> chosen;
-};
 
 namespace {
 
@@ -170,16 +163,6 @@ Status finishDialog(Dialog* dialog, const ChildResult& r) {
 
 }  // namespace
 
-Status getDefaultDialogOptions(DialogOptions& out) {
-  out = DialogOptions();
-  return kNoErr;
-}
-
-Status createGetFileDialog(const DialogOptions& options, EventProc proc, void* userData, Dialog** out) {
-  *out = new Dialog{options, proc, userData, kActionNone, {}};
-  return kNoErr;
-}
-
 Status runDialog(Dialog* dialog) {
   if (!hasDisplay()) return kNoDisplay;
   for (const Chooser& chooser : kChoosers) {
@@ -187,37 +170,10 @@ Status runDialog(Dialog* dialog) {
     if (program.empty()) continue;
     Status status = finishDialog(dialog, runChild(program, chooser.arguments(program, dialog->options)));
     if (status != kNoErr) return status;
-    if (dialog->proc) {
-      CallbackParams params{dialog};
-      dialog->proc(kEventUserAction, &params, dialog->userData);
-    }
+    sendUserAction(dialog);
     return kNoErr;
   }
   return kNoChooser;
 }
-
-Status dialogGetReply(Dialog* dialog, Reply& out) {
-  out = Reply();
-  if (dialog->action != kActionOpen) return kUserCancelled;
-  out.validRecord = !dialog->chosen.empty();
-  out.selection.items = dialog->chosen;
-  return kNoErr;
-}
-
-UserAction dialogGetUserAction(Dialog* dialog) { return dialog->action; }
-
-void disposeReply(Reply& reply) { reply = Reply(); }
-
-void disposeDialog(Dialog* dialog) { delete dialog; }
-
-long countItems(const DescList& list) { return long(list.items.size()); }
-
-Status getNthFileRef(const DescList& list, long n, FileRef& out) {
-  if (n < 1 || size_t(n) > list.items.size()) return kNoSuchEntry;
-  out = list.items[size_t(n - 1)];
-  return kNoErr;
-}
-
-void disposeDesc(DescList& list) { list.items = std::vector<FileRef>(); }
 
 }  // namespace tolvane::platform

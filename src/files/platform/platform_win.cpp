@@ -8,17 +8,10 @@
 #include <cwchar>
 
 #include "common/win_path.h"
+#include "files/platform/dialog.h"
 #include "files/platform/platform.h"
 
 namespace tolvane::platform {
-
-struct Dialog {
-  DialogOptions options;
-  EventProc proc = nullptr;
-  void* userData = nullptr;
-  UserAction action = kActionNone;
-  std::vector<FileRef> chosen;
-};
 
 namespace {
 
@@ -79,51 +72,14 @@ bool showDialog(Dialog* dialog, size_t room, DWORD& error) {
 
 }  // namespace
 
-Status getDefaultDialogOptions(DialogOptions& out) {
-  out = DialogOptions();
-  return kNoErr;
-}
-
-Status createGetFileDialog(const DialogOptions& options, EventProc proc, void* userData, Dialog** out) {
-  *out = new Dialog{options, proc, userData, kActionNone, {}};
-  return kNoErr;
-}
-
 Status runDialog(Dialog* dialog) {
   DWORD error = 0;
   bool ended = showDialog(dialog, kNamesRoom, error);
   if (!ended && error == FNERR_BUFFERTOOSMALL) ended = showDialog(dialog, kLargeNamesRoom, error);
   if (!ended) return kChooserFailed;
-  if (dialog->proc) {
-    CallbackParams params{dialog};
-    dialog->proc(kEventUserAction, &params, dialog->userData);
-  }
+  sendUserAction(dialog);
   return kNoErr;
 }
-
-Status dialogGetReply(Dialog* dialog, Reply& out) {
-  out = Reply();
-  if (dialog->action != kActionOpen) return kUserCancelled;
-  out.validRecord = !dialog->chosen.empty();
-  out.selection.items = dialog->chosen;
-  return kNoErr;
-}
-
-UserAction dialogGetUserAction(Dialog* dialog) { return dialog->action; }
-
-void disposeReply(Reply& reply) { reply = Reply(); }
-
-void disposeDialog(Dialog* dialog) { delete dialog; }
-
-long countItems(const DescList& list) { return long(list.items.size()); }
-
-Status getNthFileRef(const DescList& list, long n, FileRef& out) {
-  if (n < 1 || size_t(n) > list.items.size()) return kNoSuchEntry;
-  out = list.items[size_t(n - 1)];
-  return kNoErr;
-}
-
-void disposeDesc(DescList& list) { list.items = std::vector<FileRef>(); }
 
 }  // namespace tolvane::platform
 

@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "files/platform/platform.h"
+#include "files/platform/url_text.h"
 
 extern char** environ;
 
@@ -16,21 +17,6 @@ namespace tolvane::platform {
 namespace {
 
 constexpr char kFileScheme[] = "file://";
-
-int hexValue(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
-}
-
-bool isAlpha(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
-
-// Characters a URL holds as they are: unreserved, and the delimiters.
-bool isUrlChar(char c) {
-  return isAlpha(c) || isDigit(c) || std::strchr("-._~:/?#[]@!$&'()*+,;=", c) != nullptr;
-}
 
 bool validUtf8(const std::string& s) {
   for (size_t i = 0; i < s.size();) {
@@ -62,6 +48,8 @@ bool validUtf8(const std::string& s) {
   return true;
 }
 
+}  // namespace
+
 bool toMacRoman(const String& s, char* out, size_t size) {
   iconv_t cd = iconv_open("MACINTOSH", "UTF-8");
   if (cd == iconv_t(-1)) return false;
@@ -74,8 +62,6 @@ bool toMacRoman(const String& s, char* out, size_t size) {
   if (ok) *dst = 0;
   return ok;
 }
-
-}  // namespace
 
 bool urlFromFileRef(const FileRef& ref, Url& out) {
   const std::string& p = ref.path;
@@ -114,43 +100,6 @@ bool urlFileSystemPath(const Url& url, String& out) {
   }
   if (path.empty() || path.find('\0') != std::string::npos || !validUtf8(path)) return false;
   out = std::move(path);
-  return true;
-}
-
-long stringLength(const String& s) {
-  long units = 0;
-  for (char c : s) {
-    unsigned char u = static_cast<unsigned char>(c);
-    if ((u & 0xC0) != 0x80) units += u >= 0xF0 ? 2 : 1;
-  }
-  return units;
-}
-
-bool stringToCText(const String& s, char* out, size_t size, Encoding encoding) {
-  if (size == 0) return false;
-  if (encoding == kMacRoman) return toMacRoman(s, out, size);
-  if (encoding != kUTF8 || s.size() >= size) return false;
-  std::memcpy(out, s.data(), s.size());
-  out[s.size()] = 0;
-  return true;
-}
-
-bool urlFromString(const char* text, Url& out) {
-  if (!text || !isAlpha(text[0])) return false;
-  size_t i = 1;
-  while (isAlpha(text[i]) || isDigit(text[i]) || text[i] == '+' || text[i] == '-' || text[i] == '.') ++i;
-  if (text[i] != ':') return false;
-  int fragments = 0;
-  for (++i; text[i]; ++i) {
-    char c = text[i];
-    if (c == '%') {
-      if (hexValue(text[i + 1]) < 0 || hexValue(text[i + 2]) < 0) return false;
-      i += 2;
-    } else if (!isUrlChar(c) || (c == '#' && ++fragments > 1)) {
-      return false;
-    }
-  }
-  out.text = text;
   return true;
 }
 

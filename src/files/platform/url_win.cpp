@@ -11,6 +11,7 @@
 
 #include "common/win_path.h"
 #include "files/platform/platform.h"
+#include "files/platform/url_text.h"
 
 namespace tolvane::platform {
 
@@ -19,21 +20,7 @@ namespace {
 constexpr char kFileScheme[] = "file://";
 constexpr UINT kMacRomanCodePage = 10000;
 
-int hexValue(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
-}
-
-bool isAlpha(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
 bool isSlash(char c) { return c == '/' || c == '\\'; }
-
-// Characters a URL holds as they are: unreserved, and the delimiters.
-bool isUrlChar(char c) {
-  return isAlpha(c) || isDigit(c) || std::strchr("-._~:/?#[]@!$&'()*+,;=", c) != nullptr;
-}
 
 // "C:\" or "C:/": a path from a drive's root.
 bool isDrivePath(const std::string& p) { return p.size() >= 3 && isAlpha(p[0]) && p[1] == ':' && isSlash(p[2]); }
@@ -63,6 +50,8 @@ bool validUtf8(const std::string& s) {
          MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, s.data(), int(s.size()), nullptr, 0) > 0;
 }
 
+}  // namespace
+
 bool toMacRoman(const String& s, char* out, size_t size) {
   std::wstring wide;
   if (!win::widen(s.c_str(), wide)) return false;
@@ -79,8 +68,6 @@ bool toMacRoman(const String& s, char* out, size_t size) {
   out[n] = 0;
   return true;
 }
-
-}  // namespace
 
 bool urlFromFileRef(const FileRef& ref, Url& out) {
   const std::string& p = ref.path;
@@ -125,45 +112,6 @@ bool urlFileSystemPath(const Url& url, String& out) {
   }
   if (path.find('\0') != std::string::npos || !validUtf8(path)) return false;
   out = std::move(path);
-  return true;
-}
-
-long stringLength(const String& s) {
-  long units = 0;
-  for (char c : s) {
-    unsigned char u = static_cast<unsigned char>(c);
-    if ((u & 0xC0) != 0x80) units += u >= 0xF0 ? 2 : 1;
-  }
-  return units;
-}
-
-bool stringToCText(const String& s, char* out, size_t size, Encoding encoding) {
-  if (size == 0) return false;
-  if (encoding == kMacRoman) return toMacRoman(s, out, size);
-  if (encoding != kUTF8 || s.size() >= size) return false;
-  std::memcpy(out, s.data(), s.size());
-  out[s.size()] = 0;
-  return true;
-}
-
-bool urlFromString(const char* text, Url& out) {
-  if (!text || !isAlpha(text[0])) return false;
-  size_t i = 1;
-  while (isAlpha(text[i]) || isDigit(text[i]) || text[i] == '+' || text[i] == '-' || text[i] == '.') ++i;
-  // One letter before ":" is a drive ("C:/tools/app.exe"), which the shell
-  // would run as a program: not a URL.
-  if (text[i] != ':' || i == 1) return false;
-  int fragments = 0;
-  for (++i; text[i]; ++i) {
-    char c = text[i];
-    if (c == '%') {
-      if (hexValue(text[i + 1]) < 0 || hexValue(text[i + 2]) < 0) return false;
-      i += 2;
-    } else if (!isUrlChar(c) || (c == '#' && ++fragments > 1)) {
-      return false;
-    }
-  }
-  out.text = text;
   return true;
 }
 
