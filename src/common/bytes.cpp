@@ -28,16 +28,24 @@ void reserveLarge(Buffer& data, size_t n) {
 #endif
 }
 
-template <class Buffer>
-bool loadInto(const char* path, Buffer& out) {
-  if (!path) return false;
+// Opens `path` for reading and tells what it is; -1 for a missing path, one
+// that cannot be opened, or a folder.
+int openForReading(const char* path, struct stat& st) {
+  if (!path) return -1;
   int fd = ::open(path, O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return false;
-  struct stat st;
+  if (fd < 0) return -1;
   if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
     ::close(fd);
-    return false;
+    return -1;
   }
+  return fd;
+}
+
+template <class Buffer>
+bool loadInto(const char* path, Buffer& out) {
+  struct stat st;
+  int fd = openForReading(path, st);
+  if (fd < 0) return false;
   Buffer data;
   // Regular files are read in one go at their size; anything else (pipes,
   // devices) grows as it is read.
@@ -87,14 +95,10 @@ FileFront::~FileFront() {
 }
 
 bool FileFront::open(const char* path) {
-  if (!path || fd_ >= 0) return false;
-  int fd = ::open(path, O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return false;
+  if (fd_ >= 0) return false;
   struct stat st;
-  if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
-    ::close(fd);
-    return false;
-  }
+  int fd = openForReading(path, st);
+  if (fd < 0) return false;
   if (!S_ISREG(st.st_mode)) {
     // Pipes and devices have no size to read up to: take all of it now.
     ::close(fd);
