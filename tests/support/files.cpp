@@ -1,4 +1,5 @@
-#include "support/files.h"
+// Input files built byte by byte.
+#include <cstring>
 
 #include "support/support.h"
 
@@ -10,12 +11,22 @@ void be32(std::string& s, uint32_t v) { be16(s, int(v >> 16)), be16(s, int(v & 0
 
 }  // namespace
 
-std::string chunk(uint32_t tag, uint32_t count, const std::string& records, int64_t length, uint32_t reserved) {
+void putU32(std::string& s, unsigned v) {
+  for (int i = 0; i < 4; ++i) s.push_back(char((v >> (8 * i)) & 0xFF));
+}
+
+void putF32(std::string& s, float v) {
+  unsigned u;
+  std::memcpy(&u, &v, 4);
+  putU32(s, u);
+}
+
+std::string chunk(uint32_t tag, uint32_t count, const std::string& records, int64_t length) {
   std::string s;
   putU32(s, tag);
   putU32(s, length < 0 ? uint32_t(16 + records.size()) : uint32_t(length));
   putU32(s, count);
-  putU32(s, reserved);
+  putU32(s, 0);
   return s + records;
 }
 
@@ -25,19 +36,8 @@ std::string floats(const std::vector<float>& values) {
   return s;
 }
 
-std::string vertexChunk(const std::vector<float>& xyz) { return chunk(kVertexTag, uint32_t(xyz.size() / 3), floats(xyz)); }
-
-std::string faceChunk(const std::vector<std::vector<int32_t>>& faces, uint32_t tag) {
-  std::string r;
-  for (const auto& f : faces)
-    for (int32_t i : f) putU32(r, uint32_t(i));
-  return chunk(tag, uint32_t(faces.size()), r);
-}
-
-std::string colourChunk(const std::vector<std::vector<uint8_t>>& rgb, uint32_t tag) {
-  std::string r;
-  for (const auto& c : rgb) r += {char(c[2]), char(c[1]), char(c[0]), char(0xEE)};
-  return chunk(tag, uint32_t(rgb.size()), r);
+std::string vertexChunk(const std::vector<float>& xyz) {
+  return chunk(kVertexTag, uint32_t(xyz.size() / 3), floats(xyz));
 }
 
 std::string qivHeader() {
@@ -96,11 +96,6 @@ std::string bmp(int width, int height, const std::function<uint8_t(int, int)>& v
   for (int y = 0; y < height; ++y)
     for (int i = 0; i < rowBytes; ++i) s.push_back(i < 3 * width ? char(value(i, y)) : '\0');
   return s;
-}
-
-uint32_t le32At(const std::string& s, size_t at) {
-  return uint32_t(uint8_t(s.at(at))) | uint32_t(uint8_t(s.at(at + 1))) << 8 | uint32_t(uint8_t(s.at(at + 2))) << 16 |
-         uint32_t(uint8_t(s.at(at + 3))) << 24;
 }
 
 }  // namespace testsupport

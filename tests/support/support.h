@@ -1,26 +1,27 @@
 // Shared test helpers: the library loaded as the host loads it, temporary
-// folders, whole-file reads and writes, and real write failures.
+// folders, whole files, real write failures, and small input files built
+// byte by byte (Qiv chunks, Qit vertex files, PSD and BMP images) whose
+// every field can be made to lie.
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
 
+#if defined(RGB)
+#undef RGB  // <windows.h>'s colour macro; here RGB is a pixel
+#endif
+
 namespace testsupport {
 
-using EntryFn = float (*)(const char*, double, char*);
-
-// Entry point `name` of libtolvane.so, loaded with dlopen once per process.
-// Fails the test (and returns nullptr) when the symbol is missing.
-EntryFn entry(const char* name);
-// Calls entry point `name`.
+// Entry point `name` of the library, loaded once per process the way the
+// host loads it; a missing symbol fails the test and calls give NaN. A
+// string buffer is copied into a writable area.
 float call(const char* name, const char* text, double number, char* buffer);
-// Calls with a string as buffer (copied into a writable area).
 float call(const char* name, const char* text, double number, const std::string& buffer);
-// dlopen handle of libtolvane.so (the HMODULE of tolvane.dll on Windows).
-void* library();
-// Address of the exported symbol `name`, or nullptr.
-void* symbol(const char* name);
+void* library();                 // dlopen handle (HMODULE on Windows)
+void* symbol(const char* name);  // exported symbol `name`, or nullptr
 
 // A fresh folder, removed with everything in it at the end of the test.
 class TempDir {
@@ -31,8 +32,7 @@ class TempDir {
   TempDir& operator=(const TempDir&) = delete;
   const std::string& path() const { return path_; }
   std::string operator/(const std::string& name) const { return path_ + "/" + name; }
-  // Names of the entries in the folder, sorted, without "." and "..".
-  std::vector<std::string> list() const;
+  std::vector<std::string> list() const;  // entry names, sorted, without "." and ".."
 
  private:
   std::string path_;
@@ -41,26 +41,67 @@ class TempDir {
 std::string readFile(const std::string& path);
 void writeFile(const std::string& path, const std::string& bytes);
 bool exists(const std::string& path);
-// Creates a folder (mkdir takes no mode on Windows).
 bool makeDir(const std::string& path);
-// Gives the file `from` a second name `to`.
-bool hardLink(const std::string& from, const std::string& to);
-// Whether a file made read-only (chmod 0444) refuses to be opened for
-// writing. Not so for root on Linux, nor under Wine run by root.
+// Whether a read-only file refuses writing (not for root, nor Wine run by root).
 bool readOnlyIsEnforced();
-
-// Path of a file in the source tree's examples/ folder.
-std::string example(const std::string& name);
+std::string example(const std::string& name);  // a file of the source tree's examples/
+std::string bytePattern(size_t n);             // n bytes that rarely repeat
+std::string backslashed(std::string path);     // every "/" as "\"
+#if defined(_WIN32)
+std::wstring wide(const std::string& utf8);
+#endif
 
 // Runs `fn` in a child process whose files may not grow beyond `limit` bytes
-// (RLIMIT_FSIZE, with SIGXFSZ ignored so writes fail with EFBIG instead of
-// killing it). Returns the float `fn` returned, or NaN if the child died.
-// On Windows (no fork, no such limit) the calling test is skipped from there
-// on: NaN, and its later checks are set aside.
+// (writes fail with EFBIG). Returns what `fn` returned, or NaN if the child
+// died. Windows has neither fork nor such a limit: tests that need it skip
+// from SKIP_WITHOUT_FILE_SIZE_LIMIT() on.
 float withFileSizeLimit(long limit, const std::function<float()>& fn);
+#if defined(_WIN32)
+#define SKIP_WITHOUT_FILE_SIZE_LIMIT() GTEST_SKIP() << "the rest needs fork and a file size limit"
+#else
+#define SKIP_WITHOUT_FILE_SIZE_LIMIT() (void)0
+#endif
 
-// Little-endian helpers to build binary test files.
-void putU32(std::string& s, unsigned v);
+// --- input files ---
+void putU32(std::string& s, unsigned v);  // little-endian
 void putF32(std::string& s, float v);
+
+constexpr uint32_t kVertexTag = 10001, kFaceTag = 20001, kUVTag = 25001, kColourTag = 35001;
+// A Qiv chunk: tag, length (16 + the records unless given), count, reserved.
+std::string chunk(uint32_t tag, uint32_t count, const std::string& records, int64_t length = -1);
+std::string floats(const std::vector<float>& values);
+std::string vertexChunk(const std::vector<float>& xyz);
+std::string qivHeader();  // 32 bytes that are not zeros (a copy that loses them shows)
+inline std::string qiv(const std::string& chunks) { return qivHeader() + chunks; }
+inline std::string qit(const std::vector<float>& xyz) { return vertexChunk(xyz); }
+
+struct RGB {
+  uint8_t r = 0, g = 0, b = 0;
+  bool operator==(const RGB& o) const { return r == o.r && g == o.g && b == o.b; }
+};
+inline std::function<RGB(int, int)> solid(RGB c) {
+  return [c](int, int) { return c; };
+}
+inline RGB pattern(int x, int y) { return RGB{uint8_t(x * 7 + y), uint8_t(x + y * 13), uint8_t(x ^ y)}; }
+
+struct Psd {
+  int version = 1, channels = 3;
+  int32_t height = 0, width = 0;
+  int depth = 8, mode = 3;
+  int32_t colorDataLength = 0;
+  std::string resources, layers;  // section bytes
+  int compression = 0;
+  std::string data;  // image data, planes one after another
+
+  std::string bytes() const;
+  size_t dataOffset() const { return 40 + resources.size() + layers.size(); }
+};
+// An RGB PSD whose pixel (x, y) is pixel(x, y), with an alpha plane on request.
+Psd rgbPsd(int width, int height, const std::function<RGB(int, int)>& pixel, bool withAlpha = false);
+// Pixel (x, y) of the three planes of a PSD file's bytes with data at `at`.
+RGB psdPixel(const std::string& file, size_t at, int width, int height, int x, int y);
+// A bottom-up 24-bit BMP with byte i of stored row y equal to value(i, y),
+// padded rows, and `extra` bytes between the 54-byte header and the data.
+std::string bmp(int width, int height, const std::function<uint8_t(int, int)>& value, const std::string& extra = "");
 
 }  // namespace testsupport
