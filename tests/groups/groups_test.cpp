@@ -1,0 +1,254 @@
+// The group append, the OBJ vertex swap, the listed split, the group list
+// and its file, the name set, and the checks of their entry points.
+#include "groups/groups.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "support/support.h"
+
+using namespace testsupport;
+using namespace std::string_literals;
+
+namespace {
+
+class Groups : public ::testing::Test {
+ protected:
+  void SetUp() override { clearGroupsList(); }
+  std::string file(const std::string& name, const std::string& bytes) {
+    writeFile(dir / name, bytes);
+    return dir / name;
+  }
+  TempDir dir;
+};
+
+const std::string kCubeVertices = "v 0 0 0\nv 1 0 0\nv 1 1 0\nv 0 1 0\nv 0 0 1\nv 1 0 1\nv 1 1 1\nv 0 1 1\n";
+const std::string kCube = "# cube\n" + kCubeVertices +
+                          "vt 0 0\nvn 0 0 1\ng side\nusemtl m\nf 1/1/1 2/1/1 3/1/1 4/1/1\nf 5 6 7 8\ng other\n"
+                          "f 1//1 2//1 6//1 5//1\nf 2 3 7 6\nf 3 4 8 7\nf 4 1 5 8\n";
+
+TEST_F(Groups, AppendWritesTheCombinedLayoutAndRecordsRanges) {
+  std::string cube = file("cube.obj", kCube), dest = dir / "all.obj";
+  EXPECT_EQ(LeanAddGroupOBJ(cube.c_str(), dest.c_str(), 0), 8);
+  EXPECT_EQ(LeanAddGroupOBJ(cube.c_str(), dest.c_str(), 8), 16);
+  EXPECT_EQ(readFile(dest), kCubeVertices +
+                                "g cube\nf 1 2 3 4 \nf 5 6 7 8 \ng cube\nf 1 2 6 5 \nf 2 3 7 6 \n"
+                                "f 3 4 8 7 \nf 4 1 5 8 \n" +
+                                kCubeVertices +
+                                "g cube\nf 9 10 11 12 \nf 13 14 15 16 \ng cube\nf 9 10 14 13 \nf 10 11 15 14 \n"
+                                "f 11 12 16 15 \nf 12 9 13 16 \n");
+  ASSERT_EQ(groupsList.size(), 2u);
+  EXPECT_EQ(groupsList[0].endFace, 6);
+  EXPECT_EQ(groupsList[1].firstFace, 6);
+  EXPECT_EQ(faceIndex, 12);
+
+  // No group line: none is written, but the entry still takes the file's
+  // name. The offset is added, never the running counter; "f" alone counts.
+  clearGroupsList();
+  ASSERT_TRUE(makeDir(dir / "dir.d"));
+  std::string src = file("dir.d/a.b.obj", "f 1 -1 x 2\r\nv 1 2 3\r\nf\nfo 3\nv 4 5 6\n");
+  writeFile(dest, "existing\n");
+  EXPECT_EQ(LeanAddGroupOBJ(src.c_str(), dest.c_str(), 100), 102);
+  EXPECT_EQ(readFile(dest), "existing\nf 101 99 \nv 1 2 3\r\nf \nf 103 \nv 4 5 6\n");
+  EXPECT_EQ(getGroupName(0), "a.b");
+  EXPECT_EQ(groupsList[0].endFace, 3);
+}
+
+TEST_F(Groups, AppendFailuresWriteNothingAndAddNoEntry) {
+  std::string cube = file("cube.obj", kCube), dest = file("all.obj", "before\n");
+  EXPECT_EQ(LeanAddGroupOBJ((dir / "none.obj").c_str(), dest.c_str(), 0), -1);
+  EXPECT_EQ(LeanAddGroupOBJ(cube.c_str(), (dir / "no/all.obj").c_str(), 0), -2);
+  EXPECT_EQ(LeanAddGroupOBJ(cube.c_str(), dir.path().c_str(), 0), -2);
+  char buf[] = "x";
+  EXPECT_EQ(call("AppendOBJ", nullptr, 0, buf), -9);
+  EXPECT_EQ(call("AppendOBJ", "x", 0, nullptr), -9);
+  // A write that fails half-way is cut back to what the file held.
+  SKIP_WITHOUT_FILE_SIZE_LIMIT();
+  std::string big;
+  for (int i = 0; i < 50000; ++i) big += "v 1 2 3\nf 1 2 3\n";
+  std::string src = file("big.obj", big);
+  EXPECT_EQ(withFileSizeLimit(100000, [&] { return LeanAddGroupOBJ(src.c_str(), dest.c_str(), 0); }), -2);
+  EXPECT_EQ(readFile(dest), "before\n");
+  EXPECT_EQ(getGroupsListSize(), -1);
+  EXPECT_EQ(faceIndex, 0);
+}
+
+TEST_F(Groups, SwapPutsSourceVerticesFirstAndDropsComments) {
+  std::string src = file("src.obj", "# new\nv 9 9 9 1 1 1\nvt 0 0\nf 1 2\nv 8 8 8\r\n");
+  std::string dest = file("dest.obj", "# old header\no thing\nv 1 1 1\n\nvn 0 0 1\n#c\nv 2 2 2\nf 1 2\n");
+  const std::string want =
+      "# written by Tolvane plugin for Modrix\nv 9 9 9 1 1 1\nv 8 8 8\r\no thing\n\nvn 0 0 1\nf 1 2\n";
+  ASSERT_TRUE(LeanSwapVerts(src.c_str(), dest.c_str()));
+  EXPECT_EQ(readFile(dest), want);
+  ASSERT_TRUE(LeanSwapVerts(dest.c_str(), dest.c_str()));  // into itself: the same layout
+  EXPECT_EQ(readFile(dest), want);
+}
+
+TEST_F(Groups, SwapChecksEverythingBeforeWriting) {
+  std::string seven;
+  for (int i = 0; i < 7; ++i) seven += "v 5 5 5\n";
+  const std::string cube = file("cube.obj", kCube), src7 = file("s7.obj", seven),
+                    src8 = file("s8.obj", seven + "v 6 6 6\n"),
+                    onlyVerts = file("only.obj", "# c\n" + seven + "v 0 0 0\n"),
+                    noVerts = file("none.obj", "f 1 2 3\n"), missing = dir / "missing";
+  for (const auto& [from, to] : {std::pair{src7, cube},
+                                 {src8, onlyVerts},
+                                 {noVerts, cube},
+                                 {src8, noVerts},
+                                 {missing, cube},
+                                 {src8, missing},
+                                 {src8, dir.path()}})
+    EXPECT_FALSE(LeanSwapVerts(from.c_str(), to.c_str())) << from << " " << to;
+  EXPECT_EQ(readFile(cube), kCube);
+  EXPECT_EQ(readFile(onlyVerts), "# c\n" + seven + "v 0 0 0\n");
+  EXPECT_FALSE(exists(missing));
+  EXPECT_EQ(call("SwapVertices", src7.c_str(), 0, cube), -1);
+  EXPECT_EQ(call("SwapVertices", nullptr, 0, cube), -2);
+  EXPECT_EQ(call("SwapVertices", src8.c_str(), 0, cube), 0);
+}
+
+TEST_F(Groups, ListedSplitFollowsTheListNotTheGroupLines) {
+  std::string obj = file("m.obj", "v 1 0 0\nv 2 0 0\nv 3 0 0\nv 4 0 0\ng x\nf 1\nf 2\ng y\nf 3\nf 4\nf 1 4\n");
+  std::string out = dir / "q/any";
+  ASSERT_TRUE(makeDir(dir / "q"));
+  EXPECT_EQ(ListSplitQiv(obj.c_str(), out.c_str()), -5);
+  EXPECT_EQ(call("ListSplitOBJtoQiv", obj.c_str(), 0, std::string(out)), -5);
+  addToGroupsList("b", 1);
+  addToGroupsList("a", 2);
+  addToGroupsList("c", 1);
+  addToGroupsList("a", 1);  // same name again: the earlier entry's set is written
+  EXPECT_EQ(ListSplitQiv((dir / "none.obj").c_str(), out.c_str()), -1);
+  ASSERT_EQ(ListSplitQiv(obj.c_str(), out.c_str()), 0);
+  EXPECT_EQ(readFile(dir / "q/b.Qit"), qit({1, 0, 0}));
+  EXPECT_EQ(readFile(dir / "q/a.Qit"), qit({2, 0, 0, 3, 0, 0}));
+  // The last entry (the second "a") takes the extra face, and reaches no file.
+  EXPECT_EQ(readFile(dir / "q/c.Qit"), qit({4, 0, 0}));
+  EXPECT_EQ(dir.list().size(), 2u);
+
+  // An entry past the OBJ's faces gets a header alone; one entry takes
+  // every face it can.
+  clearGroupsList();
+  addToGroupsList("b", 5);
+  addToGroupsList("late", 3);
+  ASSERT_EQ(ListSplitQiv(obj.c_str(), out.c_str()), 0);
+  EXPECT_EQ(readFile(dir / "q/late.Qit"), qit({}));
+  EXPECT_EQ(readFile(dir / "q/b_copy1.Qit"), qit({1, 0, 0, 2, 0, 0, 3, 0, 0, 4, 0, 0}));
+}
+
+}  // namespace
+
+namespace {
+
+std::string record(const std::string& name, int first, int end) {
+  std::string r(name);
+  r.resize(128, '\0');
+  putU32(r, unsigned(first));
+  putU32(r, unsigned(end));
+  return r;
+}
+
+TEST(GroupList, SaveWritesRecordsByteForByteAndLoadReadsThemBack) {
+  TempDir dir;
+  const std::string path = dir / "list.grp";
+  clearGroupsList();
+  writeFile(path, "keep");
+  EXPECT_EQ(saveGroupsList(path.c_str()), -1);  // empty list
+  addToGroupsList("body", 6);
+  addToGroupsList("arm", 12);
+  addToGroupsList("Arm", 1);
+  addToGroupsList(std::string(300, 'n').c_str(), 1);  // long names are cut
+  EXPECT_EQ(getGroupsListSize(), 4);
+  EXPECT_EQ(faceIndex, 20);
+  EXPECT_EQ(saveGroupsList((dir / "missing/list.grp").c_str()), -3);
+  EXPECT_EQ(saveGroupsList(dir.path().c_str()), -3);  // a folder
+  EXPECT_EQ(readFile(path), "keep");
+  ASSERT_EQ(saveGroupsList(path.c_str()), 0);
+  const std::string three = record("body", 0, 6) + record("arm", 6, 18) + record("Arm", 18, 19);
+  ASSERT_EQ(readFile(path), three + record(std::string(127, 'n'), 19, 20));
+
+  writeFile(path, three);
+  ASSERT_EQ(loadGroupsList(path.c_str()), 0);
+  ASSERT_EQ(groupsList.size(), 3u);
+  EXPECT_EQ(getGroupName(2), "Arm");
+  EXPECT_EQ(getGroupName(3), "null");
+  EXPECT_EQ(groupsList[1].firstFace, 6);
+  EXPECT_EQ(groupsList[1].endFace, 18);
+  addToGroupsList("leg", 2);  // starts at face 0 again after a load
+  EXPECT_EQ(groupsList[3].firstFace, 0);
+
+  // Unreadable files empty the list; a partial last record keeps its bytes
+  // and reads zero for the rest; a name field without NUL ends at byte 127.
+  EXPECT_EQ(loadGroupsList((dir / "none.grp").c_str()), -3);
+  EXPECT_EQ(getGroupsListSize(), -1);
+  EXPECT_EQ(loadGroupsList(dir.path().c_str()), -3);
+  writeFile(path, "");
+  EXPECT_EQ(loadGroupsList(path.c_str()), 0);
+  EXPECT_EQ(getGroupsListSize(), -1);
+  writeFile(path, std::string(128, 'z') + "\x05\0\0\0\x09\0\0\0"s + "tail\0\0\x07"s);
+  ASSERT_EQ(loadGroupsList(path.c_str()), 0);
+  ASSERT_EQ(groupsList.size(), 2u);
+  EXPECT_EQ(getGroupName(0), std::string(127, 'z'));
+  EXPECT_EQ(getGroupName(1), "tail");
+  EXPECT_EQ((std::vector<int>{groupsList[0].firstFace, groupsList[0].endFace, groupsList[1].firstFace,
+                              groupsList[1].endFace}),
+            (std::vector<int>{5, 9, 0, 0}));
+}
+
+TEST(GroupList, EntryPointsCheckInTheTablesOrder) {
+  char buf[256] = "untouched";
+  call("GroupListClear", nullptr, 0, nullptr);
+  EXPECT_EQ(call("GroupListSize", nullptr, 0, nullptr), -1);
+  EXPECT_EQ(call("GroupListAdd", nullptr, 0.9, nullptr), -2);
+  EXPECT_EQ(call("GroupListAdd", nullptr, 3, nullptr), -1);
+  EXPECT_EQ(call("GroupListAdd", "a", -4, nullptr), -2);
+  EXPECT_EQ(call("GroupListAdd", "a", 3.7, nullptr), 0);
+  EXPECT_EQ(call("GroupListSize", nullptr, 0, nullptr), 1);
+  EXPECT_EQ(call("GroupListGetName", nullptr, -1, buf), -1);
+  EXPECT_EQ(call("GroupListGetName", nullptr, NAN, buf), -1);
+  EXPECT_STREQ(buf, "untouched");
+  EXPECT_EQ(call("GroupListGetName", nullptr, -0.5, buf), 0);
+  EXPECT_STREQ(buf, "a");
+  EXPECT_EQ(call("GroupListGetName", nullptr, 1, buf), 0);
+  EXPECT_STREQ(buf, "null");
+  EXPECT_EQ(call("GroupListSave", nullptr, 0, nullptr), -9);
+  EXPECT_EQ(call("GroupListLoad", nullptr, 0, nullptr), -9);
+  EXPECT_EQ(call("GroupListClear", nullptr, 0, nullptr), 0);
+  EXPECT_EQ(call("GroupListSize", nullptr, 0, nullptr), -1);
+}
+
+TEST(NameCheck, HandsOutCopiesAndPrintsEveryAttempt) {
+  const std::pair<const char*, const char*> calls[] = {{"body", "body"},
+                                                       {"body", "body_copy1"},
+                                                       {"body", "body_copy2"},
+                                                       {"body_copy1", "body_copy3"},
+                                                       {"body_copy7", "body_copy7"},
+                                                       {"body_copy7", "body_copy4"},
+                                                       {"Body", "Body"},
+                                                       {"a_copyX", "a_copyX"},
+                                                       {"a_copyX", "a_copy1"},
+                                                       {"", ""},
+                                                       {"", "_copy1"}};
+  NameSetClear();
+  testing::internal::CaptureStdout();
+  for (const auto& [name, given] : calls) EXPECT_EQ(NameCheck(name), given) << name;
+  EXPECT_EQ(testing::internal::GetCapturedStdout(), "1\n1\n2\n1\n2\n3\n1\n2\n3\n4\n1\n1\n");
+
+  // Through the entry points, whose set is the library's own.
+  char buf[256] = "untouched";
+  EXPECT_EQ(call("ClearNameSet", nullptr, 0, nullptr), 0);
+  EXPECT_EQ(call("CheckName", nullptr, 0, buf), -1);
+  EXPECT_EQ(call("CheckName", "x", 0, nullptr), -1);
+  EXPECT_STREQ(buf, "untouched");
+  EXPECT_EQ(call("CheckName", "x", 0, buf), 0);  // the failed call above did not take "x"
+  EXPECT_STREQ(buf, "x");
+  testing::internal::CaptureStdout();
+  EXPECT_EQ(call("CheckName", "x", 0, buf), 0);
+  EXPECT_EQ(testing::internal::GetCapturedStdout(), "1\n");
+  EXPECT_STREQ(buf, "x_copy1");
+  EXPECT_EQ(call("ClearNameSet", nullptr, 0, nullptr), 0);
+  EXPECT_EQ(call("CheckName", "x", 0, buf), 0);
+  EXPECT_STREQ(buf, "x");
+}
+
+}  // namespace
