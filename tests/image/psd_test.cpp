@@ -1,0 +1,364 @@
+// The PSD operations through the host's entry points (stencil, colour swap,
+// merge, heal, grayscale, thumbnail), damaged and lying files, and the
+// header parser, byte-order primitives and load steps beneath them.
+#include "image/psd.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "common/result_codes.h"
+#include "support/support.h"
+
+using namespace testsupport;
+
+namespace {
+
+const RGB kWhite{255, 255, 255}, kBlack{0, 0, 0}, kPaint{1, 2, 3};
+
+// Runs `op` on a file holding `bytes`, with `second` as its second file
+// (which must stay as it was) or the grayscale output, after SetInColor(match).
+// Returns the file the operation wrote.
+std::string after(const char* op, const std::string& bytes, double number, const std::string& second = "",
+                  double match = 0) {
+  TempDir dir;
+  writeFile(dir / "a.psd", bytes);
+  if (!second.empty()) writeFile(dir / "b.psd", second);
+  call("SetInColor", nullptr, match, nullptr);
+  EXPECT_EQ(call(op, (dir / "a.psd").c_str(), number, dir / "b.psd"), 0) << op;
+  if (op == std::string("RGBtoGrayscale")) return readFile(dir / "b.psd");
+  EXPECT_TRUE(readFile(dir / "b.psd") == second) << op;
+  return readFile(dir / "a.psd");
+}
+
+// The file keeps `p`'s header sections and alpha plane; its pixels are want(x, y).
+void expectImage(const std::string& file, const Psd& p, const std::function<RGB(int, int)>& want) {
+  const size_t rgb = 3 * size_t(p.width * p.height);
+  ASSERT_EQ(file.size(), p.bytes().size());
+  EXPECT_EQ(file.substr(0, p.dataOffset()), p.bytes().substr(0, p.dataOffset()));
+  EXPECT_EQ(file.substr(p.dataOffset() + rgb), p.data.substr(rgb));
+  for (int y = 0; y < p.height; ++y)
+    for (int x = 0; x < p.width; ++x)
+      ASSERT_EQ(psdPixel(file, p.dataOffset(), p.width, p.height, x, y), want(x, y)) << "pixel " << x << "," << y;
+}
+
+// Operations decide eight pixels at a time: pixels that differ from the
+// colour in a single bit of a single channel, in every position of such a
+// group and in the pixels left after the last group, must not count as it.
+constexpr int kW = 13, kH = 7;  // 91 pixels: 11 groups of eight and 3 more
+const RGB kColour{0x5A, 0xA5, 0x81};
+const double kPacked = kColour.r * 65536.0 + kColour.g * 256.0 + kColour.b;
+
+RGB nearMiss(int x, int y) {  // the colour every fifth pixel, else one bit off
+  int i = y * kW + x;
+  RGB c = kColour;
+  if (i % 5) (i % 3 == 0 ? c.r : i % 3 == 1 ? c.g : c.b) ^= uint8_t(1u << (i % 8));
+  return c;
+}
+
+// Each PSD operation on `p` (with `o` as its second file).
+const std::pair<const char*, std::function<float(const std::string& p, const std::string& o)>> kOps[] = {
+    {"stencil", [](auto& p, auto&) { return call("MakeStencilPSD", p.c_str(), 0x00FF00, nullptr); }},
+    {"swap", [](auto& p, auto&) { return call("SwapColorsPSD", p.c_str(), 0x00FF00, nullptr); }},
+    {"grayscale", [](auto& p, auto& o) { return call("RGBtoGrayscale", p.c_str(), 10, o + ".gray"); }},
+    {"merge top", [](auto& p, auto& o) { return call("MergePSDfiles", p.c_str(), 0, o); }},
+    {"merge bottom", [](auto& p, auto& o) { return call("MergePSDfiles", o.c_str(), 0, p); }},
+    {"heal top", [](auto& p, auto& o) { return call("HealPSDfiles", p.c_str(), 1, o); }},
+    {"heal bottom", [](auto& p, auto& o) { return call("HealPSDfiles", o.c_str(), 0, p); }},
+    {"thumbnail", [](auto& p, auto&) { return call("CreateThumbnail", p.c_str(), 7, nullptr); }},
+};
+
+// Every operation refuses `bad` in each of its places, with -1761 or
+// `orElse`, and touches no file.
+void expectRefused(const std::string& bad, const std::string& other, float orElse) {
+  TempDir dir;
+  const std::string path = dir / "t.psd", o = dir / "o.psd";
+  for (const auto& [name, op] : kOps) {
+    writeFile(path, bad);
+    writeFile(o, other);
+    float r = op(path, o);
+    ASSERT_TRUE(r == -1761 || r == orElse) << name << " gives " << r;
+    ASSERT_TRUE(readFile(path) == bad && readFile(o) == other && dir.list().size() == 2) << name;
+  }
+}
+
+RGB rowCol(int x, int y) { return RGB{uint8_t(y), uint8_t(x), uint8_t(x + y)}; }  // tells its row and column
+
+}  // namespace
+
+TEST(Recolour, StencilSwapAndMergeTellTheColourFromNearMisses) {
+  Psd p = rgbPsd(kW, kH, nearMiss, true);
+  p.resources = "resources", p.layers = "layers!";
+  expectImage(after("MakeStencilPSD", p.bytes(), 0x010203, "", kPacked), p,
+              [](int x, int y) { return nearMiss(x, y) == kColour ? kColour : kPaint; });
+  expectImage(after("SwapColorsPSD", p.bytes(), 0x010203, "", kPacked), p,
+              [](int x, int y) { return nearMiss(x, y) == kColour ? kPaint : nearMiss(x, y); });
+  // Merge: the bottom's header and alpha, its pixels under the key colour.
+  Psd top = rgbPsd(kW, kH, nearMiss), bottom = rgbPsd(kW, kH, pattern, true);
+  top.resources = "top!", bottom.resources = "bot!";  // same length, other bytes
+  expectImage(after("MergePSDfiles", top.bytes(), kPacked, bottom.bytes()), bottom,
+              [](int x, int y) { return nearMiss(x, y) == kColour ? pattern(x, y) : nearMiss(x, y); });
+  // A match colour the image lacks: the stencil paints all, the swap nothing.
+  const std::string q = rgbPsd(3, 3, pattern).bytes();
+  EXPECT_EQ(after("MakeStencilPSD", q, 0x0A0B0C, "", 0x010203), rgbPsd(3, 3, solid(RGB{10, 11, 12})).bytes());
+  EXPECT_EQ(after("SwapColorsPSD", q, 0x0A0B0C, "", 0x010203), q);
+}
+
+// The colour numbers go through single precision: these differ from what
+// integer arithmetic on the host's double would give.
+TEST(Recolour, ColourNumbersRoundInSinglePrecision) {
+  auto pixelAfter = [](const char* op, RGB before, double match, double paint) {
+    return psdPixel(after(op, rgbPsd(1, 1, solid(before)).bytes(), paint, "", match), 40, 1, 1, 0, 0);
+  };
+  const RGB blue{0, 0, 255};
+  // 65535.999 is the float 65536: it matches (1, 0, 0), not (0, 255, 255).
+  EXPECT_EQ(pixelAfter("SwapColorsPSD", RGB{0, 255, 255}, 65535.999, 255), (RGB{0, 255, 255}));
+  EXPECT_EQ(pixelAfter("SwapColorsPSD", RGB{1, 0, 0}, 65535.999, 255), blue);
+  EXPECT_EQ(pixelAfter("SwapColorsPSD", kBlack, -0.5, 255), blue);        // truncates to 0: black
+  EXPECT_EQ(pixelAfter("SwapColorsPSD", kWhite, 16777215.5, 0), kWhite);  // 2^24: R is 256
+  const std::pair<double, RGB> paints[] = {
+      {16777217.0, {0, 0, 0}},  // 2^24 + 1 is 2^24 as a float
+      {16777219.0, {0, 0, 4}},  // rounds up to 2^24 + 4
+      {-1.0, {0, 0, 255}},      // B = -1, its low byte
+      {-65536.0, {255, 0, 0}},  // R = -1, G = -256
+      {0x123456 + 0.75, {0x12, 0x34, 0x56}},
+  };
+  for (const auto& [number, painted] : paints)
+    EXPECT_EQ(pixelAfter("MakeStencilPSD", RGB{9, 9, 9}, 0, number), painted) << number;
+  for (double huge : {1e30, -1e30, double(INFINITY), double(NAN)})  // no colour; nothing undefined either
+    pixelAfter("MakeStencilPSD", RGB{9, 9, 9}, huge, huge);
+}
+
+TEST(PsdOps, RefusalsLeaveEveryFileAndWriteNothing) {
+  auto with = [](const std::function<void(Psd&)>& change, int w = 4) {
+    Psd p = rgbPsd(w, 4, pattern);
+    change(p);
+    return p.bytes();
+  };
+  const std::string good = with([](Psd&) {}), wider = with([](Psd&) {}, 5);
+  const struct {
+    const char* op;
+    std::string first, second;  // "": no such file
+    float code;
+  } cases[] = {
+      {"MakeStencilPSD", "", "", -1},
+      {"MakeStencilPSD", "8BPT" + good.substr(4), "", -1},  // no signature
+      // A later fault of the header does not hide an earlier one.
+      {"MakeStencilPSD", with([](Psd& p) { p.version = 2, p.colorDataLength = 768, p.compression = 1; }), "", -2},
+      {"MakeStencilPSD", with([](Psd& p) { p.colorDataLength = 768, p.compression = 1; }), "", -3},
+      {"MakeStencilPSD", with([](Psd& p) { p.compression = 1; }), "", -4},
+      {"MakeStencilPSD", with([](Psd& p) { p.compression = -1; }), "", -4},  // 0xFFFF sign-extends
+      {"MakeStencilPSD", good.substr(0, 40), "", -1761},                     // the header alone
+      {"SwapColorsPSD", with([](Psd& p) { p.channels = 1, p.mode = 1, p.data.resize(16); }), "", -1761},
+      {"RGBtoGrayscale", "", "", -1},
+      {"RGBtoGrayscale", with([](Psd& p) { p.mode = 1; }), "", -3},
+      {"RGBtoGrayscale", with([](Psd& p) { p.data.pop_back(); }), "", -1761},
+      {"MergePSDfiles", "", good, -1},
+      {"MergePSDfiles", good, "", -1},
+      {"MergePSDfiles", good, wider, -6},
+      {"HealPSDfiles", good, wider, -9},  // below 100 x 100 comes first
+      {"MergePSDfiles", good, with([](Psd& p) { p.resources = "xx"; }), -1771},
+  };
+  for (const auto& c : cases) {
+    TempDir dir;
+    if (!c.first.empty()) writeFile(dir / "a.psd", c.first);
+    if (!c.second.empty()) writeFile(dir / "b.psd", c.second);
+    EXPECT_EQ(call(c.op, (dir / "a.psd").c_str(), 0, dir / "b.psd"), c.code) << c.op << " " << c.code;
+    EXPECT_TRUE(readFile(dir / "a.psd") == c.first && readFile(dir / "b.psd") == c.second) << c.op << " " << c.code;
+  }
+  TempDir dir;
+  for (uint32_t len : {0x80000000u, 0xFFFFFFFFu, 0x7FFFFFFFu, 0xFFFFFFDEu, 100u}) {
+    for (size_t at : {30, 34}) {  // resources and layers lengths that lie
+      std::string s = good;
+      for (int i = 0; i < 4; ++i) s[at + size_t(i)] = char(len >> (24 - 8 * i));
+      writeFile(dir / "a.psd", s);
+      EXPECT_EQ(call("MakeStencilPSD", (dir / "a.psd").c_str(), 0, nullptr), -1761) << at << " " << len;
+    }
+  }
+  writeFile(dir / "a.psd", good);
+  EXPECT_EQ(call("MakeStencilPSD", nullptr, 0, nullptr), -1);
+  EXPECT_EQ(call("RGBtoGrayscale", (dir / "a.psd").c_str(), 0, dir.path()), -5);  // output names a folder
+  EXPECT_EQ(call("RGBtoGrayscale", (dir / "a.psd").c_str(), 0, nullptr), -5);
+}
+
+TEST(Grayscale, LevelsThresholdsAndTheOutputsHeader) {
+  auto grayOf = [](const std::vector<RGB>& pixels, double threshold) {
+    std::string out = after("RGBtoGrayscale",
+                            rgbPsd(int(pixels.size()), 1, [&](int x, int) { return pixels[x]; }).bytes(), threshold);
+    EXPECT_EQ(out.size(), 40u + pixels.size());
+    return std::vector<uint8_t>(out.begin() + 40, out.end());
+  };
+  const RGB red{255, 0, 0}, one{1, 1, 1};
+  auto v = [](uint8_t x) { return RGB{x, x, x}; };
+  using L = std::vector<uint8_t>;
+  EXPECT_EQ(grayOf({red, kWhite, kBlack, one, v(128)}, 0), (L{85, 255, 0, 1, 128}));
+  EXPECT_EQ(grayOf({red, kWhite, kBlack, one}, 1), (L{85, 255, 0, 0}));
+  EXPECT_EQ(grayOf({red, v(101), v(128), v(200), v(254), kWhite, v(100)}, 100), (L{0, 3, 47, 165, 254, 255, 0}));
+  EXPECT_EQ(grayOf({v(254), kWhite, kBlack, red}, 255), (L{0, 255, 0, 0}));
+  // The host's number is clamped and truncated: -5 is 0, 300 is 255, 100.7 is 100.
+  EXPECT_EQ(grayOf({one, v(254)}, -5), (L{1, 254}));
+  EXPECT_EQ(grayOf({v(254), kWhite}, 300), (L{0, 255}));
+  EXPECT_EQ(grayOf({v(101)}, 100.7), (L{3}));
+  Psd p = rgbPsd(3, 5, pattern, true), expected = p;
+  p.resources = expected.resources = "res", p.layers = expected.layers = "layer data";
+  expected.channels = 1, expected.mode = 1, expected.data.clear();
+  const std::string out = after("RGBtoGrayscale", p.bytes(), 0);
+  EXPECT_EQ(out.size(), p.dataOffset() + 15);
+  EXPECT_EQ(out.substr(0, p.dataOffset()), expected.bytes());
+}
+
+// Every colour once, in a 4096 x 4096 image: the gray level of each is the
+// rounded mean computed the long way, including the ties of r + g + b = 500
+// whose rounding the three products decide.
+TEST(Grayscale, EveryColourMatchesTheMeanComputedPixelByPixel) {
+  Psd p = rgbPsd(4096, 4096, [](int x, int y) {
+    return RGB{uint8_t(y >> 4), uint8_t(((y & 15) << 4) | (x >> 8)), uint8_t(x)};
+  });
+  const std::string out = after("RGBtoGrayscale", p.bytes(), 0);
+  p.data.clear();
+  ASSERT_EQ(out.size(), p.dataOffset() + (size_t(1) << 24));
+  for (size_t k = 0, wrong = 0; k < (size_t(1) << 24) && wrong < 5; ++k) {
+    double r = double(k >> 16), g = double((k >> 8) & 255), b = double(k & 255);
+    int v = int(((r * 0.333 + g * 0.333) + b * 0.333) + 0.5);
+    if (uint8_t(out[p.dataOffset() + k]) != v && ++wrong)
+      ADD_FAILURE() << "colour " << r << "," << g << "," << b << " gives " << int(uint8_t(out[p.dataOffset() + k]));
+  }
+}
+
+// Rows: 10 rows from the edge's middle at the top and bottom. Columns: 2
+// columns at the left and right, between rows 2 and h - 2.
+TEST(Heal, BandsOfRowsOrColumns) {
+  const RGB kBody{1, 2, 3};
+  std::string rows = after("HealPSDfiles", rgbPsd(120, 101, rowCol).bytes(), 0, rgbPsd(120, 101, solid(kBody)).bytes());
+  for (int y = 0; y < 101; ++y) {
+    int from = y < 10 ? 50 + y : y >= 91 ? 40 + (y - 91) : -1;
+    for (int x : {0, 1, 57, 119})
+      EXPECT_EQ(psdPixel(rows, 40, 120, 101, x, y), from < 0 ? kBody : rowCol(x, from)) << x << "," << y;
+  }
+  std::string cols =
+      after("HealPSDfiles", rgbPsd(103, 100, rowCol).bytes(), 0.5, rgbPsd(103, 100, solid(kBody)).bytes());
+  for (int y = 0; y < 100; ++y)
+    for (int x = 0; x < 103; ++x) {
+      int from = y < 2 || y > 98 ? -1 : x < 2 ? 50 + x : x >= 101 ? 48 + (x - 101) : -1;
+      ASSERT_EQ(psdPixel(cols, 40, 103, 100, x, y), from < 0 ? kBody : rowCol(from, y)) << x << "," << y;
+    }
+}
+
+TEST(Thumbnail, MarginsStepsAndSizes) {
+  // 1000 x 500 at 100: step 10, black margins of 25 rows; 500 x 1000 the
+  // same in columns.
+  std::string wide = after("CreateThumbnail", rgbPsd(1000, 500, rowCol).bytes(), 100);
+  std::string tall = after("CreateThumbnail", rgbPsd(500, 1000, rowCol).bytes(), 100);
+  ASSERT_EQ(wide.size(), 40u + 3 * 100 * 100);
+  EXPECT_EQ(wide.substr(14, 8), std::string("\0\0\0\x64\0\0\0\x64", 8));  // height, width
+  for (int y = 0; y < 100; ++y)
+    for (int x = 0; x < 100; ++x) {
+      ASSERT_EQ(psdPixel(wide, 40, 100, 100, x, y), (y < 25 || y >= 75) ? RGB{} : rowCol(10 * x, 10 * (y - 25)));
+      ASSERT_EQ(psdPixel(tall, 40, 100, 100, x, y), (x < 25 || x >= 75) ? RGB{} : rowCol(10 * (x - 25), 10 * y));
+    }
+  // 1050 x 1050 at 100: every third column and row moves 11 pixels. The
+  // column counter runs on across rows, so columns are checked on row 0.
+  auto where = [](int i) { return 10 * i + i / 3; };
+  auto big = [](int x, int y) { return RGB{uint8_t(x), uint8_t(x >> 8), uint8_t(y)}; };
+  std::string out = after("CreateThumbnail", rgbPsd(1050, 1050, big).bytes(), 100);
+  for (int i = 0; i < 100; ++i) {
+    ASSERT_EQ(psdPixel(out, 40, 100, 100, i, 0), big(where(i), 0)) << i;
+    ASSERT_EQ(psdPixel(out, 40, 100, 100, 0, i).b, uint8_t(where(i))) << i;
+  }
+  // The same size drops the alpha plane; small and wide (6 x 3 at 10.9):
+  // a top margin of 3 rows repeating source row 0, the image, then black.
+  Psd p = rgbPsd(9, 9, pattern, true), expected = p;
+  expected.channels = 3;
+  expected.data.resize(3 * 81);
+  EXPECT_EQ(after("CreateThumbnail", p.bytes(), 9), expected.bytes());
+  std::string small = after("CreateThumbnail", rgbPsd(6, 3, rowCol).bytes(), 10.9);
+  ASSERT_EQ(small.size(), 40u + 300);
+  for (int y = 0; y < 10; ++y)
+    for (int x = 0; x < 10; ++x) {
+      int sy = y < 3 ? 0 : y - 3;
+      ASSERT_EQ(psdPixel(small, 40, 10, 10, x, y), (x < 6 && sy < 3) ? rowCol(x, sy) : RGB{}) << x << "," << y;
+    }
+  EXPECT_EQ(after("CreateThumbnail", rgbPsd(0, 0, pattern).bytes(), 2), rgbPsd(2, 2, solid(RGB{})).bytes());
+  TempDir dir;
+  writeFile(dir / "a.psd", rgbPsd(4, 4, pattern).bytes());
+  for (double n : {0.0, -3.0, 0.9, 16385.0, 1e12})
+    EXPECT_EQ(call("CreateThumbnail", (dir / "a.psd").c_str(), n, nullptr), -1770) << n;
+  EXPECT_EQ(readFile(dir / "a.psd"), rgbPsd(4, 4, pattern).bytes());
+}
+
+TEST(UntrustedPsd, PrefixesAndLyingSizesAreRefusedWithoutTouchingAFile) {
+  Psd p = rgbPsd(100, 100, pattern);
+  p.resources = "resources", p.layers = "layers";
+  const std::string full = p.bytes();
+  for (size_t n = 0; n < full.size(); n += n < p.dataOffset() + 8 ? 1 : 2999) {
+    SCOPED_TRACE(n);
+    expectRefused(full.substr(0, n), full, -1);
+  }
+  expectRefused(full.substr(0, full.size() - 1), full, -1);
+  for (auto [w, h] :
+       {std::pair{-100, -100}, {-1, 200}, {65536, 65536}, {2147483647, 2147483647}, {46341, 46341}, {101, 101}}) {
+    Psd q = rgbPsd(100, 100, pattern);  // 100 x 100 worth of planes
+    q.width = w, q.height = h;
+    SCOPED_TRACE(std::to_string(w) + "x" + std::to_string(h));
+    expectRefused(q.bytes(), q.bytes(), w < 100 ? -9 : -1761);  // heal checks the edge's size first
+  }
+}
+
+TEST(UntrustedPsd, AnInPlaceWriteThatFailsKeepsTheOriginal) {
+  SKIP_WITHOUT_FILE_SIZE_LIMIT();
+  TempDir dir;
+  const std::string big = rgbPsd(300, 300, pattern).bytes();  // 270 KB, over the 64 KB limit
+  writeFile(dir / "a.psd", big);
+  EXPECT_EQ(withFileSizeLimit(64 * 1024, [&] { return call("MakeStencilPSD", (dir / "a.psd").c_str(), 0, nullptr); }),
+            -5);
+  EXPECT_TRUE(readFile(dir / "a.psd") == big);
+  EXPECT_EQ(dir.list(), std::vector<std::string>{"a.psd"});
+}
+
+namespace {
+
+void setImage(const std::string& s) { img.assign(s.begin(), s.end()); }
+std::string image() { return std::string(img.begin(), img.end()); }
+
+// The byte-order primitives read 0 and write nothing outside the image.
+TEST(PsdPrimitives, BigEndianReadsAndWritesInsideTheImageOnly) {
+  setImage(std::string("\xFF\xFE\x01\x00\x3F\x80\x00\x00", 8));
+  EXPECT_EQ(readShort(0), -2);
+  EXPECT_EQ(readLong(0), int(0xFFFE0100));
+  EXPECT_FLOAT_EQ(readFloatLE(4), 1.0f);  // 3F 80 00 00, first byte most significant
+  EXPECT_EQ(readLong(4), 0x3F800000);     // the last four bytes
+  EXPECT_EQ(littleEndian() - bigEndian(), 1);
+  for (int at : {-1, -4, 7, 8, 2147483647, -2147483647 - 1}) {  // wholly or partly outside
+    EXPECT_EQ(readShort(at) + readLong(at) + readFloat(at), 0) << at;
+    writeShort(at, 0x7777);
+  }
+  for (int at : {-2, 5, 6}) {
+    EXPECT_EQ(readLong(at), 0) << at;
+    writeLong(at, 0x77777777);
+  }
+  writeShort(0, 0x1234);
+  EXPECT_EQ(image(), std::string("\x12\x34\x01\x00\x3F\x80\x00\x00", 8));
+}
+
+// A file that cannot be opened leaves the loaded image as it was; one that
+// is refused stays loaded.
+TEST(PsdLoad, FailedOpenKeepsTheImageAndWriteBackReproducesIt) {
+  TempDir dir;
+  Psd p = rgbPsd(5, 3, pattern, true), v2 = p;
+  p.resources = "0123456789";
+  v2.version = 2;
+  writeFile(dir / "a.psd", p.bytes());
+  writeFile(dir / "v2.psd", v2.bytes());
+  ASSERT_EQ(tolvane::loadPSD((dir / "a.psd").c_str()), tolvane::kOk);
+  const std::string missing = dir / "missing.psd";
+  for (const char* bad : {missing.c_str(), dir.path().c_str(), static_cast<const char*>(nullptr)})
+    EXPECT_EQ(tolvane::loadPSD(bad), -1);
+  ASSERT_TRUE(tolvane::writeBack((dir / "b.psd").c_str(), img));
+  EXPECT_EQ(readFile(dir / "b.psd"), p.bytes());
+  EXPECT_EQ(mergePSD((dir / "a.psd").c_str(), (dir / "none.psd").c_str(), 0), -1);
+  EXPECT_EQ(image(), p.bytes()) << "the second file could not be opened: the first stays";
+  EXPECT_EQ(tolvane::loadPSD((dir / "v2.psd").c_str()), -2);
+  EXPECT_EQ(image(), v2.bytes());
+}
+
+}  // namespace
