@@ -134,6 +134,24 @@ ByteReader FileFront::upTo(uint64_t n) {
   return ByteReader(data_.data(), data_.size());
 }
 
+bool FileFront::readAt(uint64_t pos, void* dst, size_t n) {
+  if (!holds(pos, n)) return false;
+  if (fd_ < 0) {
+    std::memcpy(dst, data_.data() + pos, n);  // a pipe or device, read whole at open
+    return true;
+  }
+  auto* p = static_cast<unsigned char*>(dst);
+  while (n > 0) {
+    ssize_t r = ::pread(fd_, p, n, off_t(pos));
+    if (r < 0 && errno == EINTR) continue;
+    if (r <= 0) return false;
+    p += r;
+    pos += uint64_t(r);
+    n -= size_t(r);
+  }
+  return true;
+}
+
 bool fileReadable(const char* path) {
   int fd = ::open(path, O_RDONLY | O_CLOEXEC);
   if (fd < 0) return false;

@@ -134,6 +134,14 @@ class FileFront {
   bool open(const char* path);
   ByteReader upTo(uint64_t n);
 
+  // Past the front: the file's size when opened, checks against it, and
+  // reads of any part of the file into the caller's memory. The streaming
+  // readers check what they will read with holds() first; readAt() still
+  // fails cleanly when the file has shrunk since.
+  uint64_t size() const { return size_; }
+  bool holds(uint64_t pos, uint64_t n) const { return pos <= size_ && n <= size_ - pos; }
+  bool readAt(uint64_t pos, void* dst, size_t n);
+
  private:
 #if defined(_WIN32)
   void* handle_ = nullptr;  // the open file's HANDLE

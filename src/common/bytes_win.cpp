@@ -104,6 +104,27 @@ ByteReader FileFront::upTo(uint64_t n) {
   return ByteReader(data_.data(), data_.size());
 }
 
+bool FileFront::readAt(uint64_t pos, void* dst, size_t n) {
+  if (!holds(pos, n)) return false;
+  if (!handle_) {
+    std::memcpy(dst, data_.data() + pos, n);  // a pipe or device, read whole at open
+    return true;
+  }
+  auto* p = static_cast<unsigned char*>(dst);
+  while (n > 0) {
+    OVERLAPPED at;
+    ZeroMemory(&at, sizeof at);
+    at.Offset = DWORD(pos & 0xFFFFFFFFu);
+    at.OffsetHigh = DWORD(pos >> 32);
+    DWORD chunk = n > 0x40000000u ? 0x40000000u : DWORD(n), r = 0;
+    if (!ReadFile(static_cast<HANDLE>(handle_), p, chunk, &r, &at) || r == 0) return false;
+    p += r;
+    pos += r;
+    n -= r;
+  }
+  return true;
+}
+
 bool fileReadable(const char* path) {
   HANDLE h = openForReading(path);
   if (h == INVALID_HANDLE_VALUE) return false;
