@@ -14,18 +14,11 @@
 namespace tolvane {
 namespace {
 
-// Big images are backed by huge pages where the system allows it: filling
-// a 48 MiB buffer then takes dozens of page faults instead of thousands.
 template <class Buffer>
 void reserveLarge(Buffer& data, size_t n) {
-  constexpr size_t kHuge = size_t(2) << 20;
-  if (n < 2 * kHuge) return;
+  if (n < (size_t(4) << 20)) return;
   data.reserve(n);
-#ifdef MADV_HUGEPAGE
-  uintptr_t start = (uintptr_t(data.data()) + kHuge - 1) & ~uintptr_t(kHuge - 1);
-  uintptr_t end = (uintptr_t(data.data()) + n) & ~uintptr_t(kHuge - 1);
-  if (end > start) ::madvise(reinterpret_cast<void*>(start), end - start, MADV_HUGEPAGE);
-#endif
+  preferHugePages(data.data(), n);
 }
 
 // Opens `path` for reading and tells what it is; -1 for a missing path, one
@@ -86,6 +79,17 @@ bool loadInto(const char* path, Buffer& out) {
 }
 
 }  // namespace
+
+void preferHugePages(const void* p, size_t n) {
+#ifdef MADV_HUGEPAGE
+  constexpr size_t kHuge = size_t(2) << 20;
+  uintptr_t start = (uintptr_t(p) + kHuge - 1) & ~uintptr_t(kHuge - 1);
+  uintptr_t end = (uintptr_t(p) + n) & ~uintptr_t(kHuge - 1);
+  if (end > start) ::madvise(reinterpret_cast<void*>(start), end - start, MADV_HUGEPAGE);
+#else
+  (void)p, (void)n;
+#endif
+}
 
 bool loadFile(const char* path, Bytes& out) { return loadInto(path, out); }
 bool loadFile(const char* path, std::string& out) { return loadInto(path, out); }

@@ -22,6 +22,11 @@ using Bytes = std::vector<unsigned char>;
 bool loadFile(const char* path, Bytes& out);
 bool loadFile(const char* path, std::string& out);
 
+// Asks for huge pages behind the memory [p, p + n) where the system allows
+// it: filling a buffer of many megabytes then takes dozens of page faults
+// instead of thousands. Call it on reserved memory before filling it.
+void preferHugePages(const void* p, size_t n);
+
 // True when a file of that name can be opened for reading.
 bool fileReadable(const char* path);
 

@@ -125,6 +125,8 @@ bool FileFront::readAt(uint64_t pos, void* dst, size_t n) {
   return true;
 }
 
+void preferHugePages(const void*, size_t) {}  // large pages need a privilege users rarely have
+
 bool fileReadable(const char* path) {
   HANDLE h = openForReading(path);
   if (h == INVALID_HANDLE_VALUE) return false;

@@ -93,17 +93,35 @@ bool readFloat(std::string_view s, size_t& i, float& out) {
 
 template <class OnFace, class OnGroup>
 bool scanFile(const char* objPath, Scan& s, OnGroup onGroup, OnFace onFace) {
-  if (!loadFile(objPath, s.text)) return false;
+  FileFront file;
+  if (!file.open(objPath)) return false;
   s.lines.assign(1, kPlaceholder);
   s.positions.clear();
-  // Room for a vertex every 16 bytes: pages that are never filled are never
-  // touched, so the guess costs address space, not memory.
-  if (s.keepText) s.lines.reserve(s.text.size() / 16 + 1);
-  else s.positions.reserve(s.text.size() / 16 + 1);
-  forEachLine(s.text, [&](std::string_view l) {
+  s.text.clear();
+  // Room for a vertex every 16 bytes, and for every vertex line's text: pages
+  // that are never filled are never touched, so the guesses cost address
+  // space, not memory. `text` never moves, so `lines` can point into it.
+  if (s.keepText) {
+    s.lines.reserve(file.size() / 16 + 1);
+    s.text.reserve(file.size() + 1);
+    preferHugePages(s.lines.data(), s.lines.capacity() * sizeof s.lines[0]);
+    preferHugePages(s.text.data(), s.text.capacity());
+  } else {
+    s.positions.reserve(file.size() / 16 + 1);
+    preferHugePages(s.positions.data(), s.positions.capacity() * sizeof s.positions[0]);
+  }
+  return forEachLine(file, [&](std::string_view l) {
     if (isVertexLine(l)) {
-      if (s.keepText) s.lines.push_back(l);
-      else s.positions.push_back(parseVertex(l));
+      if (s.keepText) {
+        // Each kept line is followed by a line feed, as in the file, so that
+        // lines that follow each other can be written as one block.
+        const size_t at = s.text.size();
+        s.text.append(l.data(), l.size());
+        s.text.push_back('\n');
+        s.lines.push_back(std::string_view(s.text.data() + at, l.size()));
+      } else {
+        s.positions.push_back(parseVertex(l));
+      }
     } else if (isGroupLine(l)) {
       onGroup(afterTag(l));
     } else if (isFaceLine(l)) {
@@ -111,7 +129,6 @@ bool scanFile(const char* objPath, Scan& s, OnGroup onGroup, OnFace onFace) {
       forEachFaceNumber(afterTag(l), [&](int32_t n) { s.sets.add(g, n); });
     }
   });
-  return true;
 }
 
 }  // namespace
