@@ -134,6 +134,35 @@ ByteReader FileFront::upTo(uint64_t n) {
   return ByteReader(data_.data(), data_.size());
 }
 
+SeekableFile::~SeekableFile() {
+  if (fd_ >= 0) ::close(fd_);
+}
+
+bool SeekableFile::open(const char* path) {
+  if (fd_ >= 0) return false;
+  struct stat st;
+  int fd = openForReading(path, st);
+  if (fd < 0) return false;
+  if (!S_ISREG(st.st_mode)) {
+    ::close(fd);
+    return false;
+  }
+  fd_ = fd;
+  size_ = uint64_t(st.st_size);
+  return true;
+}
+
+size_t SeekableFile::readAt(uint64_t pos, void* into, size_t n) {
+  size_t got = 0;
+  while (fd_ >= 0 && got < n) {
+    ssize_t r = ::pread(fd_, static_cast<char*>(into) + got, n - got, off_t(pos + got));
+    if (r < 0 && errno == EINTR) continue;
+    if (r <= 0) break;
+    got += size_t(r);
+  }
+  return got;
+}
+
 bool fileReadable(const char* path) {
   int fd = ::open(path, O_RDONLY | O_CLOEXEC);
   if (fd < 0) return false;

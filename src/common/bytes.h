@@ -144,4 +144,35 @@ class FileFront {
   Bytes data_;         // its first data_.size() bytes
 };
 
+// A regular file read a part at a time, at any position: for operations
+// that stream a large file through a small buffer instead of loading it.
+//
+//   SeekableFile file;
+//   if (!file.open(path)) return wholeFilePath(path);  // pipes, devices too
+//   if (file.readAt(pos, buf, n) != n) ...             // the file ended first
+class SeekableFile {
+ public:
+  SeekableFile() = default;
+  SeekableFile(const SeekableFile&) = delete;
+  SeekableFile& operator=(const SeekableFile&) = delete;
+  ~SeekableFile();
+
+  // Fails where loadFile fails, and for anything but a regular file: a pipe
+  // or device can be read only once, so it is left unread.
+  bool open(const char* path);
+  // The file's size when it was opened.
+  uint64_t size() const { return size_; }
+  // Reads up to n bytes at pos into `into`: how many were read, fewer than n
+  // only where the file ends (or a read fails).
+  size_t readAt(uint64_t pos, void* into, size_t n);
+
+ private:
+#if defined(_WIN32)
+  void* handle_ = nullptr;  // the open file's HANDLE
+#else
+  int fd_ = -1;
+#endif
+  uint64_t size_ = 0;
+};
+
 }  // namespace tolvane

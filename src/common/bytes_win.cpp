@@ -104,6 +104,40 @@ ByteReader FileFront::upTo(uint64_t n) {
   return ByteReader(data_.data(), data_.size());
 }
 
+SeekableFile::~SeekableFile() {
+  if (handle_) CloseHandle(static_cast<HANDLE>(handle_));
+}
+
+bool SeekableFile::open(const char* path) {
+  if (!path || handle_) return false;
+  HANDLE h = openForReading(path);
+  if (h == INVALID_HANDLE_VALUE) return false;
+  LARGE_INTEGER size;
+  if (GetFileType(h) != FILE_TYPE_DISK || !GetFileSizeEx(h, &size)) {
+    CloseHandle(h);
+    return false;
+  }
+  handle_ = h;
+  size_ = uint64_t(size.QuadPart);
+  return true;
+}
+
+size_t SeekableFile::readAt(uint64_t pos, void* into, size_t n) {
+  size_t got = 0;
+  while (handle_ && got < n) {
+    OVERLAPPED at;
+    ZeroMemory(&at, sizeof at);
+    at.Offset = DWORD((pos + got) & 0xFFFFFFFFu);
+    at.OffsetHigh = DWORD((pos + got) >> 32);
+    size_t room = n - got;
+    DWORD chunk = room > 0x40000000u ? 0x40000000u : DWORD(room);
+    DWORD r = 0;
+    if (!ReadFile(static_cast<HANDLE>(handle_), static_cast<char*>(into) + got, chunk, &r, &at) || r == 0) break;
+    got += r;
+  }
+  return got;
+}
+
 bool fileReadable(const char* path) {
   HANDLE h = openForReading(path);
   if (h == INVALID_HANDLE_VALUE) return false;
