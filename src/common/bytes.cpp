@@ -94,66 +94,33 @@ void preferHugePages(const void* p, size_t n) {
 bool loadFile(const char* path, Bytes& out) { return loadInto(path, out); }
 bool loadFile(const char* path, std::string& out) { return loadInto(path, out); }
 
-FileFront::~FileFront() {
+SeekableFile::~SeekableFile() {
   if (fd_ >= 0) ::close(fd_);
 }
 
-bool FileFront::open(const char* path) {
+bool SeekableFile::open(const char* path) {
   if (fd_ >= 0) return false;
   struct stat st;
   int fd = openForReading(path, st);
   if (fd < 0) return false;
   if (!S_ISREG(st.st_mode)) {
-    // Pipes and devices have no size to read up to: take all of it now.
     ::close(fd);
-    if (!loadFile(path, data_)) return false;
-    size_ = data_.size();
-    return true;
+    return false;
   }
   fd_ = fd;
   size_ = uint64_t(st.st_size);
-  data_.reserve(size_);
-  reserveLarge(data_, size_);
   return true;
 }
 
-ByteReader FileFront::upTo(uint64_t n) {
-  uint64_t want = n < size_ ? n : size_;
-  if (fd_ >= 0 && want > data_.size()) {
-    size_t got = data_.size();
-    data_.resize(want);
-    while (got < want) {
-      ssize_t r = ::pread(fd_, &data_[got], want - got, off_t(got));
-      if (r < 0 && errno == EINTR) continue;
-      if (r <= 0) {
-        // Shorter now than when it was opened (or unreadable): what was read
-        // is all there is.
-        size_ = got;
-        break;
-      }
-      got += size_t(r);
-    }
-    data_.resize(got);
-  }
-  return ByteReader(data_.data(), data_.size());
-}
-
-bool FileFront::readAt(uint64_t pos, void* dst, size_t n) {
-  if (!holds(pos, n)) return false;
-  if (fd_ < 0) {
-    std::memcpy(dst, data_.data() + pos, n);  // a pipe or device, read whole at open
-    return true;
-  }
-  auto* p = static_cast<unsigned char*>(dst);
-  while (n > 0) {
-    ssize_t r = ::pread(fd_, p, n, off_t(pos));
+size_t SeekableFile::readAt(uint64_t pos, void* into, size_t n) {
+  size_t got = 0;
+  while (fd_ >= 0 && got < n) {
+    ssize_t r = ::pread(fd_, static_cast<char*>(into) + got, n - got, off_t(pos + got));
     if (r < 0 && errno == EINTR) continue;
-    if (r <= 0) return false;
-    p += r;
-    pos += uint64_t(r);
-    n -= size_t(r);
+    if (r <= 0) break;
+    got += size_t(r);
   }
-  return true;
+  return got;
 }
 
 bool fileReadable(const char* path) {
