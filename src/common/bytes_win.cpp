@@ -89,6 +89,8 @@ size_t SeekableFile::readAt(uint64_t pos, void* into, size_t n) {
   return got;
 }
 
+void preferHugePages(const void*, size_t) {}  // large pages need a privilege users rarely have
+
 bool fileReadable(const char* path) {
   HANDLE h = openForReading(path);
   if (h == INVALID_HANDLE_VALUE) return false;
