@@ -14,18 +14,11 @@
 namespace tolvane {
 namespace {
 
-// Big images are backed by huge pages where the system allows it: filling
-// a 48 MiB buffer then takes dozens of page faults instead of thousands.
 template <class Buffer>
 void reserveLarge(Buffer& data, size_t n) {
-  constexpr size_t kHuge = size_t(2) << 20;
-  if (n < 2 * kHuge) return;
+  if (n < (size_t(4) << 20)) return;
   data.reserve(n);
-#ifdef MADV_HUGEPAGE
-  uintptr_t start = (uintptr_t(data.data()) + kHuge - 1) & ~uintptr_t(kHuge - 1);
-  uintptr_t end = (uintptr_t(data.data()) + n) & ~uintptr_t(kHuge - 1);
-  if (end > start) ::madvise(reinterpret_cast<void*>(start), end - start, MADV_HUGEPAGE);
-#endif
+  preferHugePages(data.data(), n);
 }
 
 // Opens `path` for reading and tells what it is; -1 for a missing path, one
@@ -87,51 +80,47 @@ bool loadInto(const char* path, Buffer& out) {
 
 }  // namespace
 
+void preferHugePages(const void* p, size_t n) {
+#ifdef MADV_HUGEPAGE
+  constexpr size_t kHuge = size_t(2) << 20;
+  uintptr_t start = (uintptr_t(p) + kHuge - 1) & ~uintptr_t(kHuge - 1);
+  uintptr_t end = (uintptr_t(p) + n) & ~uintptr_t(kHuge - 1);
+  if (end > start) ::madvise(reinterpret_cast<void*>(start), end - start, MADV_HUGEPAGE);
+#else
+  (void)p, (void)n;
+#endif
+}
+
 bool loadFile(const char* path, Bytes& out) { return loadInto(path, out); }
 bool loadFile(const char* path, std::string& out) { return loadInto(path, out); }
 
-FileFront::~FileFront() {
+SeekableFile::~SeekableFile() {
   if (fd_ >= 0) ::close(fd_);
 }
 
-bool FileFront::open(const char* path) {
+bool SeekableFile::open(const char* path) {
   if (fd_ >= 0) return false;
   struct stat st;
   int fd = openForReading(path, st);
   if (fd < 0) return false;
   if (!S_ISREG(st.st_mode)) {
-    // Pipes and devices have no size to read up to: take all of it now.
     ::close(fd);
-    if (!loadFile(path, data_)) return false;
-    size_ = data_.size();
-    return true;
+    return false;
   }
   fd_ = fd;
   size_ = uint64_t(st.st_size);
-  data_.reserve(size_);
-  reserveLarge(data_, size_);
   return true;
 }
 
-ByteReader FileFront::upTo(uint64_t n) {
-  uint64_t want = n < size_ ? n : size_;
-  if (fd_ >= 0 && want > data_.size()) {
-    size_t got = data_.size();
-    data_.resize(want);
-    while (got < want) {
-      ssize_t r = ::pread(fd_, &data_[got], want - got, off_t(got));
-      if (r < 0 && errno == EINTR) continue;
-      if (r <= 0) {
-        // Shorter now than when it was opened (or unreadable): what was read
-        // is all there is.
-        size_ = got;
-        break;
-      }
-      got += size_t(r);
-    }
-    data_.resize(got);
+size_t SeekableFile::readAt(uint64_t pos, void* into, size_t n) {
+  size_t got = 0;
+  while (fd_ >= 0 && got < n) {
+    ssize_t r = ::pread(fd_, static_cast<char*>(into) + got, n - got, off_t(pos + got));
+    if (r < 0 && errno == EINTR) continue;
+    if (r <= 0) break;
+    got += size_t(r);
   }
-  return ByteReader(data_.data(), data_.size());
+  return got;
 }
 
 bool fileReadable(const char* path) {

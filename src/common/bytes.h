@@ -22,6 +22,11 @@ using Bytes = std::vector<unsigned char>;
 bool loadFile(const char* path, Bytes& out);
 bool loadFile(const char* path, std::string& out);
 
+// Asks for huge pages behind the memory [p, p + n) where the system allows
+// it: filling a buffer of many megabytes then takes dozens of page faults
+// instead of thousands. Call it on reserved memory before filling it.
+void preferHugePages(const void* p, size_t n);
+
 // True when a file of that name can be opened for reading.
 bool fileReadable(const char* path);
 
@@ -113,6 +118,37 @@ struct ByteReader {
   }
 };
 
+// A regular file read a part at a time, at any position: for operations
+// that stream a large file through a small buffer instead of loading it.
+//
+//   SeekableFile file;
+//   if (!file.open(path)) return wholeFilePath(path);  // pipes, devices too
+//   if (file.readAt(pos, buf, n) != n) ...             // the file ended first
+class SeekableFile {
+ public:
+  SeekableFile() = default;
+  SeekableFile(const SeekableFile&) = delete;
+  SeekableFile& operator=(const SeekableFile&) = delete;
+  ~SeekableFile();
+
+  // Fails where loadFile fails, and for anything but a regular file: a pipe
+  // or device can be read only once, so it is left unread.
+  bool open(const char* path);
+  // The file's size when it was opened.
+  uint64_t size() const { return size_; }
+  // Reads up to n bytes at pos into `into`: how many were read, fewer than n
+  // only where the file ends (or a read fails).
+  size_t readAt(uint64_t pos, void* into, size_t n);
+
+ private:
+#if defined(_WIN32)
+  void* handle_ = nullptr;  // the open file's HANDLE
+#else
+  int fd_ = -1;
+#endif
+  uint64_t size_ = 0;
+};
+
 // The front of a file, read only as far as a reader asks: for readers that
 // use the leading chunks of a large file (a mesh's UVs come last, and the
 // export never reads them). upTo(n) gives the file's first n bytes, or all
@@ -129,19 +165,24 @@ class FileFront {
   FileFront() = default;
   FileFront(const FileFront&) = delete;
   FileFront& operator=(const FileFront&) = delete;
-  ~FileFront();
 
   bool open(const char* path);
   ByteReader upTo(uint64_t n);
 
+  // Past the front: the file's size when opened, checks against it, and
+  // reads of any part of the file into the caller's memory. The streaming
+  // readers check what they will read with holds() first; readAt() still
+  // fails cleanly when the file has shrunk since.
+  uint64_t size() const { return size_; }
+  bool holds(uint64_t pos, uint64_t n) const { return pos <= size_ && n <= size_ - pos; }
+  bool readAt(uint64_t pos, void* dst, size_t n);
+
  private:
-#if defined(_WIN32)
-  void* handle_ = nullptr;  // the open file's HANDLE
-#else
-  int fd_ = -1;
-#endif
+  bool opened_ = false;
+  SeekableFile file_;  // a regular file; pipes and devices are read whole at open
   uint64_t size_ = 0;  // what the file held when opened
   Bytes data_;         // its first data_.size() bytes
 };
+
 
 }  // namespace tolvane

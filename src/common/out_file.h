@@ -45,6 +45,10 @@ class OutFile {
       writeSlow(p, n);
     }
   }
+  // Writes a block straight from p, after what is buffered: for callers that
+  // make their output a block at a time in a small buffer of their own, which
+  // is still in the processor's cache when it is written from there.
+  void writeBlock(const void* p, size_t n);
   void put(std::string_view s) { write(s.data(), s.size()); }
   void put(char c) {
     if (len_ == cap_) flush();

@@ -155,12 +155,17 @@ void OutFile::flush() {
   len_ = 0;
 }
 
-void OutFile::writeSlow(const void* p, size_t n) {
+void OutFile::writeBlock(const void* p, size_t n) {
   flush();
+  if (handle_ && !failed_ && !writeAll(asHandle(handle_), static_cast<const char*>(p), n)) failed_ = true;
+}
+
+void OutFile::writeSlow(const void* p, size_t n) {
   if (n >= cap_) {
-    if (handle_ && !failed_ && !writeAll(asHandle(handle_), static_cast<const char*>(p), n)) failed_ = true;
+    writeBlock(p, n);
     return;
   }
+  flush();
   std::memcpy(buf_, p, n);
   len_ = n;
 }

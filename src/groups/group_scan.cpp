@@ -2,8 +2,12 @@
 
 #include <algorithm>
 #include <cfloat>
+#include <atomic>
 #include <charconv>
 #include <cmath>
+#include <new>
+#include <system_error>
+#include <thread>
 
 #include "common/bytes.h"
 #include "common/lines.h"
@@ -91,26 +95,129 @@ bool readFloat(std::string_view s, size_t& i, float& out) {
   return true;
 }
 
+// Vertex lines as a scan keeps them: their text (each followed by a line
+// feed, as in the file, so that lines that follow each other can be written
+// as one block) or their positions.
+struct VertexStore {
+  std::string& text;
+  std::vector<std::string_view>& lines;
+  std::vector<vertexS>& positions;
+  bool keepText;
+
+  // Room for a vertex every 16 bytes of `bytes` of file, and for all of
+  // their text: pages that are never filled are never touched, so the guess
+  // costs address space, not memory. `text` never moves, so `lines` can
+  // point into it.
+  void reserve(uint64_t bytes) {
+    if (keepText) {
+      lines.reserve(lines.size() + bytes / 16 + 1);
+      text.reserve(bytes + 1);
+      preferHugePages(lines.data(), lines.capacity() * sizeof lines[0]);
+      preferHugePages(text.data(), text.capacity());
+    } else {
+      positions.reserve(bytes / 16 + 1);
+      preferHugePages(positions.data(), positions.capacity() * sizeof positions[0]);
+    }
+  }
+  void add(std::string_view l) {
+    if (!keepText) {
+      positions.push_back(parseVertex(l));
+      return;
+    }
+    const size_t at = text.size();
+    text.append(l.data(), l.size());
+    text.push_back('\n');
+    lines.push_back(std::string_view(text.data() + at, l.size()));
+  }
+};
+
+// What the second thread finds in the second half of a large file: its
+// vertex lines, and its group lines and faces as they come, to be given to
+// the scan in file order once the first half is done.
+struct Tail {
+  std::vector<std::string_view> lines;  // into the scan's tailText
+  std::vector<vertexS> positions;
+  std::vector<int32_t> numbers;                          // every face's numbers, one face after another
+  std::vector<size_t> faceEnds;                          // face k's numbers end at numbers[faceEnds[k]]
+  std::vector<std::pair<size_t, std::string>> groupLines;  // name, and how many faces came before it
+};
+
+// Files below this size are scanned by one thread.
+constexpr uint64_t kSplitAt = uint64_t(8) << 20;
+
+// Scans the OBJ at objPath in file order: vertex lines into `s`, onGroup(name)
+// for group lines, onFace() for face lines, whose result is the set their
+// numbers join. A large file's second half is read and parsed on a second
+// thread meanwhile; its group lines and faces reach the callbacks after the
+// first half's, so the result is that of one pass.
 template <class OnFace, class OnGroup>
 bool scanFile(const char* objPath, Scan& s, OnGroup onGroup, OnFace onFace) {
-  if (!loadFile(objPath, s.text)) return false;
+  FileFront file;
+  if (!file.open(objPath)) return false;
   s.lines.assign(1, kPlaceholder);
   s.positions.clear();
-  // Room for a vertex every 16 bytes: pages that are never filled are never
-  // touched, so the guess costs address space, not memory.
-  if (s.keepText) s.lines.reserve(s.text.size() / 16 + 1);
-  else s.positions.reserve(s.text.size() / 16 + 1);
-  forEachLine(s.text, [&](std::string_view l) {
-    if (isVertexLine(l)) {
-      if (s.keepText) s.lines.push_back(l);
-      else s.positions.push_back(parseVertex(l));
-    } else if (isGroupLine(l)) {
-      onGroup(afterTag(l));
-    } else if (isFaceLine(l)) {
-      uint32_t g = onFace();
-      forEachFaceNumber(afterTag(l), [&](int32_t n) { s.sets.add(g, n); });
+  s.text.clear();
+  s.tailText.clear();
+  const uint64_t mid = file.size() < kSplitAt ? file.size() : nextLineStart(file, file.size() / 2);
+  if (mid == UINT64_MAX) return false;
+
+  VertexStore head{s.text, s.lines, s.positions, s.keepText};
+  head.reserve(mid);
+  auto scanHead = [&] {
+    return forEachLine(file, [&](std::string_view l) {
+      if (isVertexLine(l)) {
+        head.add(l);
+      } else if (isGroupLine(l)) {
+        onGroup(afterTag(l));
+      } else if (isFaceLine(l)) {
+        uint32_t g = onFace();
+        forEachFaceNumber(afterTag(l), [&](int32_t n) { s.sets.add(g, n); });
+      }
+    }, 0, mid);
+  };
+  if (mid == file.size()) return scanHead();
+
+  Tail tail;
+  std::atomic<bool> tailRead{false};
+  auto scanTail = [&] {
+    try {
+      VertexStore store{s.tailText, tail.lines, tail.positions, s.keepText};
+      store.reserve(file.size() - mid);
+      tailRead = forEachLine(file, [&](std::string_view l) {
+        if (isVertexLine(l)) {
+          store.add(l);
+        } else if (isGroupLine(l)) {
+          tail.groupLines.emplace_back(tail.faceEnds.size(), std::string(afterTag(l)));
+        } else if (isFaceLine(l)) {
+          forEachFaceNumber(afterTag(l), [&](int32_t n) { tail.numbers.push_back(n); });
+          tail.faceEnds.push_back(tail.numbers.size());
+        }
+      }, mid);
+    } catch (const std::bad_alloc&) {
+      tailRead = false;
     }
-  });
+  };
+  std::thread second;
+  try {
+    second = std::thread(scanTail);
+  } catch (const std::system_error&) {
+    // No second thread: the tail is read after the head.
+  }
+  const bool headRead = scanHead();
+  if (second.joinable()) second.join();
+  else scanTail();
+  if (!headRead || !tailRead) return false;
+
+  // The tail in file order, as one pass would have met it.
+  size_t line = 0, from = 0;
+  for (size_t face = 0; face <= tail.faceEnds.size(); ++face) {
+    for (; line < tail.groupLines.size() && tail.groupLines[line].first == face; ++line) onGroup(tail.groupLines[line].second);
+    if (face == tail.faceEnds.size()) break;
+    const uint32_t g = onFace();
+    for (; from < tail.faceEnds[face]; ++from) s.sets.add(g, tail.numbers[from]);
+  }
+  s.lines.insert(s.lines.end(), tail.lines.begin(), tail.lines.end());
+  s.positions.insert(s.positions.end(), tail.positions.begin(), tail.positions.end());
   return true;
 }
 

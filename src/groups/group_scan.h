@@ -102,7 +102,8 @@ using GroupMap = std::map<std::string, uint32_t, std::less<>>;
 
 // One scanned OBJ file.
 struct Scan {
-  std::string text;                     // the whole file; `lines` point into it
+  std::string text, tailText;           // the vertex lines' text (of each half of a large file), each with
+                                        // its line feed; `lines` point into it
   bool keepText = true;                 // vertex lines as text (OBJ split) or as floats (Qit)
   std::vector<std::string_view> lines;  // [0] = "#start of vector", then vertex lines
   std::vector<vertexS> positions;       // vertex n at [n - 1]

@@ -1,9 +1,12 @@
 // The vertex colour block: a comment line, "#RGB " lines of up to 32
 // RRGGBB entries, one extra line end, and the closing comment. Written alone
 // by ReadVertColorQiv and inside the OBJ by writeOBJfromQiv.
+#include <algorithm>
+#include <atomic>
 #include <string_view>
 
 #include "common/bytes.h"
+#include "common/in_order.h"
 #include "common/result_codes.h"
 #include "mesh/obj_export.h"
 #include "mesh/qiv.h"
@@ -26,28 +29,31 @@ char* putHexByte(char* p, unsigned b) {
 
 }  // namespace
 
-void writeColourBlock(OutFile& out, const unsigned char* records, uint64_t count) {
-  out.put(kBlockStart);
+void colourBlockStart(TextBuffer& out) { out.put(kBlockStart); }
+
+void colourLines(TextBuffer& out, const unsigned char* r, uint64_t first, size_t n, uint64_t count) {
   // One "#RGB " line per 32 records; each entry is " RRGGBB" with red from
   // byte 2, green from byte 1 and blue from byte 0 of its record.
-  for (uint64_t j = 0; j < count; j += kEntriesPerLine) {
-    uint64_t n = count - j < kEntriesPerLine ? count - j : kEntriesPerLine;
-    char* p = out.room(6 + kEntriesPerLine * 7);
+  char* p = out.room((n / kEntriesPerLine + 1) * (6 + kEntriesPerLine * 7));
+  for (uint64_t j = first; j < first + n; j += kEntriesPerLine) {
+    const uint64_t inLine = std::min<uint64_t>(first + n - j, kEntriesPerLine);
     std::memcpy(p, "#RGB ", 5);
     p += 5;
-    for (const unsigned char* r = records + 4 * j; n > 0; --n, r += 4) {
+    for (uint64_t e = 0; e < inLine; ++e, r += 4) {
       *p++ = ' ';
       p = putHexByte(p, r[2]);
       p = putHexByte(p, r[1]);
       p = putHexByte(p, r[0]);
     }
-    // A full line ends here; a short last line is ended by the extra line
-    // end below.
+    // A full line ends here; a short last line is ended by the block's end.
     if (count - j >= kEntriesPerLine) *p++ = '\n';
-    out.advance(p);
   }
-  // The block always ends the current line once more: after a full line
-  // (and for no records at all) this leaves one empty line.
+  out.advance(p);
+}
+
+// The block always ends the current line once more: after a full line (and
+// for no records at all) this leaves one empty line.
+void colourBlockEnd(TextBuffer& out) {
   out.put('\n');
   out.put(kBlockEnd);
 }
@@ -62,10 +68,30 @@ float ReadVertColorQiv(const char* qivPath, const char* outPath) {
   // is read.
   Chunk c;
   if (!readChunk(front.upTo(kQivHeaderSize + kChunkHeaderSize), kQivHeaderSize, c)) return kBadFile;
-  ByteReader image = front.upTo(c.records() + kColourRecord * c.count);
-  if (!recordsFit(image, c, kColourRecord)) return kBadFile;
+  if (!front.holds(c.records(), kColourRecord * c.count)) return kBadFile;
   OutFile out;
   if (!out.create(outPath)) return kOutputNotCreated;
-  writeColourBlock(out, image.span(c.records(), kColourRecord * c.count), c.count);
+  // Lines of 32 entries: pieces of a multiple of 32 records.
+  constexpr uint64_t kPiece = 32 * 1024;
+  const size_t pieces = size_t((c.count + kPiece - 1) / kPiece);
+  std::atomic<bool> readable{true};
+  auto make = [&](size_t i, TextBuffer& t, Bytes& in) {
+    if (i == 0) colourBlockStart(t);
+    const uint64_t first = i * kPiece;
+    const size_t n = size_t(std::min<uint64_t>(kPiece, c.count - std::min<uint64_t>(first, c.count)));
+    in.resize(n * kColourRecord);
+    if (n > 0 && !front.readAt(c.records() + first * kColourRecord, in.data(), in.size())) {
+      readable = false;
+      return false;
+    }
+    colourLines(t, in.data(), first, n, c.count);
+    if (i + 1 >= pieces) colourBlockEnd(t);
+    return true;
+  };
+  auto write = [&](const TextBuffer& t) {
+    out.write(t.data(), t.size());
+    return out.ok();
+  };
+  if (!writeInOrder(pieces > 0 ? pieces : 1, make, write)) return readable ? kOutputNotCreated : kBadFile;
   return out.commit() ? kOk : kOutputNotCreated;
 }

@@ -1,7 +1,11 @@
 // Qiv mesh to OBJ export.
+#include <algorithm>
+#include <atomic>
 #include <string_view>
+#include <vector>
 
 #include "common/bytes.h"
+#include "common/in_order.h"
 #include "common/numfmt.h"
 #include "common/result_codes.h"
 #include "mesh/obj_export.h"
@@ -24,40 +28,40 @@ struct ExportLayout {
   uint64_t faceRecords = 0;     // records up to the face chunk's end (a last partial one counts)
 };
 
+// Reads the chunk header at `pos`.
+bool chunkAt(FileFront& front, uint64_t pos, Chunk& c) {
+  unsigned char b[kChunkHeaderSize];
+  if (!front.readAt(pos, b, sizeof b)) return false;
+  return readChunk(ByteReader(b, sizeof b), 0, c) && ((c.pos = pos), true);
+}
+
 // False when the file is shorter than what its headers, lengths or counts
-// claim, up to the first chunk that is out of order.
-// The file is read only as far as each step needs: chunks after the face
-// chunk (UVs, often the largest) are never loaded. `image` ends up covering
-// everything the export reads.
-bool locate(FileFront& front, ByteReader& image, ExportLayout& m) {
-  auto upTo = [&](uint64_t end) -> const ByteReader& { return image = front.upTo(end); };
+// claim, up to the first chunk that is out of order. Only chunk headers are
+// read here; the records are checked against the file's size and streamed
+// later. Chunks after the face chunk (UVs, often the largest) are never read.
+bool locate(FileFront& front, ExportLayout& m) {
   Chunk v;
-  if (!readChunk(upTo(kQivHeaderSize + kChunkHeaderSize), kQivHeaderSize, v) ||
-      !recordsFit(upTo(v.records() + kVertexRecord * v.count), v, kVertexRecord))
-    return false;
+  if (!chunkAt(front, kQivHeaderSize, v) || !front.holds(v.records(), kVertexRecord * v.count)) return false;
   m.vertexCount = v.count;
   m.vertices = v.records();
   // The header's face count is read at the third chunk as the first two
   // chunks' lengths place it, which in a well-formed file is the face chunk.
-  uint32_t colourLength, faceCount;
-  if (!upTo(v.pos + 8 + uint64_t(v.length)).u32le(v.pos + 4 + v.length, colourLength) ||
-      !upTo(v.pos + 12 + uint64_t(v.length) + colourLength).u32le(v.pos + 8 + uint64_t(v.length) + colourLength,
-                                                                   faceCount))
-    return false;
-  m.faceCountField = int32_t(faceCount);
+  unsigned char b[4];
+  if (!front.readAt(v.pos + 4 + uint64_t(v.length), b, 4)) return false;
+  const uint32_t colourLength = le32(b);
+  if (!front.readAt(v.pos + 8 + uint64_t(v.length) + colourLength, b, 4)) return false;
+  m.faceCountField = int32_t(le32(b));
 
   Chunk c;
-  const uint64_t colourPos = m.vertices + kVertexRecord * v.count;
-  if (!readChunk(upTo(colourPos + kChunkHeaderSize), colourPos, c)) return false;
+  if (!chunkAt(front, m.vertices + kVertexRecord * v.count, c)) return false;
   m.colourTag = c.tag;
   if (c.tag != kColourTag) return true;
-  if (!recordsFit(upTo(c.records() + kColourRecord * c.count), c, kColourRecord)) return false;
+  if (!front.holds(c.records(), kColourRecord * c.count)) return false;
   m.colourCount = c.count;
   m.colours = c.records();
 
   Chunk f;
-  const uint64_t facePos = m.colours + kColourRecord * c.count;
-  if (!readChunk(upTo(facePos + kChunkHeaderSize), facePos, f)) return false;
+  if (!chunkAt(front, m.colours + kColourRecord * c.count, f)) return false;
   m.faceTag = f.tag;
   if (f.tag != kFaceTag) return true;
   // Faces are read 16 bytes at a time while they start before the chunk's
@@ -65,12 +69,10 @@ bool locate(FileFront& front, ByteReader& image, ExportLayout& m) {
   uint64_t end = f.pos + f.length;
   m.faces = f.records();
   m.faceRecords = end > m.faces ? (end - m.faces + kFaceRecord - 1) / kFaceRecord : 0;
-  const uint64_t byCount = m.faces + kFaceRecord * f.count, byLength = m.faces + kFaceRecord * m.faceRecords;
-  upTo(byCount > byLength ? byCount : byLength);
-  return recordsFit(image, f, kFaceRecord) && image.has(m.faces, m.faceRecords * kFaceRecord);
+  return front.holds(m.faces, kFaceRecord * f.count) && front.holds(m.faces, kFaceRecord * m.faceRecords);
 }
 
-void writeHeader(OutFile& out, const ExportLayout& m) {
+void writeHeader(TextBuffer& out, const ExportLayout& m) {
   out.put("# File exported by Modrix plugin\n#Vertex count ");
   char* p = out.room(kNumberRoom + 1);
   p = formatUint(p, m.vertexCount);
@@ -83,9 +85,9 @@ void writeHeader(OutFile& out, const ExportLayout& m) {
   out.advance(p);
 }
 
-void writeVertices(OutFile& out, const unsigned char* r, uint32_t count) {
-  for (uint32_t i = 0; i < count; ++i, r += kVertexRecord) {
-    char* p = out.room(3 * kNumberRoom + 8);
+void writeVertices(TextBuffer& out, const unsigned char* r, size_t count) {
+  char* p = out.room(count * (3 * kNumberRoom + 8));
+  for (size_t i = 0; i < count; ++i, r += kVertexRecord) {
     *p++ = 'v';
     *p++ = ' ';
     p = formatG(p, double(bitsToFloat(le32(r))));
@@ -94,8 +96,8 @@ void writeVertices(OutFile& out, const unsigned char* r, uint32_t count) {
     *p++ = ' ';
     p = formatG(p, double(bitsToFloat(le32(r + 8))));
     *p++ = '\n';
-    out.advance(p);
   }
+  out.advance(p);
 }
 
 // One face line: "f a b c " and d only for a quad, indices counted from 1.
@@ -113,24 +115,65 @@ char* putFace(char* p, const unsigned char* r) {
   return p;
 }
 
-// Faces grouped by the face ID list; ends with the list or the face chunk,
-// whichever comes first.
-void writeFaces(OutFile& out, const unsigned char* r, uint64_t records) {
-  uint64_t done = 0;
-  for (size_t i = 0; i < faceID.size() && done < records; ++i) {
-    out.put("#FaceID ");
-    char* p = out.room(kNumberRoom + 1);
-    p = formatUint(p, uint64_t(i) + 1);
-    *p++ = '\n';
-    out.advance(p);
-    for (uint32_t n = faceID[i]; n > 0 && done < records; --n, ++done, r += kFaceRecord)
-      out.advance(putFace(out.room(4 * kNumberRoom + 8), r));
-  }
+void putFaceIdLine(TextBuffer& out, size_t group) {
+  out.put("#FaceID ");
+  char* p = out.room(kNumberRoom + 1);
+  p = formatUint(p, uint64_t(group) + 1);
+  *p++ = '\n';
+  out.advance(p);
 }
 
-// Names the file with what was written; a write that failed leaves any
-// previous file in place.
-float finish(OutFile& out, float result) { return out.commit() ? result : kOutputNotCreated; }
+// The faces under their "#FaceID n" lines. Face f belongs to the entry of
+// the face ID list whose range of faces holds it; an entry's line comes
+// before its first face, and entries without faces get their line all the
+// same. Writing ends with the list or the face chunk, whichever comes first:
+// the faces written are the first min(records, sum of the list).
+class FaceGroups {
+ public:
+  explicit FaceGroups(uint64_t records) {
+    starts_.reserve(faceID.size() + 1);
+    uint64_t sum = 0;
+    for (uint32_t n : faceID) starts_.push_back(sum), sum += n;
+    faces_ = sum < records ? sum : records;
+    // When the list ends first, its entries that start where the faces end
+    // (empty ones) are still written; when the chunk ends first they are not.
+    tail_ = sum < records;
+  }
+  uint64_t faces() const { return faces_; }
+
+  // Faces [first, first + n) with the lines of the entries that start among
+  // them; `last` adds the lines of the entries that start at their end.
+  void write(TextBuffer& out, const unsigned char* r, uint64_t first, size_t n, bool last) const {
+    size_t g = size_t(std::lower_bound(starts_.begin(), starts_.end(), first) - starts_.begin());
+    const uint64_t end = first + n;
+    for (uint64_t f = first; f < end;) {
+      for (; g < starts_.size() && starts_[g] == f; ++g) putFaceIdLine(out, g);
+      // Faces up to where the next entry starts, in one stretch.
+      const uint64_t upTo = g < starts_.size() && starts_[g] < end ? starts_[g] : end;
+      char* p = out.room(size_t(upTo - f) * (4 * kNumberRoom + 8));
+      for (; f < upTo; ++f, r += kFaceRecord) p = putFace(p, r);
+      out.advance(p);
+    }
+    if (last && tail_)
+      for (; g < starts_.size() && starts_[g] == end; ++g) putFaceIdLine(out, g);
+  }
+
+ private:
+  std::vector<uint64_t> starts_;  // first face of each entry
+  uint64_t faces_ = 0;
+  bool tail_ = false;
+};
+
+// Records per piece of text: about 100 KB of input for each.
+constexpr uint64_t kPieceRecords = 8192;
+
+// A run of records of one chunk, made into text piece by piece.
+struct Section {
+  uint64_t pos = 0;          // first record
+  uint64_t count = 0;        // records
+  uint64_t recordSize = 0;
+  size_t pieces() const { return size_t((count + kPieceRecords - 1) / kPieceRecords); }
+};
 
 }  // namespace
 }  // namespace tolvane
@@ -140,22 +183,75 @@ float writeOBJfromQiv(const char* qivPath, const char* objPath) {
   if (faceID.empty()) return kNoFaceIds;
   FileFront front;
   if (!front.open(qivPath)) return kInputNotOpened;
-  ByteReader image = front.upTo(kQivHeaderSize + 4);
   uint32_t tag;
-  if (!image.u32le(kQivHeaderSize, tag)) return kBadFile;
+  if (!front.upTo(kQivHeaderSize + 4).u32le(kQivHeaderSize, tag)) return kBadFile;
   if (tag != kVertexTag) return float(tag);
   ExportLayout m;
-  if (!locate(front, image, m)) return kBadFile;
+  if (!locate(front, m)) return kBadFile;
+
+  // The text in pieces: the header with the vertices, the colour block, the
+  // faces; an export that stops at a missing chunk ends after its section.
+  float result = kOk;
+  const bool colours = m.colourTag == kColourTag, faces = colours && m.faceTag == kFaceTag;
+  if (!colours) result = float(m.colourTag);
+  else if (!faces) result = float(m.faceTag);
+  const FaceGroups groups(faces ? m.faceRecords : 0);
+  const Section vertexRun{m.vertices, m.vertexCount, kVertexRecord};
+  const Section colourRun{m.colours, colours ? m.colourCount : 0, kColourRecord};
+  const Section faceRun{m.faces, groups.faces(), kFaceRecord};
+  const size_t vertexPieces = vertexRun.pieces() + 1;  // the header alone when there are no vertices
+  const size_t colourPieces = colours ? colourRun.pieces() + 1 : 0;  // the block's end, after its lines
+  const size_t facePieces = faces ? faceRun.pieces() + 1 : 0;  // lines of entries past the last face
+  // Reads the records of one piece of a section into `in`; false when the
+  // file no longer holds them.
+  auto records = [&](const Section& s, size_t piece, Bytes& in, uint64_t& first, size_t& n) {
+    first = std::min<uint64_t>(uint64_t(piece) * kPieceRecords, s.count);  // the last piece: none, at the end
+    n = size_t(std::min<uint64_t>(kPieceRecords, s.count - first));
+    in.resize(n * s.recordSize);
+    return n == 0 || front.readAt(s.pos + first * s.recordSize, in.data(), in.size());
+  };
+  auto make = [&](size_t i, TextBuffer& out, Bytes& in) {
+    uint64_t first;
+    size_t n;
+    if (i < vertexPieces) {
+      if (i == 0) writeHeader(out, m);
+      if (!records(vertexRun, i, in, first, n)) return false;
+      writeVertices(out, in.data(), n);
+      return true;
+    }
+    i -= vertexPieces;
+    if (i < colourPieces) {
+      if (i == 0) colourBlockStart(out);
+      if (!records(colourRun, i, in, first, n)) return false;
+      colourLines(out, in.data(), first, n, colourRun.count);
+      if (i + 1 == colourPieces) colourBlockEnd(out);
+      return true;
+    }
+    i -= colourPieces;
+    if (!records(faceRun, i, in, first, n)) return false;
+    groups.write(out, in.data(), first, n, i + 1 == facePieces);
+    return true;
+  };
 
   OutFile out;
   if (!out.create(objPath)) return kOutputNotCreated;
-  writeHeader(out, m);
-  writeVertices(out, image.span(m.vertices, kVertexRecord * m.vertexCount), m.vertexCount);
-  if (m.colourTag != kColourTag) return finish(out, float(m.colourTag));
-  writeColourBlock(out, image.span(m.colours, kColourRecord * m.colourCount), m.colourCount);
-  if (m.faceTag != kFaceTag) return finish(out, float(m.faceTag));
-  writeFaces(out, image.span(m.faces, kFaceRecord * m.faceRecords), m.faceRecords);
-  float result = finish(out, kOk);
+  std::atomic<bool> readable{true};
+  auto write = [&](const TextBuffer& t) {
+    out.write(t.data(), t.size());
+    return out.ok();
+  };
+  // A make that fails is a file that shrank while it was read.
+  auto makeChecked = [&](size_t i, TextBuffer& t, Bytes& in) {
+    if (make(i, t, in)) return true;
+    readable = false;
+    return false;
+  };
+  if (!writeInOrder(vertexPieces + colourPieces + facePieces, makeChecked, write)) {
+    return readable ? kOutputNotCreated : kBadFile;
+  }
+  // Names the file with what was written; a write that failed leaves any
+  // previous file in place.
+  if (!out.commit()) return kOutputNotCreated;
   if (result == kOk) faceID.clear();
   return result;
 }

@@ -9,15 +9,19 @@
 //   GetFaceIDsQiv("coarse.qiv", 1);            // [4, 4, 3, ...]
 //   writeOBJfromQiv("fine.qiv", "fine.obj");   // faces under "#FaceID n"
 //
-// Every reader loads its whole Qiv file first and checks that each record it
-// will read lies inside the file; a file that claims more than it holds is
-// rejected with kBadFile (-1761) before any output is created.
+// Every reader checks that each record it will read lies inside the file
+// before any output is created; a file that claims more than it holds is
+// rejected with kBadFile (-1761). The export then reads its records piece by
+// piece and formats them on two threads; a file that shrinks meanwhile also
+// gives kBadFile, and the OBJ never takes its name.
 #pragma once
 
 #include <cstdint>
 #include <vector>
 
+#include "common/bytes.h"
 #include "common/export.h"
+#include "common/in_order.h"
 #include "common/out_file.h"
 
 // The face ID list: entry i is the number of consecutive faces of the
@@ -65,9 +69,13 @@ TOLVANE_API float writeOBJfromQiv(const char* qivPath, const char* objPath);
 
 namespace tolvane {
 
-// Writes the colour block for `count` 4-byte colour records (blue, green,
-// red, unused) at `records`, which the caller has checked lie in the image.
-void writeColourBlock(OutFile& out, const unsigned char* records, uint64_t count);
+// The colour block for `count` 4-byte colour records (blue, green, red,
+// unused), in parts that can be made apart: its opening comment, the "#RGB "
+// lines of the n records at `r` that are records first .. first+n-1 of the
+// block (`first` a multiple of 32), and its end.
+void colourBlockStart(TextBuffer& out);
+void colourLines(TextBuffer& out, const unsigned char* r, uint64_t first, size_t n, uint64_t count);
+void colourBlockEnd(TextBuffer& out);
 
 // k = 4^(level - 1), computed in double and truncated toward zero into
 // 0..INT32_MAX (NaN gives 0).

@@ -1,0 +1,59 @@
+// Text made in pieces on two threads and written in order.
+//
+// Large exports are mostly number formatting, and writing the text to the
+// file is a copy that cannot overlap with it on one thread. Cut the output
+// into pieces that can each be made alone (a range of records), and
+// writeInOrder makes them on this thread and one helper thread, handing each
+// piece's text to the writer in piece order. The machine's second core
+// formats while the first writes.
+//
+//   writeInOrder(pieces, [&](size_t i, TextBuffer& t, Bytes& in) { /* piece i into t */ return true; },
+//                [&](const TextBuffer& t) { out.write(t.data(), t.size()); return out.ok(); });
+#pragma once
+
+#include <cstddef>
+#include <cstring>
+#include <functional>
+#include <memory>
+#include <string_view>
+
+#include "common/bytes.h"
+
+namespace tolvane {
+
+// Growable text with the room/advance interface of OutFile, for formatting
+// straight into memory.
+class TextBuffer {
+ public:
+  char* room(size_t n) {
+    if (cap_ - len_ < n) grow(n);
+    return buf_.get() + len_;
+  }
+  void advance(char* end) { len_ = size_t(end - buf_.get()); }
+  void put(std::string_view s) {
+    std::memcpy(room(s.size()), s.data(), s.size());
+    len_ += s.size();
+  }
+  void put(char c) { *room(1) = c, ++len_; }
+
+  const char* data() const { return buf_ ? buf_.get() : ""; }
+  size_t size() const { return len_; }
+  void clear() { len_ = 0; }
+
+ private:
+  void grow(size_t n);
+
+  std::unique_ptr<char[]> buf_;
+  size_t len_ = 0;
+  size_t cap_ = 0;
+};
+
+// Makes pieces 0 .. count-1 with make(i, text, in) on two threads (one when a
+// thread cannot be started; `in` is a buffer of the thread's own for the
+// piece's input) and calls write(text) for each in piece order, never two at
+// once. Stops at the first make or write that returns false and returns
+// false; true when every piece was written.
+bool writeInOrder(size_t count, const std::function<bool(size_t, TextBuffer&, Bytes&)>& make,
+                  const std::function<bool(const TextBuffer&)>& write);
+
+}  // namespace tolvane
