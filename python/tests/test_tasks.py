@@ -176,6 +176,34 @@ class TestImages:
         lib.checked.CropBMP_SetWidth(50)
         assert lib.CropBMPfile(tmp_path / "absent.bmp", 0, tmp_path / "x.bmp").code == Code.INPUT_NOT_OPENED
 
+    def test_outputs_open_in_an_independent_reader(self, lib, needs, tmp_path):
+        """PIL (Debian python3-pil) reads what the operations write, at the
+        sizes and pixels they should have."""
+        Image = pytest.importorskip("PIL.Image")
+        needs("RGBtoGrayscale", "CreateThumbnail", "CropBMPfile")
+        w, h = 31, 17
+        red = [x * 2 % 256 for y in range(h) for x in range(w)]
+        blue = [(x + y) % 256 for y in range(h) for x in range(w)]
+        image = tmp_path / "a.psd"
+        image.write_bytes(psd(w, h, [red, [0] * (w * h), blue]))
+        lib.checked.RGBtoGrayscale(image, 0, tmp_path / "gray.psd")
+        lib.checked.CreateThumbnail(image, 12)
+        data, _ = bmp(12, 9)
+        (tmp_path / "in.bmp").write_bytes(data)
+        lib.checked.CropBMP_SetWidth(5)
+        lib.checked.CropBMPfile(tmp_path / "in.bmp", 2, tmp_path / "crop.bmp")
+        lib.checked.CropBMP_SetWidth(50)
+        with Image.open(tmp_path / "gray.psd") as gray:
+            # (60, 0, 46): trunc(106 * 0.333 + 0.5) = 35
+            assert (gray.size, gray.mode, gray.getpixel((30, 16))) == ((w, h), "L", 35)
+        with Image.open(image) as thumb:
+            # 31 x 17 at 12: step 2 and an extra step every other column; black rows 0 and 1;
+            # thumbnail pixel (3, 5) is source pixel (7, 6)
+            assert (thumb.size, thumb.getpixel((0, 0)), thumb.getpixel((3, 5))) == ((12, 12), (0, 0, 0), (14, 0, 13))
+        with Image.open(tmp_path / "crop.bmp") as crop:
+            # PIL's top row is the last stored row kept (stored row 6); blue, green, red in the file
+            assert (crop.size, crop.getpixel((0, 0)), crop.getpixel((4, 5))) == ((5, 6), (104, 103, 102), (36, 35, 34))
+
 
 # --- files ------------------------------------------------------------------------
 
