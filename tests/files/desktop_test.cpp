@@ -155,14 +155,11 @@ TEST(OpenUrl, HandsTheUrlToXdgOpenAsOneArgument) {
 TEST(OpenUrl, FlushesWhatTheScriptPrinted) {
   testsupport::TempDir dir;
   std::fflush(stdout);
-  int saved = dup(1), file = ::open((dir / "out").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  int saved = dup(1), file = ::open((dir / "out").c_str(), O_WRONLY | O_CREAT, 0644);
   dup2(file, 1);
-  close(file);
   std::fputs("before the browser", stdout);  // no line feed: stays buffered
   call("inPut", "not a url", 0, nullptr);
-  std::string seen = testsupport::readFile(dir / "out");
-  std::fflush(stdout);
   dup2(saved, 1);
-  close(saved);
-  EXPECT_EQ(seen, "before the browser");
+  close(file), close(saved);
+  EXPECT_EQ(testsupport::readFile(dir / "out"), "before the browser");
 }
