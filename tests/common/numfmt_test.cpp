@@ -1,6 +1,6 @@
 // Number text must be printf's, byte for byte: formatG against
-// snprintf("%g") on millions of values, with weight on floats widened to
-// double (every Qiv coordinate), formatInt/formatUint against "%lld"/"%llu".
+// snprintf("%g") on millions of floats widened to double (every Qiv
+// coordinate is one), formatInt/formatUint against "%lld"/"%llu".
 #include "common/numfmt.h"
 
 #include <gtest/gtest.h>
@@ -71,34 +71,23 @@ TEST(NumberText, FloatsWidenedToDoubleMatchPrintf) {
   for (uint32_t m = 100000; m < 1000000; m += 7) c.f(float(m) + 0.5f);
 }
 
-TEST(NumberText, DoublesTiesAndSpecialValuesMatchPrintf) {
+TEST(NumberText, TiesAndSpecialValuesMatchPrintf) {
   Checker c;
   std::mt19937_64 rnd(99);
-  for (uint64_t i = 0; i < 1000000 / kScale; ++i) c.g(fromBits<double>(rnd()));
-  for (uint64_t i = 0; i < 100000 / kScale; ++i) c.g(fromBits<double>(rnd() & 0x800FFFFFFFFFFFFFull));
-  for (uint64_t i = 0; i < 500000 / kScale; ++i) c.g(std::ldexp(double(rnd() >> 11), -int(rnd() % 220) + 20));
-  for (int k = -325; k <= 308; ++k) {
-    double d = std::pow(10.0, k);
-    for (double v : {d, std::nextafter(d, 0.0), std::nextafter(d, INFINITY), -d, 9.999995 * d, 999999.5 * d}) c.g(v);
-  }
-  // Values whose seventh significant digit is a 5 followed only by zeros:
-  // q × 10^-s with q = 5^s × odd ends in 5 and is exact in binary.
+  // Near values whose seventh significant digit is a 5 followed only by
+  // zeros: q × 10^-s with q = 5^s × odd ends in 5 and is exact in binary.
   for (uint64_t i = 0; i < 60000 / kScale; ++i) {
     int s = int(rnd() % 8);
     double p5 = std::pow(5.0, s);
     uint64_t lo = uint64_t(std::ceil(1000005 / p5)), hi = uint64_t(9999995 / p5);
     double q = double((lo + rnd() % (hi - lo + 1)) | 1) * p5;
-    if (q < 1000005 || q > 9999995) continue;
-    for (int j = 0; j < 12; ++j) {
-      double x = q / std::pow(10.0, s) * std::pow(10.0, j);
-      for (double v : {x, -x, std::nextafter(x, 0.0), std::nextafter(x, INFINITY)}) c.g(v);
-      c.f(float(x));  // exact ties below 2^24, near ties above
-    }
+    for (int j = 0; j < 12 && q >= 1000005 && q <= 9999995; ++j)
+      c.f(float(q / std::pow(10.0, s) * std::pow(10.0, j)));  // exact ties below 2^24, near ties above
   }
-  const double inf = INFINITY, nan = NAN;
-  for (double v : {0.0, -0.0, inf, -inf, nan, -nan, DBL_MAX, DBL_MIN, DBL_TRUE_MIN, double(FLT_MAX),
-                   double(FLT_TRUE_MIN), 0.1, 1e6, 1e-5, 100000.0, 0.0001, 123456.0, 1234567.0})
-    c.g(v);
+  const float inf = INFINITY, nan = NAN;
+  for (float v : {0.0f, -0.0f, inf, -inf, nan, -nan, FLT_MAX, FLT_MIN, FLT_TRUE_MIN, 0.1f, 1e6f, 1e-5f, 100000.0f,
+                  0.0001f, 123456.0f, 1234567.0f})
+    c.f(v);
   char buf[tolvane::kNumberRoom];
   EXPECT_EQ(std::string(buf, tolvane::formatG(buf, -nan)), "-nan");
   EXPECT_EQ(std::string(buf, tolvane::formatG(buf, -inf)), "-inf");

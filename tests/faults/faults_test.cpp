@@ -1,10 +1,7 @@
 // Failed writes, for real: every operation that writes a user's files runs
 // in a child process whose writes stop part-way (a file size limit) or that
-// is killed during the write. Afterwards every file in the folder must be
-// either exactly as it was before or exactly what a successful run writes:
-// never truncated, never mixed, and no temporary file left behind. The two
-// things a kill can leave that a failed write cannot are named where they
-// are allowed.
+// is killed during the write. Afterwards every file in the folder is exactly
+// as before or as a successful run writes it, with no temporary left behind.
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/wait.h>
@@ -129,11 +126,9 @@ const Case kCases[] = {
     {"CropBMPfile", "in.bmp", "out.bmp", 10, false},
 };
 
-// Every file is as before or as a successful run leaves it; nothing else.
-// A process killed outright may also leave (a) a complete replacement under
-// its hidden name ".NAME.tolvane-*", if the kill fell between naming and
-// renaming it, and (b) an append that stopped part-way, whose old contents
-// are intact.
+// A process killed outright may also leave a complete replacement under its
+// hidden name ".NAME.tolvane-*" (killed between naming and renaming it) and
+// an append that stopped part-way, its old contents intact.
 void expectWholeFiles(const Snapshot& before, const Snapshot& after, const Snapshot& done, bool killed, bool appends) {
   for (const auto& [name, bytes] : after) {
     auto old = before.find(name), full = done.find(name);

@@ -4,13 +4,13 @@
 // how xdg-open is started (never through a shell).
 #include "files/desktop.h"
 
-#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <unistd.h>
 
 #include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <stdio_ext.h>
 #include <thread>
 
 #include "common/result_codes.h"
@@ -153,16 +153,7 @@ TEST(OpenUrl, HandsTheUrlToXdgOpenAsOneArgument) {
 }
 
 TEST(OpenUrl, FlushesWhatTheScriptPrinted) {
-  testsupport::TempDir dir;
-  std::fflush(stdout);
-  int saved = dup(1), file = ::open((dir / "out").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-  dup2(file, 1);
-  close(file);
-  std::fputs("before the browser", stdout);  // no line feed: stays buffered
+  std::fputs(" ", stdout);  // no line feed: stays buffered in a pipe or file
   call("inPut", "not a url", 0, nullptr);
-  std::string seen = testsupport::readFile(dir / "out");
-  std::fflush(stdout);
-  dup2(saved, 1);
-  close(saved);
-  EXPECT_EQ(seen, "before the browser");
+  EXPECT_EQ(__fpending(stdout), 0u);
 }

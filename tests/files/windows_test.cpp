@@ -98,38 +98,30 @@ TEST(WindowsFiles, FileUrlsOfDriveAndNetworkPathsAndNoProgramsStarted) {
   EXPECT_EQ(call("inPut", "tolvane-no-such-scheme:x", 0, nullptr), -2105.0f);
 }
 
-namespace {
-
-// Plays the user: waits for the dialog, types `names` (none: presses
-// Cancel) and ends it. False when no dialog appeared.
-bool answerDialog(const std::wstring& names) {
-  HWND dialog = nullptr;
-  for (int i = 0; i < 400 && !(dialog = FindWindowW(nullptr, L"Choose files to Multi Append...")); ++i) Sleep(50);
-  if (!dialog) return false;
-  Sleep(300);  // let it finish filling its folder view
-  if (names.empty()) return PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0), true;
-  HWND box = GetDlgItem(dialog, 0x47C);       // cmb13, the "File name" box of the common dialog
-  if (!box) box = GetDlgItem(dialog, 0x480);  // edt1, older layouts
-  SetWindowTextW(box, names.c_str());
-  PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), LPARAM(GetDlgItem(dialog, IDOK)));
-  return true;
-}
-
-float dialogAnsweredWith(const std::wstring& names, bool& seen) {
-  std::thread user([&] { seen = answerDialog(names); });
+// Plays the user while GetOpenDialog runs: waits for the dialog, types
+// `names` (none: presses Cancel) and ends it. `seen`: a dialog appeared.
+static float dialogAnsweredWith(const std::wstring& names, bool& seen) {
+  std::thread user([&] {
+    HWND dialog = nullptr;
+    for (int i = 0; i < 400 && !(dialog = FindWindowW(nullptr, L"Choose files to Multi Append...")); ++i) Sleep(50);
+    if (!(seen = dialog != nullptr)) return;
+    Sleep(300);                                 // let it finish filling its folder view
+    HWND box = GetDlgItem(dialog, 0x47C);       // cmb13, the "File name" box of the common dialog
+    if (!box) box = GetDlgItem(dialog, 0x480);  // edt1, older layouts
+    SetWindowTextW(box, names.c_str());
+    const int button = names.empty() ? IDCANCEL : IDOK;
+    PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), LPARAM(GetDlgItem(dialog, button)));
+  });
   float chosen = call("GetOpenDialog", nullptr, 0, nullptr);
   user.join();
   return chosen;
 }
 
-}  // namespace
-
 TEST(WindowsDialog, ChoosesSeveralFilesAndCancelKeepsThem) {
   const char* wanted = std::getenv("TOLVANE_DIALOG_TEST");
   if (!wanted || std::string(wanted) != "1") GTEST_SKIP() << "set TOLVANE_DIALOG_TEST=1 where the dialog can be shown";
   TempDir dir;
-  writeFile(dir / "a.obj", "");
-  writeFile(dir / "b b.obj", "");
+  for (const char* name : {"a.obj", "b b.obj"}) writeFile(dir / name, "");
   const std::string folder = backslashed(dir.path());
   wchar_t saved[MAX_PATH] = L"";  // the dialog opens in the current folder
   GetCurrentDirectoryW(MAX_PATH, saved);

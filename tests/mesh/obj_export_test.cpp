@@ -4,8 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
 #include <cstdio>
+#include <functional>
 
 #include "common/result_codes.h"
 #include "support/support.h"
@@ -29,18 +31,15 @@ std::string quads(int from, int n) {  // faces (4i, 4i+1, 4i+2, 4i+3) and their 
   return lines;
 }
 
-// n grey records (i, i, i) in a chunk, and their text from `from` to `to`.
-std::string greys(int n, uint32_t tag = kColourTag) {
+// Colour records (blue, green, red, unused) of rgb(0..n-1) in a chunk, and
+// the block the colour text makes of them: up to 32 entries per line.
+using Rgb = std::array<uint8_t, 3>;
+std::string colourChunk(int n, const std::function<Rgb(int)>& rgb, uint32_t tag = kColourTag) {
   std::string r;
-  for (int i = 0; i < n; ++i) r += {char(i), char(i), char(i), char(0xEE)};
+  for (int i = 0; i < n; ++i) r += {char(rgb(i)[2]), char(rgb(i)[1]), char(rgb(i)[0]), char(0xEE)};
   return chunk(tag, uint32_t(n), r);
 }
-std::string greyLine(int from, int to) {
-  std::string s = "#RGB ";
-  char e[8];
-  for (int i = from; i < to; ++i) s += (std::snprintf(e, sizeof e, " %02x%02x%02x", i, i, i), e);
-  return s + "\n";
-}
+Rgb grey(int i) { return {uint8_t(i), uint8_t(i), uint8_t(i)}; }
 
 const std::string kVertices =
     vertexChunk({1.0f, 0.5f, -2.25f, 1e6f, 1e-5f, 100000.0f, 0.1f, 0.0f, -0.0f, 123456789.0f, 3.14159265f, 0.000123456f,
@@ -58,6 +57,16 @@ const std::string kBlockStart =
     "vertex. The vertex color format is RRGGBB with up to 32 entries per RGB line.\n";
 const std::string kBlockEnd = "# End of RGB block\n";
 const std::string kColourPart = kBlockStart + "#RGB  302010 ff00a5\n" + kBlockEnd;
+
+std::string colourText(int n, const std::function<Rgb(int)>& rgb) {
+  std::string s = kBlockStart;
+  char hex[8];
+  for (int i = 0; i < n; ++i) {
+    std::snprintf(hex, sizeof hex, " %02x%02x%02x", rgb(i)[0], rgb(i)[1], rgb(i)[2]);
+    s += (i % 32 == 0 ? "#RGB " : "") + std::string(hex) + (i % 32 == 31 ? "\n" : "");
+  }
+  return s + "\n" + kBlockEnd;
+}
 
 struct ExportTest : ::testing::Test {
   TempDir dir;
@@ -137,7 +146,7 @@ TEST_F(ExportTest, FaceLinesFollowTheFaceIdListUntilItOrTheChunkEnds) {
   };
   std::vector<int32_t> eight;
   for (int i = 0; i < 32; ++i) eight.push_back(i);
-  writeFile(in, qiv(vertexChunk({}) + greys(0) + faceChunk(eight)));
+  writeFile(in, qiv(vertexChunk({}) + colourChunk(0, grey) + faceChunk(eight)));
   for (const auto& [ids, faces] : cases) {
     faceID = ids;
     ASSERT_EQ(writeOBJfromQiv(in.c_str(), out.c_str()), 0.0f);
@@ -221,21 +230,14 @@ TEST(FaceIds, CountsPerFaceFollowTheLevelAndDamageEmptiesTheList) {
 TEST(ColourBlock, LinesHoldUpToThirtyTwoEntriesAndFailuresWriteNothing) {
   TempDir dir;
   const std::string in = dir / "colours.qiv", out = dir / "colours.txt";
-  const std::pair<int, std::string> cases[] = {
-      {0, "\n"},
-      {1, greyLine(0, 1)},
-      {32, greyLine(0, 32) + "\n"},
-      {33, greyLine(0, 32) + greyLine(32, 33)},
-      {64, greyLine(0, 32) + greyLine(32, 64) + "\n"},
-  };
-  for (const auto& [records, lines] : cases) {
-    writeFile(in, qiv(greys(records, 999)));
+  for (int records : {0, 1, 32, 33, 64}) {
+    writeFile(in, qiv(colourChunk(records, grey, 999)));
     ASSERT_EQ(call("outMRGB", in.c_str(), 0, out), 0.0f) << records;
-    EXPECT_EQ(readFile(out), kBlockStart + lines + kBlockEnd) << records;
+    EXPECT_EQ(readFile(out), colourText(records, grey)) << records;
   }
   // Every cut before the end of the colour records, a missing or folder
   // input, an output that cannot be made: the old output stays.
-  const std::string good = qiv(greys(40) + faceChunk({0, 1, 2, 3}));
+  const std::string good = qiv(colourChunk(40, grey) + faceChunk({0, 1, 2, 3}));
   writeFile(out, "keep me\n");
   for (size_t n = 0; n < 32 + 16 + 4 * 40; ++n) {
     writeFile(in, good.substr(0, n));
@@ -254,40 +256,18 @@ TEST(ColourBlock, LinesHoldUpToThirtyTwoEntriesAndFailuresWriteNothing) {
 // where one piece ends. A plain one-line-at-a-time writer of the same format
 // is the reference, on meshes big enough for many pieces, with face ID
 // entries (empty ones too) that start on and around the pieces' edges.
-namespace {
-
-std::string colourText(const std::vector<std::vector<uint8_t>>& rgb) {
-  std::string s =
-      "# The following RGB block contains Modrix Vertex Color (Tintwork) output as 3 hexadecimal values per vertex. "
-      "The vertex color format is RRGGBB with up to 32 entries per RGB line.\n";
-  char hex[8];
-  for (size_t i = 0; i < rgb.size(); ++i) {
-    if (i % 32 == 0) s += "#RGB ";
-    std::snprintf(hex, sizeof hex, " %02x%02x%02x", rgb[i][0], rgb[i][1], rgb[i][2]);
-    s += hex;
-    if (i % 32 == 31) s += "\n";
-  }
-  return s + "\n# End of RGB block\n";
-}
-
 TEST(ExportPieces, TextIsTheSameAsWrittenLineByLine) {
   TempDir dir;
   const int vertices = 20000, faces = 3 * 8192 + 17;
+  auto rgb = [](int i) { return Rgb{uint8_t(i), uint8_t(i >> 8), uint8_t(i * 7)}; };
   std::vector<float> xyz;
-  std::vector<std::vector<uint8_t>> rgb;
-  std::vector<std::vector<int32_t>> faceList;
-  std::string colourRecords, faceRecords;
-  for (int i = 0; i < vertices; ++i) {
+  std::vector<int32_t> corners;
+  for (int i = 0; i < vertices; ++i)
     xyz.insert(xyz.end(), {float(i) * 0.37f, -float(i) / 3.0f, float(i % 101) * 1e-3f});
-    rgb.push_back({uint8_t(i), uint8_t(i >> 8), uint8_t(i * 7)});
-    colourRecords += {char(rgb.back()[2]), char(rgb.back()[1]), char(rgb.back()[0]), 0};
-  }
-  for (int i = 0; i < faces; ++i) {
-    faceList.push_back({i % vertices, (i + 1) % vertices, (i + 2) % vertices, i % 3 ? i : -1});
-    for (int32_t k : faceList.back()) putU32(faceRecords, uint32_t(k));
-  }
+  for (int i = 0; i < faces; ++i)
+    corners.insert(corners.end(), {i % vertices, (i + 1) % vertices, (i + 2) % vertices, i % 3 ? i : -1});
   const std::string in = dir / "big.qiv", out = dir / "big.obj", colours = dir / "colours.txt";
-  writeFile(in, qiv(vertexChunk(xyz) + chunk(kColourTag, vertices, colourRecords) + chunk(kFaceTag, faces, faceRecords)));
+  writeFile(in, qiv(vertexChunk(xyz) + colourChunk(vertices, rgb) + faceChunk(corners)));
 
   // Entries that start at, just before and just after the edges of 8192
   // faces, empty ones among them, lists that outlast the faces and one
@@ -299,20 +279,20 @@ TEST(ExportPieces, TextIsTheSameAsWrittenLineByLine) {
       {8192, 8191, 0, 0},
   };
   for (const auto& list : lists) {
-    std::string expected = "# File exported by Modrix plugin\n#Vertex count 20000\n#Face count " +
-                           std::to_string(faces) + "\n";
+    std::string expected =
+        "# File exported by Modrix plugin\n#Vertex count 20000\n#Face count " + std::to_string(faces) + "\n";
     char line[128];
     for (int i = 0; i < vertices; ++i) {
       std::snprintf(line, sizeof line, "v %g %g %g\n", double(xyz[3 * i]), double(xyz[3 * i + 1]),
                     double(xyz[3 * i + 2]));
       expected += line;
     }
-    expected += colourText(rgb);
+    expected += colourText(vertices, rgb);
     int face = 0;
     for (size_t g = 0; g < list.size() && face < faces; ++g) {
       expected += "#FaceID " + std::to_string(g + 1) + "\n";
       for (uint32_t n = 0; n < list[g] && face < faces; ++n, ++face) {
-        const auto& f = faceList[face];
+        const int32_t* f = &corners[4 * size_t(face)];
         expected += "f " + std::to_string(f[0] + 1) + " " + std::to_string(f[1] + 1) + " " +
                     std::to_string(f[2] + 1) + " " + (f[3] >= 0 ? std::to_string(f[3] + 1) : "") + "\n";
       }
@@ -323,15 +303,8 @@ TEST(ExportPieces, TextIsTheSameAsWrittenLineByLine) {
   }
 
   // The colour block alone, over its own pieces of 32768 records.
-  std::vector<std::vector<uint8_t>> many;
-  std::string manyRecords;
-  for (int i = 0; i < 70001; ++i) {
-    many.push_back({uint8_t(i * 3), uint8_t(i >> 4), uint8_t(i >> 12)});
-    manyRecords += {char(many.back()[2]), char(many.back()[1]), char(many.back()[0]), 0};
-  }
-  writeFile(in, qiv(chunk(kColourTag, 70001, manyRecords)));
+  auto many = [](int i) { return Rgb{uint8_t(i * 3), uint8_t(i >> 4), uint8_t(i >> 12)}; };
+  writeFile(in, qiv(colourChunk(70001, many)));
   ASSERT_EQ(ReadVertColorQiv(in.c_str(), colours.c_str()), 0.0f);
-  EXPECT_TRUE(readFile(colours) == colourText(many));
+  EXPECT_TRUE(readFile(colours) == colourText(70001, many));
 }
-
-}  // namespace
