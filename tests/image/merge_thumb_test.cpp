@@ -71,6 +71,7 @@ TEST(Merge, GlobalsAfterEachOutcome) {
   EXPECT_EQ(fHeader.width, 3);
   EXPECT_EQ(mergePSD((dir / "a.psd").c_str(), (dir / "b.psd").c_str(), 0), 0);
   EXPECT_TRUE(img.empty());
+  EXPECT_TRUE(fHeader.width == 4 && offst == 40);
 }
 
 // A 100 x 100 edge image whose pixel tells its row and column, and a body of

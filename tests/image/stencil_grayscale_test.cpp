@@ -24,7 +24,7 @@ float swapColour(const std::string& path, double match, double paint) {
 TEST(Stencil, PaintsEveryOtherPixelAndKeepsHeaderAndAlpha) {
   TempDir dir;
   Psd p = rgbPsd(5, 3, [](int x, int y) { return (x + y) % 2 ? kWhite : pattern(x, y); }, true);
-  p.resources = "resources";
+  p.resources = std::string(100000, 'r');  // longer than the first bytes read
   p.layers = "layers!";
   writeFile(dir / "a.psd", p.bytes());
   ASSERT_EQ(stencil(dir / "a.psd", 16777215, 0x123456), 0);
