@@ -90,48 +90,9 @@ bool loadInto(const char* path, Buffer& out) {
 bool loadFile(const char* path, Bytes& out) { return loadInto(path, out); }
 bool loadFile(const char* path, std::string& out) { return loadInto(path, out); }
 
-FileFront::~FileFront() {
-  if (fd_ >= 0) ::close(fd_);
-}
-
-bool FileFront::open(const char* path) {
-  if (fd_ >= 0) return false;
-  struct stat st;
-  int fd = openForReading(path, st);
-  if (fd < 0) return false;
-  if (!S_ISREG(st.st_mode)) {
-    // Pipes and devices have no size to read up to: take all of it now.
-    ::close(fd);
-    if (!loadFile(path, data_)) return false;
-    size_ = data_.size();
-    return true;
-  }
-  fd_ = fd;
-  size_ = uint64_t(st.st_size);
-  data_.reserve(size_);
-  reserveLarge(data_, size_);
-  return true;
-}
-
-ByteReader FileFront::upTo(uint64_t n) {
-  uint64_t want = n < size_ ? n : size_;
-  if (fd_ >= 0 && want > data_.size()) {
-    size_t got = data_.size();
-    data_.resize(want);
-    while (got < want) {
-      ssize_t r = ::pread(fd_, &data_[got], want - got, off_t(got));
-      if (r < 0 && errno == EINTR) continue;
-      if (r <= 0) {
-        // Shorter now than when it was opened (or unreadable): what was read
-        // is all there is.
-        size_ = got;
-        break;
-      }
-      got += size_t(r);
-    }
-    data_.resize(got);
-  }
-  return ByteReader(data_.data(), data_.size());
+void reserveBytes(Bytes& data, size_t n) {
+  data.reserve(n);
+  reserveLarge(data, n);
 }
 
 SeekableFile::~SeekableFile() {
@@ -152,15 +113,11 @@ bool SeekableFile::open(const char* path) {
   return true;
 }
 
-size_t SeekableFile::readAt(uint64_t pos, void* into, size_t n) {
-  size_t got = 0;
-  while (fd_ >= 0 && got < n) {
-    ssize_t r = ::pread(fd_, static_cast<char*>(into) + got, n - got, off_t(pos + got));
-    if (r < 0 && errno == EINTR) continue;
-    if (r <= 0) break;
-    got += size_t(r);
+int64_t SeekableFile::readOnce(uint64_t pos, void* into, size_t n) {
+  for (;;) {
+    ssize_t r = ::pread(fd_, into, n, off_t(pos));
+    if (r >= 0 || errno != EINTR) return r;
   }
-  return got;
 }
 
 bool fileReadable(const char* path) {

@@ -1,7 +1,8 @@
 // Byte images and the one checked reader over them.
 //
-// Every binary reader loads its whole file first (a byte image) and decodes
-// from that copy. All reads of untrusted bytes go through ByteReader, which
+// Every binary reader decodes from bytes it has copied out of its file: the
+// whole file (a byte image), its front (FileFront), or the parts it needs
+// (SeekableFile). All reads of untrusted bytes go through ByteReader, which
 // knows how many bytes there are: a read that would reach past the end fails
 // instead of touching memory that is not the file's.
 #pragma once
@@ -113,37 +114,6 @@ struct ByteReader {
   }
 };
 
-// The front of a file, read only as far as a reader asks: for readers that
-// use the leading chunks of a large file (a mesh's UVs come last, and the
-// export never reads them). upTo(n) gives the file's first n bytes, or all
-// of it when it is shorter, so a check against the returned reader answers
-// as it would against the whole file for anything within n.
-//
-//   FileFront front;
-//   if (!front.open(path)) return kInputNotOpened;   // fails as loadFile does
-//   ByteReader image = front.upTo(48);
-//
-// Readers returned earlier stay valid: the buffer never moves.
-class FileFront {
- public:
-  FileFront() = default;
-  FileFront(const FileFront&) = delete;
-  FileFront& operator=(const FileFront&) = delete;
-  ~FileFront();
-
-  bool open(const char* path);
-  ByteReader upTo(uint64_t n);
-
- private:
-#if defined(_WIN32)
-  void* handle_ = nullptr;  // the open file's HANDLE
-#else
-  int fd_ = -1;
-#endif
-  uint64_t size_ = 0;  // what the file held when opened
-  Bytes data_;         // its first data_.size() bytes
-};
-
 // A regular file read a part at a time, at any position: for operations
 // that stream a large file through a small buffer instead of loading it.
 //
@@ -167,6 +137,9 @@ class SeekableFile {
   size_t readAt(uint64_t pos, void* into, size_t n);
 
  private:
+  // One positional read: how many bytes it gave, 0 at the end, -1 on error.
+  int64_t readOnce(uint64_t pos, void* into, size_t n);
+
 #if defined(_WIN32)
   void* handle_ = nullptr;  // the open file's HANDLE
 #else
@@ -174,5 +147,31 @@ class SeekableFile {
 #endif
   uint64_t size_ = 0;
 };
+
+// The front of a file, read only as far as a reader asks: for readers that
+// use the leading chunks of a large file (a mesh's UVs come last, and the
+// export never reads them). upTo(n) gives the file's first n bytes, or all
+// of it when it is shorter, so a check against the returned reader answers
+// as it would against the whole file for anything within n.
+//
+//   FileFront front;
+//   if (!front.open(path)) return kInputNotOpened;   // fails as loadFile does
+//   ByteReader image = front.upTo(48);
+//
+// Readers returned earlier stay valid: the buffer never moves.
+class FileFront {
+ public:
+  bool open(const char* path);
+  ByteReader upTo(uint64_t n);
+
+ private:
+  SeekableFile file_;  // a regular file; pipes and devices are read whole by open()
+  uint64_t size_ = 0;  // what the file held when opened
+  Bytes data_;         // its first data_.size() bytes
+};
+
+// Reserves room for n bytes in one block; a large one is backed by huge pages
+// where the system allows it.
+void reserveBytes(Bytes& data, size_t n);
 
 }  // namespace tolvane

@@ -55,54 +55,7 @@ bool loadInto(const char* path, Buffer& out) {
 bool loadFile(const char* path, Bytes& out) { return loadInto(path, out); }
 bool loadFile(const char* path, std::string& out) { return loadInto(path, out); }
 
-FileFront::~FileFront() {
-  if (handle_) CloseHandle(static_cast<HANDLE>(handle_));
-}
-
-bool FileFront::open(const char* path) {
-  if (!path || handle_) return false;
-  HANDLE h = openForReading(path);
-  if (h == INVALID_HANDLE_VALUE) return false;
-  LARGE_INTEGER size;
-  if (GetFileType(h) != FILE_TYPE_DISK || !GetFileSizeEx(h, &size)) {
-    // Pipes and devices have no size to read up to: take all of it now.
-    CloseHandle(h);
-    if (!loadFile(path, data_)) return false;
-    size_ = data_.size();
-    return true;
-  }
-  handle_ = h;
-  size_ = uint64_t(size.QuadPart);
-  data_.reserve(size_);  // the buffer never moves
-  return true;
-}
-
-ByteReader FileFront::upTo(uint64_t n) {
-  uint64_t want = n < size_ ? n : size_;
-  if (handle_ && want > data_.size()) {
-    size_t got = data_.size();
-    data_.resize(want);
-    while (got < want) {
-      // A positional read: the offset rides in the OVERLAPPED record.
-      OVERLAPPED at;
-      ZeroMemory(&at, sizeof at);
-      at.Offset = DWORD(uint64_t(got) & 0xFFFFFFFFu);
-      at.OffsetHigh = DWORD(uint64_t(got) >> 32);
-      uint64_t room = want - got;
-      DWORD chunk = room > 0x40000000u ? 0x40000000u : DWORD(room);
-      DWORD r = 0;
-      if (!ReadFile(static_cast<HANDLE>(handle_), &data_[got], chunk, &r, &at) || r == 0) {
-        // Shorter now than when it was opened (or unreadable): what was read
-        // is all there is.
-        size_ = got;
-        break;
-      }
-      got += r;
-    }
-    data_.resize(got);
-  }
-  return ByteReader(data_.data(), data_.size());
-}
+void reserveBytes(Bytes& data, size_t n) { data.reserve(n); }
 
 SeekableFile::~SeekableFile() {
   if (handle_) CloseHandle(static_cast<HANDLE>(handle_));
@@ -122,20 +75,16 @@ bool SeekableFile::open(const char* path) {
   return true;
 }
 
-size_t SeekableFile::readAt(uint64_t pos, void* into, size_t n) {
-  size_t got = 0;
-  while (handle_ && got < n) {
-    OVERLAPPED at;
-    ZeroMemory(&at, sizeof at);
-    at.Offset = DWORD((pos + got) & 0xFFFFFFFFu);
-    at.OffsetHigh = DWORD((pos + got) >> 32);
-    size_t room = n - got;
-    DWORD chunk = room > 0x40000000u ? 0x40000000u : DWORD(room);
-    DWORD r = 0;
-    if (!ReadFile(static_cast<HANDLE>(handle_), static_cast<char*>(into) + got, chunk, &r, &at) || r == 0) break;
-    got += r;
-  }
-  return got;
+int64_t SeekableFile::readOnce(uint64_t pos, void* into, size_t n) {
+  // A positional read: the offset rides in the OVERLAPPED record.
+  OVERLAPPED at;
+  ZeroMemory(&at, sizeof at);
+  at.Offset = DWORD(pos & 0xFFFFFFFFu);
+  at.OffsetHigh = DWORD(pos >> 32);
+  DWORD chunk = n > 0x40000000u ? 0x40000000u : DWORD(n);
+  DWORD r = 0;
+  if (!handle_ || !ReadFile(static_cast<HANDLE>(handle_), into, chunk, &r, &at)) return -1;
+  return int64_t(r);
 }
 
 bool fileReadable(const char* path) {
