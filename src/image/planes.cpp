@@ -57,9 +57,9 @@ bool PSDStream::readPlane(int c, size_t k, size_t n, unsigned char* into) {
 }
 
 bool PSDStream::copyTail(int planes, OutFile& out) {
-  const uint64_t end = file_.size();
-  Bytes buf(kChunkPixels);
-  for (uint64_t pos = uint64_t(offst_) + uint64_t(planes) * plane_; pos < end;) {
+  const uint64_t start = uint64_t(offst_) + uint64_t(planes) * plane_, end = file_.size();
+  Bytes buf(size_t(std::min<uint64_t>(kChunkPixels, end - start)) + 1);
+  for (uint64_t pos = start; pos < end;) {
     size_t n = size_t(std::min<uint64_t>(kChunkPixels, end - pos));
     if (file_.readAt(pos, buf.data(), n) != n) return false;
     out.writeBlock(buf.data(), n);
