@@ -87,8 +87,8 @@ struct Crop {
 };
 
 const unsigned char kZeros[4] = {0, 0, 0, 0};
-// A strip is read from each row at most this much at a time.
-constexpr size_t kPieceBytes = size_t(256) << 10;
+// Output is written this much at a time.
+constexpr size_t kBlockBytes = size_t(256) << 10;
 
 // Reads only the strips; false when the whole-file path has to judge the
 // file (refused, or it changed while it was read) or the output failed.
@@ -112,17 +112,24 @@ bool cropStreamed(const char* inPath, const char* outPath, int skipBytes, int cr
   OutFile out;
   if (!out.create(outPath)) return false;
   out.write(head.data(), h.dataOffset);
-  Bytes piece(std::min<size_t>(crop.take, kPieceBytes));
+  // The strips and their padding are gathered in a block, written out each
+  // time it fills.
+  Bytes block(kBlockBytes);
+  size_t used = 0;
+  auto room = [&] {
+    if (used == block.size()) out.writeBlock(block.data(), used), used = 0;
+    return block.size() - used;
+  };
   size_t at = crop.first;
   for (int32_t r = 0; r < crop.rows; ++r, at += crop.stride) {
     for (size_t done = 0; done < crop.take;) {
-      size_t n = std::min(piece.size(), crop.take - done);
-      if (file.readAt(at + done, piece.data(), n) != n) return false;
-      out.write(piece.data(), n);
-      done += n;
+      size_t n = std::min(room(), crop.take - done);
+      if (file.readAt(at + done, &block[used], n) != n) return false;
+      used += n, done += n;
     }
-    out.write(kZeros, size_t(crop.pad));
+    for (int i = 0; i < crop.pad; ++i) room(), block[used++] = 0;
   }
+  out.writeBlock(block.data(), used);
   if (!out.commit()) return false;
   Bytes().swap(bmpV);
   bmpHdr = h;
