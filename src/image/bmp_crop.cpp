@@ -88,7 +88,7 @@ struct Crop {
 
 const unsigned char kZeros[4] = {0, 0, 0, 0};
 // Output is written this much at a time.
-constexpr size_t kBlockBytes = size_t(256) << 10;
+constexpr size_t kBlockBytes = size_t(128) << 10;
 
 // Reads only the strips; false when the whole-file path has to judge the
 // file (refused, or it changed while it was read) or the output failed.

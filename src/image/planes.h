@@ -19,7 +19,7 @@
 namespace tolvane {
 
 // Pixels per plane handled at a time.
-constexpr size_t kChunkPixels = size_t(256) << 10;
+constexpr size_t kChunkPixels = size_t(128) << 10;
 
 // A PSD file open for reading in pieces. Nothing here touches the globals
 // `img`, `fHeader` and `offst` until keep().
