@@ -67,11 +67,9 @@ TEST(Merge, GlobalsAfterEachOutcome) {
   EXPECT_EQ(mergePSD((dir / "a.psd").c_str(), (dir / "none.psd").c_str(), 0), -1);
   EXPECT_EQ(std::string(img.begin(), img.end()), a);
   EXPECT_EQ(mergePSD((dir / "a.psd").c_str(), (dir / "c.psd").c_str(), 0), -6);
-  EXPECT_TRUE(img.empty());
-  EXPECT_EQ(fHeader.width, 3);
+  EXPECT_TRUE(img.empty() && fHeader.width == 3);
   EXPECT_EQ(mergePSD((dir / "a.psd").c_str(), (dir / "b.psd").c_str(), 0), 0);
-  EXPECT_TRUE(img.empty());
-  EXPECT_TRUE(fHeader.width == 4 && offst == 40);
+  EXPECT_TRUE(img.empty() && fHeader.width == 4 && offst == 40);
 }
 
 // A 100 x 100 edge image whose pixel tells its row and column, and a body of
