@@ -20,18 +20,6 @@ bool openPair(PSDStream& first, const char* firstPath, PSDStream& second, const 
   return a.height == b.height && a.width == b.width && first.dataOffset() == second.dataOffset();
 }
 
-// Writes `second` with `change` applied, `chunk` pixels at a time, over
-// `path`, and leaves the globals as the whole-file run does.
-template <class Change>
-bool writeChanged(PSDStream& second, size_t chunk, const char* path, Change change) {
-  OutFile out;
-  if (!out.create(path)) return false;
-  out.write(second.headerBytes(), size_t(second.dataOffset()));
-  if (!streamPlanes(second, chunk, out, change) || !second.copyTail(3, out) || !out.commit()) return false;
-  second.keep();
-  return true;
-}
-
 bool mergeStreamed(const char* topPath, const char* bottomPath, const ColorParts& key) {
   PSDStream top, bottom;
   if (!openPair(top, topPath, bottom, bottomPath)) return false;

@@ -85,6 +85,19 @@ bool streamPlanes(PSDStream& s, size_t chunk, OutFile& out, Change change) {
   return true;
 }
 
+// Writes the file of `s` to `path`, its colour planes changed by `change`
+// as streamPlanes does and all else as it is, and on success leaves the
+// globals as a successful whole-file run does.
+template <class Change>
+bool writeChanged(PSDStream& s, size_t chunk, const char* path, Change change) {
+  OutFile out;
+  if (!out.create(path)) return false;
+  out.write(s.headerBytes(), size_t(s.dataOffset()));
+  if (!streamPlanes(s, chunk, out, change) || !s.copyTail(3, out) || !out.commit()) return false;
+  s.keep();
+  return true;
+}
+
 // Pixel masks hold one bit a pixel: bit i of byte j is pixel 8j + i.
 inline size_t maskBytes(size_t pixels) { return (pixels + 7) / 8; }
 

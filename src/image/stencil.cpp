@@ -29,17 +29,10 @@ bool recolourStreamed(const char* path, const Rule& rule) {
     colourMask(r, g, b, n, rule.match, rule.stencil, &mask[k / 8]);
   };
   if (!scanPlanes(s, mark)) return false;
-
-  OutFile out;
-  if (!out.create(path)) return false;
-  out.write(s.headerBytes(), size_t(s.dataOffset()));
-  auto paint = [&](int c, unsigned char* p, size_t k, size_t n) {
+  return writeChanged(s, kChunkPixels, path, [&](int c, unsigned char* p, size_t k, size_t n) {
     applyMask(p, nullptr, rule.paint[c], &mask[k / 8], n);
     return true;
-  };
-  if (!streamPlanes(s, kChunkPixels, out, paint) || !s.copyTail(3, out) || !out.commit()) return false;
-  s.keep();
-  return true;
+  });
 }
 
 }  // namespace
