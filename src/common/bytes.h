@@ -1,7 +1,8 @@
 // Byte images and the one checked reader over them.
 //
-// Every binary reader loads its whole file first (a byte image) and decodes
-// from that copy. All reads of untrusted bytes go through ByteReader, which
+// Every binary reader decodes from bytes it has copied out of its file: the
+// whole file (a byte image), its front (FileFront), or the parts it needs
+// (SeekableFile). All reads of untrusted bytes go through ByteReader, which
 // knows how many bytes there are: a read that would reach past the end fails
 // instead of touching memory that is not the file's.
 #pragma once
@@ -21,11 +22,6 @@ using Bytes = std::vector<unsigned char>;
 // reading, names a directory, or a read error occurs.
 bool loadFile(const char* path, Bytes& out);
 bool loadFile(const char* path, std::string& out);
-
-// Asks for huge pages behind the memory [p, p + n) where the system allows
-// it: filling a buffer of many megabytes then takes dozens of page faults
-// instead of thousands. Call it on reserved memory before filling it.
-void preferHugePages(const void* p, size_t n);
 
 // True when a file of that name can be opened for reading.
 bool fileReadable(const char* path);
@@ -141,6 +137,9 @@ class SeekableFile {
   size_t readAt(uint64_t pos, void* into, size_t n);
 
  private:
+  // One positional read: how many bytes it gave, 0 at the end, -1 on error.
+  int64_t readOnce(uint64_t pos, void* into, size_t n);
+
 #if defined(_WIN32)
   void* handle_ = nullptr;  // the open file's HANDLE
 #else
@@ -162,27 +161,31 @@ class SeekableFile {
 // Readers returned earlier stay valid: the buffer never moves.
 class FileFront {
  public:
-  FileFront() = default;
-  FileFront(const FileFront&) = delete;
-  FileFront& operator=(const FileFront&) = delete;
-
   bool open(const char* path);
   ByteReader upTo(uint64_t n);
 
   // Past the front: the file's size when opened, checks against it, and
-  // reads of any part of the file into the caller's memory. The streaming
-  // readers check what they will read with holds() first; readAt() still
-  // fails cleanly when the file has shrunk since.
+  // reads of any part of the file into the caller's memory (safe from two
+  // threads at once). The streaming readers check what they will read with
+  // holds() first; readAt() still fails cleanly when the file has shrunk
+  // since.
   uint64_t size() const { return size_; }
   bool holds(uint64_t pos, uint64_t n) const { return pos <= size_ && n <= size_ - pos; }
   bool readAt(uint64_t pos, void* dst, size_t n);
 
  private:
-  bool opened_ = false;
-  SeekableFile file_;  // a regular file; pipes and devices are read whole at open
+  SeekableFile file_;  // a regular file; pipes and devices are read whole by open()
   uint64_t size_ = 0;  // what the file held when opened
   Bytes data_;         // its first data_.size() bytes
 };
 
+// Reserves room for n bytes in one block; a large one is backed by huge pages
+// where the system allows it.
+void reserveBytes(Bytes& data, size_t n);
+
+// Asks for huge pages behind the memory [p, p + n) where the system allows
+// it: filling a buffer of many megabytes then takes dozens of page faults
+// instead of thousands. Call it on reserved memory before filling it.
+void preferHugePages(const void* p, size_t n);
 
 }  // namespace tolvane

@@ -55,6 +55,9 @@ bool loadInto(const char* path, Buffer& out) {
 bool loadFile(const char* path, Bytes& out) { return loadInto(path, out); }
 bool loadFile(const char* path, std::string& out) { return loadInto(path, out); }
 
+void reserveBytes(Bytes& data, size_t n) { data.reserve(n); }
+void preferHugePages(const void*, size_t) {}  // large pages need a privilege users rarely have
+
 SeekableFile::~SeekableFile() {
   if (handle_) CloseHandle(static_cast<HANDLE>(handle_));
 }
@@ -73,23 +76,17 @@ bool SeekableFile::open(const char* path) {
   return true;
 }
 
-size_t SeekableFile::readAt(uint64_t pos, void* into, size_t n) {
-  size_t got = 0;
-  while (handle_ && got < n) {
-    OVERLAPPED at;
-    ZeroMemory(&at, sizeof at);
-    at.Offset = DWORD((pos + got) & 0xFFFFFFFFu);
-    at.OffsetHigh = DWORD((pos + got) >> 32);
-    size_t room = n - got;
-    DWORD chunk = room > 0x40000000u ? 0x40000000u : DWORD(room);
-    DWORD r = 0;
-    if (!ReadFile(static_cast<HANDLE>(handle_), static_cast<char*>(into) + got, chunk, &r, &at) || r == 0) break;
-    got += r;
-  }
-  return got;
+int64_t SeekableFile::readOnce(uint64_t pos, void* into, size_t n) {
+  // A positional read: the offset rides in the OVERLAPPED record.
+  OVERLAPPED at;
+  ZeroMemory(&at, sizeof at);
+  at.Offset = DWORD(pos & 0xFFFFFFFFu);
+  at.OffsetHigh = DWORD(pos >> 32);
+  DWORD chunk = n > 0x40000000u ? 0x40000000u : DWORD(n);
+  DWORD r = 0;
+  if (!handle_ || !ReadFile(static_cast<HANDLE>(handle_), into, chunk, &r, &at)) return -1;
+  return int64_t(r);
 }
-
-void preferHugePages(const void*, size_t) {}  // large pages need a privilege users rarely have
 
 bool fileReadable(const char* path) {
   HANDLE h = openForReading(path);

@@ -1,31 +1,37 @@
-#include <algorithm>
-
+// Reading a file in parts, the same on every platform: positional reads of a
+// regular file, and the front of a file read as far as a reader asks.
 #include "common/bytes.h"
 
 namespace tolvane {
 
+size_t SeekableFile::readAt(uint64_t pos, void* into, size_t n) {
+  size_t got = 0;
+  while (got < n) {
+    int64_t r = readOnce(pos + got, static_cast<char*>(into) + got, n - got);
+    if (r <= 0) break;
+    got += size_t(r);
+  }
+  return got;
+}
+
 bool FileFront::open(const char* path) {
-  if (opened_) return false;
   if (file_.open(path)) {
     size_ = file_.size();
-    // The buffer never moves, so readers handed out earlier stay valid.
-    data_.reserve(size_);
-    if (size_ >= (uint64_t(4) << 20)) preferHugePages(data_.data(), size_);
-  } else {
-    // Pipes and devices have no size to read up to: take all of it now.
-    if (!loadFile(path, data_)) return false;
-    size_ = data_.size();
+    reserveBytes(data_, size_);  // the buffer never moves
+    return true;
   }
-  opened_ = true;
+  // Pipes and devices have no size to read up to: take all of it now.
+  if (!loadFile(path, data_)) return false;
+  size_ = data_.size();
   return true;
 }
 
 ByteReader FileFront::upTo(uint64_t n) {
-  const uint64_t want = std::min(n, size_);
-  if (want > data_.size()) {
+  uint64_t want = n < size_ ? n : size_;
+  if (want > data_.size()) {  // only for a regular file: a pipe is read whole
     size_t got = data_.size();
-    data_.resize(size_t(want));
-    got += file_.readAt(got, &data_[got], size_t(want) - got);
+    data_.resize(want);
+    got += file_.readAt(got, &data_[got], want - got);
     // Shorter now than when it was opened (or unreadable): what was read is
     // all there is.
     if (got < want) size_ = got;
@@ -37,7 +43,7 @@ ByteReader FileFront::upTo(uint64_t n) {
 bool FileFront::readAt(uint64_t pos, void* dst, size_t n) {
   if (!holds(pos, n)) return false;
   if (pos + n <= data_.size()) {
-    std::memcpy(dst, data_.data() + pos, n);  // already in the front
+    std::memcpy(dst, data_.data() + pos, n);  // already in the front (all of a pipe)
     return true;
   }
   return file_.readAt(pos, dst, n) == n;

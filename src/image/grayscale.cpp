@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "common/result_codes.h"
+#include "image/planes.h"
 #include "image/psd.h"
 
 namespace tolvane {
@@ -25,33 +26,66 @@ void grayLevels(int threshold, unsigned char (&out)[256]) {
   }
 }
 
-// Writes the gray value of pixel k over the red byte of pixel k: each red
-// byte is read before it is overwritten, so the planes convert in place.
-void toGray(unsigned char* red, size_t plane, int threshold) {
-  // r*0.333 for every byte value: the same doubles as multiplying each time.
-  double third[256];
-  for (int i = 0; i < 256; ++i) third[i] = i * 0.333;
-  unsigned char level[256];
-  grayLevels(threshold, level);
-  auto gray = [&](unsigned r, unsigned g, unsigned b) {
-    double sum = ((third[r] + third[g]) + third[b]) + 0.5;
-    return level[int(sum)];  // 0..255 for any three bytes
+// The gray value of every pixel for one threshold.
+class GrayTable {
+ public:
+  explicit GrayTable(int threshold) {
+    // r*0.333 for every byte value: the same doubles as multiplying each time.
+    for (int i = 0; i < 256; ++i) third_[i] = i * 0.333;
+    grayLevels(threshold, level_);
+    // The rounded mean depends on r + g + b alone: 0.333 × s lies at least
+    // 0.001 away from every rounding boundary n - 0.5, far beyond the
+    // doubles' error, except at s = 500 (exactly 166.5), where the roundings
+    // of the three products decide and the pixel is computed from them.
+    for (unsigned s = 0; s < 766; ++s) {
+      unsigned r = std::min(s, 255u), g = std::min(s - r, 255u);
+      bySum_[s] = exact(r, g, s - r - g);
+    }
+  }
+
+  // out[k] = gray value of pixel k; out may be r (each red byte is read
+  // before it is overwritten).
+  void convert(const unsigned char* r, const unsigned char* g, const unsigned char* b, size_t n,
+               unsigned char* out) const {
+    for (size_t k = 0; k < n; ++k) {
+      unsigned s = unsigned(r[k]) + g[k] + b[k];
+      out[k] = s == 500 ? exact(r[k], g[k], b[k]) : bySum_[s];
+    }
+  }
+
+ private:
+  unsigned char exact(unsigned r, unsigned g, unsigned b) const {
+    double sum = ((third_[r] + third_[g]) + third_[b]) + 0.5;
+    return level_[int(sum)];  // 0..255 for any three bytes
+  }
+
+  double third_[256];
+  unsigned char level_[256];
+  unsigned char bySum_[766];
+};
+
+// The header of the output: the input's, one channel, grayscale mode.
+void makeGrayHeader(unsigned char* head) {
+  head[12] = 0, head[13] = 1;  // channels
+  head[24] = 0, head[25] = 1;  // mode
+}
+
+bool grayStreamed(const char* inPath, const char* outPath, const GrayTable& table) {
+  PSDStream s;
+  if (!s.open(inPath, 3) || s.header().mode != 3) return false;
+  OutFile out;
+  if (!out.create(outPath)) return false;
+  Bytes head(s.headerBytes(), s.headerBytes() + s.dataOffset());
+  makeGrayHeader(head.data());
+  out.write(head.data(), head.size());
+  Bytes gray(kChunkPixels);
+  auto convert = [&](const unsigned char* r, const unsigned char* g, const unsigned char* b, size_t, size_t n) {
+    table.convert(r, g, b, n, gray.data());
+    out.writeBlock(gray.data(), n);
   };
-  // The rounded mean depends on r + g + b alone: 0.333 × s lies at least
-  // 0.001 away from every rounding boundary n - 0.5, far beyond the doubles'
-  // error, except at s = 500 (exactly 166.5), where the roundings of the
-  // three products decide and the pixel is computed from them directly.
-  unsigned char bySum[766];
-  for (unsigned s = 0; s < 766; ++s) {
-    unsigned r = std::min(s, 255u), g = std::min(s - r, 255u);
-    bySum[s] = gray(r, g, s - r - g);
-  }
-  const unsigned char* green = red + plane;
-  const unsigned char* blue = red + 2 * plane;
-  for (size_t k = 0; k < plane; ++k) {
-    unsigned s = unsigned(red[k]) + green[k] + blue[k];
-    red[k] = s == 500 ? gray(red[k], green[k], blue[k]) : bySum[s];
-  }
+  if (!scanPlanes(s, convert) || !out.commit()) return false;
+  s.keep();
+  return true;
 }
 
 }  // namespace
@@ -59,15 +93,18 @@ void toGray(unsigned char* red, size_t plane, int threshold) {
 
 float GrayscalePSD(const char* inPath, const char* outPath, int threshold) {
   using namespace tolvane;
+  const GrayTable table(std::clamp(threshold, 0, 255));
+  if (grayStreamed(inPath, outPath, table)) return kOk;
+
+  // Refusals and failed writes: the whole file in `img`.
   float loaded = loadPSD(inPath);
   if (loaded != kOk) return loaded;
   if (fHeader.mode != 3) return kPSDColorData;
   if (!planesFit(3)) return kBadFile;
-
-  writeShort(12, 1);  // one channel
-  writeShort(24, 1);  // grayscale
+  makeGrayHeader(img.data());
   size_t plane = size_t(planeBytes());
-  toGray(img.data() + offst, plane, std::clamp(threshold, 0, 255));
+  unsigned char* red = img.data() + offst;
+  table.convert(red, red + plane, red + 2 * plane, plane, red);
 
   // The output is the header followed by the gray plane, already in place.
   Bytes out;

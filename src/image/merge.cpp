@@ -1,14 +1,86 @@
 // Layer merge with a key colour, and the seamless heal that copies edge bands
-// of one image onto the borders of another. Both load the first file, keep
-// it aside, load the second into `img`, change it there and write it over the
-// first file's path.
+// of one image onto the borders of another. Both write the second file,
+// changed, over the first file's path.
 #include <cstring>
 
 #include "common/result_codes.h"
+#include "image/planes.h"
 #include "image/psd.h"
 
 namespace tolvane {
 namespace {
+
+// --- streamed: both files read in pieces ---
+
+// Opens both files; false when the whole-file path has to judge the pair:
+// either is refused, or their sizes or header sections differ.
+bool openPair(PSDStream& first, const char* firstPath, PSDStream& second, const char* secondPath) {
+  if (!first.open(firstPath, 3) || !second.open(secondPath, 3)) return false;
+  const PSDHeader &a = first.header(), &b = second.header();
+  return a.height == b.height && a.width == b.width && first.dataOffset() == second.dataOffset();
+}
+
+bool mergeStreamed(const char* topPath, const char* bottomPath, const ColorParts& key) {
+  PSDStream top, bottom;
+  if (!openPair(top, topPath, bottom, bottomPath)) return false;
+  Bytes shows(maskBytes(top.plane()));  // the top pixels that are not the key colour
+  auto mark = [&](const unsigned char* r, const unsigned char* g, const unsigned char* b, size_t k, size_t n) {
+    colourMask(r, g, b, n, key, true, &shows[k / 8]);
+  };
+  if (!scanPlanes(top, mark)) return false;
+  Bytes over(kChunkPixels);
+  return writeChanged(bottom, kChunkPixels, topPath, [&](int c, unsigned char* p, size_t k, size_t n) {
+    if (!top.readPlane(c, k, n, over.data())) return false;
+    applyMask(p, over.data(), 0, &shows[k / 8], n);
+    return true;
+  });
+}
+
+// The heal's rule, row by row: the edge image's row that heals row `row` of
+// the body, or -1 when the body keeps its own row. Rows: rows 0..9 from
+// rows 50..59, rows H-10..H-1 from rows 40..49. Columns: rows 2..H-2.
+int64_t healSource(int64_t row, int64_t h, bool columns) {
+  if (columns) return row >= 2 && row <= h - 2 ? row : -1;
+  if (row < 10) return 50 + row;
+  if (row >= h - 10) return 40 + row - (h - 10);
+  return -1;
+}
+
+// Heals one body row from its edge row: the whole row, or columns 0, 1 from
+// 50, 51 and W-2, W-1 from 48, 49.
+void healRow(unsigned char* dst, const unsigned char* src, size_t w, bool columns) {
+  if (!columns) {
+    std::memcpy(dst, src, w);
+    return;
+  }
+  dst[0] = src[50];
+  dst[1] = src[51];
+  dst[w - 2] = src[48];
+  dst[w - 1] = src[49];
+}
+
+bool healStreamed(const char* edgePath, const char* bodyPath, bool columns) {
+  PSDStream edge, body;
+  if (!openPair(edge, edgePath, body, bodyPath)) return false;
+  const int64_t h = edge.header().height;
+  const size_t w = size_t(edge.header().width);
+  if (h < 100 || w < 100) return false;
+  // Whole rows at a time; of an edge row only the bytes healRow uses are read.
+  const size_t rows = std::max<size_t>(1, kChunkPixels / w);
+  const size_t from = columns ? 48 : 0, len = columns ? 4 : w;
+  Bytes src(w);
+  return writeChanged(body, rows * w, edgePath, [&](int c, unsigned char* p, size_t k, size_t n) {
+    for (size_t i = 0; i < n; i += w) {
+      int64_t source = healSource(int64_t((k + i) / w), h, columns);
+      if (source < 0) continue;
+      if (!edge.readPlane(c, size_t(source) * w + from, len, src.data() + from)) return false;
+      healRow(p + i, src.data(), w, columns);
+    }
+    return true;
+  });
+}
+
+// --- whole files, for refusals and failed writes ---
 
 // Loads the second file and moves the first image out of `img` into
 // `first`. When the second cannot be opened, `img` still holds the first.
@@ -38,56 +110,6 @@ float checkPair(const Bytes& first, int32_t firstHeight, int32_t firstWidth, int
   return kOk;
 }
 
-// Copies the three bytes of every top pixel that is not the key colour.
-void overlay(const unsigned char* top, unsigned char* bottom, size_t plane, const ColorParts& key) {
-  const unsigned char *tr = top, *tg = top + plane, *tb = top + 2 * plane;
-  unsigned char *br = bottom, *bg = bottom + plane, *bb = bottom + 2 * plane;
-  bool keyIsByte = key.r >= 0 && key.r <= 255 && key.g >= 0 && key.g <= 255 && key.b >= 0 && key.b <= 255;
-  if (!keyIsByte) {
-    std::memcpy(bottom, top, 3 * plane);
-    return;
-  }
-  const uint8_t kr = uint8_t(key.r), kg = uint8_t(key.g), kb = uint8_t(key.b);
-  size_t k = 0;
-  for (; k + 8 <= plane; k += 8) {
-    const uint64_t copy = ~sameColour8(tr + k, tg + k, tb + k, kr, kg, kb);
-    store8(br + k, (load8(br + k) & ~copy) | (load8(tr + k) & copy));
-    store8(bg + k, (load8(bg + k) & ~copy) | (load8(tg + k) & copy));
-    store8(bb + k, (load8(bb + k) & ~copy) | (load8(tb + k) & copy));
-  }
-  for (; k < plane; ++k) {
-    if (tr[k] != kr || tg[k] != kg || tb[k] != kb) br[k] = tr[k], bg[k] = tg[k], bb[k] = tb[k];
-  }
-}
-
-// Top and bottom bands: rows 0..9 from rows 50..59, rows H-10..H-1 from
-// rows 40..49, in each of the three planes.
-void healRows(const unsigned char* first, unsigned char* second, size_t w, size_t h) {
-  size_t plane = w * h;
-  for (size_t c = 0; c < 3; ++c) {
-    const unsigned char* src = first + c * plane;
-    unsigned char* dst = second + c * plane;
-    std::memcpy(dst, src + 50 * w, 10 * w);
-    std::memcpy(dst + (h - 10) * w, src + 40 * w, 10 * w);
-  }
-}
-
-// Left and right bands: in rows 2..H-2, columns 0, 1 from 50, 51 and columns
-// W-2, W-1 from 48, 49.
-void healColumns(const unsigned char* first, unsigned char* second, size_t w, size_t h) {
-  size_t plane = w * h;
-  for (size_t c = 0; c < 3; ++c) {
-    for (size_t row = 2; row <= h - 2; ++row) {
-      const unsigned char* src = first + c * plane + row * w;
-      unsigned char* dst = second + c * plane + row * w;
-      dst[0] = src[50];
-      dst[1] = src[51];
-      dst[w - 2] = src[48];
-      dst[w - 1] = src[49];
-    }
-  }
-}
-
 // Writes `img` over `path`; -5 (with `img` emptied) when it cannot.
 float writeResult(const char* path) {
   bool written = writeBack(path, img);
@@ -101,6 +123,8 @@ float writeResult(const char* path) {
 float mergePSD(const char* topPath, const char* bottomPath, float keyColor) {
   using namespace tolvane;
   ColorParts key = splitMatchColor(keyColor);
+  if (mergeStreamed(topPath, bottomPath, key)) return kOk;
+
   float loaded = loadPSD(topPath);
   if (loaded != kOk) return loaded;
   if (!planesFit(3)) return kBadFile;
@@ -113,13 +137,19 @@ float mergePSD(const char* topPath, const char* bottomPath, float keyColor) {
   if (pair != kOk) return pair;
 
   size_t plane = size_t(planeBytes());
-  overlay(top.data() + offst, img.data() + offst, plane, key);
+  const unsigned char* over = top.data() + offst;
+  unsigned char* under = img.data() + offst;
+  Bytes shows(maskBytes(plane));
+  colourMask(over, over + plane, over + 2 * plane, plane, key, true, shows.data());
+  for (size_t c = 0; c < 3; ++c) applyMask(under + c * plane, over + c * plane, 0, shows.data(), plane);
   emptyImage(top);
   return writeResult(topPath);
 }
 
 float mergeSeamlessPSD(const char* edgePath, const char* bodyPath, bool columns) {
   using namespace tolvane;
+  if (healStreamed(edgePath, bodyPath, columns)) return kOk;
+
   float loaded = loadPSD(edgePath);
   if (loaded != kOk) return loaded;
   if (fHeader.height < 100 || fHeader.width < 100) {
@@ -135,12 +165,14 @@ float mergeSeamlessPSD(const char* edgePath, const char* bodyPath, bool columns)
   float pair = checkPair(edge, height, width, edgeOffst);
   if (pair != kOk) return pair;
 
-  const unsigned char* src = edge.data() + offst;
-  unsigned char* dst = img.data() + offst;
-  if (columns) {
-    healColumns(src, dst, size_t(width), size_t(height));
-  } else {
-    healRows(src, dst, size_t(width), size_t(height));
+  const size_t w = size_t(width), plane = size_t(planeBytes());
+  for (size_t c = 0; c < 3; ++c) {
+    for (int64_t row = 0; row < height; ++row) {
+      int64_t source = healSource(row, height, columns);
+      if (source < 0) continue;
+      healRow(img.data() + offst + c * plane + size_t(row) * w, edge.data() + offst + c * plane + size_t(source) * w,
+              w, columns);
+    }
   }
   emptyImage(edge);
   return writeResult(edgePath);

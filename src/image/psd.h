@@ -86,9 +86,15 @@ ColorParts splitPaintColor(float c);
 // -1 when it cannot be opened (`img` untouched), else readPSDHeader's result.
 float loadPSD(const char* path);
 
-// Plane size in bytes of the file in `img`, or -1 when width or height is
-// negative or their product leaves the signed 32-bit range.
-int64_t planeBytes();
+// Parses a PSD header from the bytes of `in` into `h` and `dataAt` (the
+// index of the first image data byte) as readPSDHeader does for `img`.
+float parsePSDHeader(ByteReader in, PSDHeader& h, int32_t& dataAt);
+
+// Plane size in bytes of a file with header `h`, or -1 when width or height
+// is negative or their product leaves the signed 32-bit range.
+int64_t planeBytes(const PSDHeader& h);
+// Plane size of the file in `img`.
+inline int64_t planeBytes() { return planeBytes(fHeader); }
 // True when `img` holds `planes` whole planes from `offst` on.
 bool planesFit(int planes);
 

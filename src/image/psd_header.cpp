@@ -57,51 +57,52 @@ float readFloatLE(int index) { return tolvane::bitsToFloat(uint32_t(readLong(ind
 int bigEndian() { return machineBigEndian; }
 int littleEndian() { return machineLittleEndian; }
 
-float readPSDHeader() {
-  using namespace tolvane;
-  ByteReader in(img);
-  offst = 0;
+float readPSDHeader() { return tolvane::parsePSDHeader(tolvane::ByteReader(img), fHeader, offst); }
+
+namespace tolvane {
+
+float parsePSDHeader(ByteReader in, PSDHeader& h, int32_t& dataAt) {
+  dataAt = 0;
   const unsigned char* sig = in.span(0, 4);
   if (!sig) return kNotPSD;
-  std::memcpy(fHeader.signature, sig, 4);
+  std::memcpy(h.signature, sig, 4);
   if (std::memcmp(sig, "8BPS", 4) != 0) return kNotPSD;
 
   int32_t v;
   if (!in.i16be(4, v)) return kBadFile;
-  fHeader.version = int16_t(v);
+  h.version = int16_t(v);
   if (v != 1) return kPSDVersion;
 
   // Every field up to the colour mode data length lies in the first 30 bytes.
   if (!in.has(0, 30)) return kBadFile;
-  fHeader.channels = int16_t(readShort(12));
-  fHeader.height = readLong(14);
-  fHeader.width = readLong(18);
-  fHeader.depth = int16_t(readShort(22));
-  fHeader.mode = int16_t(readShort(24));
-  fHeader.colorModeDataLength = readLong(26);
-  if (fHeader.colorModeDataLength != 0) return kPSDColorData;
+  const unsigned char* p = in.data;
+  h.channels = int16_t(be16(p + 12));
+  h.height = int32_t(be32(p + 14));
+  h.width = int32_t(be32(p + 18));
+  h.depth = int16_t(be16(p + 22));
+  h.mode = int16_t(be16(p + 24));
+  h.colorModeDataLength = int32_t(be32(p + 26));
+  if (h.colorModeDataLength != 0) return kPSDColorData;
 
   // Section lengths are untrusted: each must leave room for what follows it,
   // so every later index stays inside the file (and inside 32 bits).
-  if (!in.i32be(30, fHeader.imageResourcesLength)) return kBadFile;
-  int64_t at = int64_t(fHeader.imageResourcesLength) + 34;
-  if (fHeader.imageResourcesLength < 0 || !in.has(uint64_t(at), 4)) return kBadFile;
-  offst = int32_t(at);
+  if (!in.i32be(30, h.imageResourcesLength)) return kBadFile;
+  int64_t at = int64_t(h.imageResourcesLength) + 34;
+  if (h.imageResourcesLength < 0 || !in.has(uint64_t(at), 4)) return kBadFile;
+  dataAt = int32_t(at);
 
-  in.i32be(uint64_t(at), fHeader.layerMaskInfoLength);
-  at += int64_t(fHeader.layerMaskInfoLength) + 4;
-  if (fHeader.layerMaskInfoLength < 0 || !in.has(uint64_t(at), 2) ||
-      at + 2 > std::numeric_limits<int32_t>::max())
+  in.i32be(uint64_t(at), h.layerMaskInfoLength);
+  at += int64_t(h.layerMaskInfoLength) + 4;
+  if (h.layerMaskInfoLength < 0 || !in.has(uint64_t(at), 2) || at + 2 > std::numeric_limits<int32_t>::max())
     return kBadFile;
-  offst = int32_t(at);
+  dataAt = int32_t(at);
 
-  fHeader.compression = readShort(offst);
-  if (fHeader.compression != 0) return kCompressed;
-  offst += 2;
+  in.i16be(uint64_t(at), v);
+  h.compression = v;
+  if (h.compression != 0) return kCompressed;
+  dataAt += 2;
   return kOk;
 }
-
-namespace tolvane {
 
 int64_t truncFloat(float f) {
   if (std::isnan(f)) return 0;
@@ -136,9 +137,9 @@ float loadPSD(const char* path) {
   return readPSDHeader();
 }
 
-int64_t planeBytes() {
-  if (fHeader.width < 0 || fHeader.height < 0) return -1;
-  int64_t plane = int64_t(fHeader.width) * fHeader.height;
+int64_t planeBytes(const PSDHeader& h) {
+  if (h.width < 0 || h.height < 0) return -1;
+  int64_t plane = int64_t(h.width) * h.height;
   return plane > std::numeric_limits<int32_t>::max() ? -1 : plane;
 }
 

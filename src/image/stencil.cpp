@@ -1,37 +1,38 @@
 // Stencil and colour swap: recolour an RGB PSD in place by one colour rule.
 #include "common/result_codes.h"
+#include "image/planes.h"
 #include "image/psd.h"
 
 namespace tolvane {
 namespace {
 
-bool isByte(int64_t v) { return v >= 0 && v <= 255; }
+// The rule: a pixel is painted when it matches and this is a swap, or when
+// it does not and this is a stencil.
+struct Rule {
+  ColorParts match;
+  uint8_t paint[3];
+  bool stencil;
+};
 
-// Paints (r, g, b) into every pixel that matches `m` (swap) or does not
-// (stencil), over `n` pixels of three planes.
-void recolour(unsigned char* red, unsigned char* green, unsigned char* blue, size_t n,
-              const ColorParts& m, const ColorParts& paint, bool stencil) {
-  const uint8_t r = uint8_t(paint.r), g = uint8_t(paint.g), b = uint8_t(paint.b);
-  // A part outside 0..255 matches no pixel.
-  if (!isByte(m.r) || !isByte(m.g) || !isByte(m.b)) {
-    if (!stencil) return;
-    for (size_t k = 0; k < n; ++k) red[k] = r, green[k] = g, blue[k] = b;
-    return;
-  }
-  const uint8_t mr = uint8_t(m.r), mg = uint8_t(m.g), mb = uint8_t(m.b);
-  const uint64_t r8 = 0x0101010101010101ull * r, g8 = 0x0101010101010101ull * g, b8 = 0x0101010101010101ull * b;
-  size_t k = 0;
-  for (; k + 8 <= n; k += 8) {
-    uint64_t paintMask = sameColour8(red + k, green + k, blue + k, mr, mg, mb);
-    if (stencil) paintMask = ~paintMask;
-    store8(red + k, (load8(red + k) & ~paintMask) | (r8 & paintMask));
-    store8(green + k, (load8(green + k) & ~paintMask) | (g8 & paintMask));
-    store8(blue + k, (load8(blue + k) & ~paintMask) | (b8 & paintMask));
-  }
-  for (; k < n; ++k) {
-    bool match = red[k] == mr && green[k] == mg && blue[k] == mb;
-    if (match != stencil) red[k] = r, green[k] = g, blue[k] = b;
-  }
+Rule ruleOf(float matchColor, float newColor, bool stencil) {
+  ColorParts p = splitPaintColor(newColor);
+  return Rule{splitMatchColor(matchColor), {uint8_t(p.r), uint8_t(p.g), uint8_t(p.b)}, stencil};
+}
+
+// One pass over the three planes marks the pixels to paint; the output is
+// then written plane after plane, each streamed once more through the mask.
+bool recolourStreamed(const char* path, const Rule& rule) {
+  PSDStream s;
+  if (!s.open(path, 3)) return false;
+  Bytes mask(maskBytes(s.plane()));
+  auto mark = [&](const unsigned char* r, const unsigned char* g, const unsigned char* b, size_t k, size_t n) {
+    colourMask(r, g, b, n, rule.match, rule.stencil, &mask[k / 8]);
+  };
+  if (!scanPlanes(s, mark)) return false;
+  return writeChanged(s, kChunkPixels, path, [&](int c, unsigned char* p, size_t k, size_t n) {
+    applyMask(p, nullptr, rule.paint[c], &mask[k / 8], n);
+    return true;
+  });
 }
 
 }  // namespace
@@ -39,15 +40,18 @@ void recolour(unsigned char* red, unsigned char* green, unsigned char* blue, siz
 
 float convertPSD(const char* path, float matchColor, float newColor, bool stencil) {
   using namespace tolvane;
+  const Rule rule = ruleOf(matchColor, newColor, stencil);
+  if (recolourStreamed(path, rule)) return kOk;
+
+  // Refusals and failed writes: the whole file in `img`, recoloured there.
   float loaded = loadPSD(path);
   if (loaded != kOk) return loaded;
-  ColorParts match = splitMatchColor(matchColor);
-  ColorParts paint = splitPaintColor(newColor);
   if (!planesFit(3)) return kBadFile;
-
   size_t plane = size_t(planeBytes());
   unsigned char* red = img.data() + offst;
-  recolour(red, red + plane, red + 2 * plane, plane, match, paint, stencil);
+  Bytes mask(maskBytes(plane));
+  colourMask(red, red + plane, red + 2 * plane, plane, rule.match, rule.stencil, mask.data());
+  for (int c = 0; c < 3; ++c) applyMask(red + size_t(c) * plane, nullptr, rule.paint[c], mask.data(), plane);
 
   if (!writeBack(path, img)) return kOutputNotWritable;
   emptyImage(img);

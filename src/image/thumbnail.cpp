@@ -1,9 +1,11 @@
 // Thumbnail: replace a PSD by a size x size point-sampled copy. The source is
 // stepped by a whole number of pixels, the remainder spread by occasional
 // extra steps, and the shorter side centred between margins.
+#include <algorithm>
 #include <cstring>
 
 #include "common/result_codes.h"
+#include "image/planes.h"
 #include "image/psd.h"
 
 namespace tolvane {
@@ -21,7 +23,7 @@ struct Sampling {
   int64_t top = 0, left = 0;             // margins; <= 0 none
 };
 
-Sampling plan(int64_t w, int64_t h, int64_t n) {
+Sampling planOf(int64_t w, int64_t h, int64_t n) {
   Sampling s;
   s.w = w, s.h = h, s.n = n;
   s.wide = h <= w;
@@ -40,20 +42,33 @@ Sampling plan(int64_t w, int64_t h, int64_t n) {
   return s;
 }
 
-// Fills the three n x n output planes from the three source planes. Samples
-// that fall past the end of the source plane are black.
-void sample(Sampling s, const unsigned char* src, size_t plane, unsigned char* out) {
+// Bytes start .. start + len - 1 of each of the three source planes.
+struct Window {
+  const unsigned char* planes[3] = {nullptr, nullptr, nullptr};
+  int64_t start = 0, len = 0;
+  bool holds(int64_t p) const { return p >= start && p - start < len; }
+};
+
+// Fills the three n x n output planes from the three source planes of
+// `plane` bytes each. fetch(p, window) points the window at source pixels
+// from p on, as many as it has at hand; it is asked whenever a sample lies
+// outside it. Samples that fall past the end of the source plane are black.
+template <class Fetch>
+bool sample(Sampling s, int64_t plane, Fetch fetch, unsigned char* out) {
   const size_t n2 = size_t(s.n) * size_t(s.n);
   unsigned char *outR = out, *outG = out + n2, *outB = out + 2 * n2;
+  Window src;
   int64_t p = 0, y = 0, x = 0, cc = 0, rc = 0, m = s.left;
   size_t o = 0;
   for (int64_t row = 0; row < s.n; ++row) {
     for (int64_t col = 0; col < s.n; ++col, ++o) {
       bool shows = s.small ? (y < s.h && x < s.w) : s.wide ? (s.top <= 0 && y < s.h) : (m <= 0 && x < s.w);
-      if (shows && p >= 0 && uint64_t(p) < plane) {
-        outR[o] = src[p];
-        outG[o] = src[plane + size_t(p)];
-        outB[o] = src[2 * plane + size_t(p)];
+      if (shows && p >= 0 && p < plane) {
+        if (!src.holds(p) && !fetch(p, src)) return false;
+        size_t at = size_t(p - src.start);
+        outR[o] = src.planes[0][at];
+        outG[o] = src.planes[1][at];
+        outB[o] = src.planes[2][at];
       } else {
         outR[o] = outG[o] = outB[o] = 0;
       }
@@ -82,6 +97,50 @@ void sample(Sampling s, const unsigned char* src, size_t plane, unsigned char* o
     p = y * s.w;
     x = 0;
   }
+  return true;
+}
+
+// The source bytes one thumbnail row can show from its first sample on: a
+// source row when samples stop at the right edge (tall and small images),
+// else as far as n steps go; capped to keep the buffers small.
+int64_t rowSpan(const Sampling& s) {
+  constexpr int64_t kMaxSpan = int64_t(1) << 20;
+  int64_t span = s.small || !s.wide ? s.w : (s.n - 1) * (s.step + 1) + 1;
+  return std::max<int64_t>(1, std::min(span, kMaxSpan));
+}
+
+// The thumbnail's header: the source's, `size` x `size`, and three planes
+// whatever the source had.
+void thumbHeader(unsigned char* head, int size, int channels) {
+  putBe32(head + 14, uint32_t(size));
+  putBe32(head + 18, uint32_t(size));
+  if (channels > 3) head[12] = 0, head[13] = 3;
+}
+
+// Reads only the source rows the samples fall on.
+bool thumbStreamed(const char* path, int size) {
+  PSDStream s;
+  if (!s.open(path, 3)) return false;
+  const size_t head = size_t(s.dataOffset()), n2 = size_t(size) * size_t(size);
+  Bytes out(head + 3 * n2);
+  std::memcpy(out.data(), s.headerBytes(), head);
+  thumbHeader(out.data(), size, s.header().channels);
+  const Sampling plan = planOf(s.header().width, s.header().height, size);
+  const int64_t plane = int64_t(s.plane()), span = rowSpan(plan);
+  Bytes buf(3 * size_t(span));
+  auto fetch = [&](int64_t p, Window& w) {
+    w.start = p;
+    w.len = std::min(span, plane - p);
+    for (int c = 0; c < 3; ++c) {
+      unsigned char* into = buf.data() + size_t(c) * size_t(span);
+      if (!s.readPlane(c, size_t(p), size_t(w.len), into)) return false;
+      w.planes[c] = into;
+    }
+    return true;
+  };
+  if (!sample(plan, plane, fetch, out.data() + head) || !writeBack(path, out)) return false;
+  s.keep();
+  return true;
 }
 
 }  // namespace
@@ -90,21 +149,24 @@ void sample(Sampling s, const unsigned char* src, size_t plane, unsigned char* o
 float createThumb(const char* path, int size) {
   using namespace tolvane;
   if (size < 1 || size > kMaxThumbSize) return kOutsideImage;
+  if (thumbStreamed(path, size)) return kOk;
+
   float loaded = loadPSD(path);
   if (loaded != kOk) return loaded;
   if (!planesFit(3)) return kBadFile;
 
   const size_t head = size_t(offst);
   const size_t n2 = size_t(size) * size_t(size);
-  writeLong(14, size);
-  writeLong(18, size);
-  // The thumbnail holds three planes whatever the source had.
-  if (fHeader.channels > 3) writeShort(12, 3);
-
+  thumbHeader(img.data(), size, fHeader.channels);
   Bytes out(head + 3 * n2);
   std::memcpy(out.data(), img.data(), head);
-  Sampling s = plan(fHeader.width, fHeader.height, size);
-  sample(s, img.data() + head, size_t(planeBytes()), out.data() + head);
+  const int64_t plane = planeBytes();
+  auto whole = [&](int64_t, Window& w) {
+    for (int c = 0; c < 3; ++c) w.planes[c] = img.data() + head + size_t(c) * size_t(plane);
+    w.start = 0, w.len = plane;
+    return true;
+  };
+  sample(planOf(fHeader.width, fHeader.height, size), plane, whole, out.data() + head);
 
   if (!writeBack(path, out)) return kOutputNotWritable;
   emptyImage(img);

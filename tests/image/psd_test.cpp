@@ -88,7 +88,7 @@ RGB rowCol(int x, int y) { return RGB{uint8_t(y), uint8_t(x), uint8_t(x + y)}; }
 
 TEST(Recolour, StencilSwapAndMergeTellTheColourFromNearMisses) {
   Psd p = rgbPsd(kW, kH, nearMiss, true);
-  p.resources = "resources", p.layers = "layers!";
+  p.resources = std::string(100000, 'r'), p.layers = "layers!";  // longer than the first bytes read
   expectImage(after("MakeStencilPSD", p.bytes(), 0x010203, "", kPacked), p,
               [](int x, int y) { return nearMiss(x, y) == kColour ? kColour : kPaint; });
   expectImage(after("SwapColorsPSD", p.bytes(), 0x010203, "", kPacked), p,
@@ -287,10 +287,15 @@ TEST(Thumbnail, MarginsStepsAndSizes) {
 }
 
 TEST(UntrustedPsd, PrefixesAndLyingSizesAreRefusedWithoutTouchingAFile) {
+  // Resources longer than the first bytes read, and cuts on either side of
+  // them and of every field.
   Psd p = rgbPsd(100, 100, pattern);
-  p.resources = "resources", p.layers = "layers";
+  p.resources = std::string(70000, 'r'), p.layers = "layers";
   const std::string full = p.bytes();
-  for (size_t n = 0; n < full.size(); n += n < p.dataOffset() + 8 ? 1 : 2999) {
+  std::vector<size_t> lengths;
+  for (size_t n = 0; n < full.size(); n += n < 40 ? 1 : 9973) lengths.push_back(n);
+  for (size_t n = 34 + p.resources.size(); n < p.dataOffset() + 8; ++n) lengths.push_back(n);
+  for (size_t n : lengths) {
     SCOPED_TRACE(n);
     expectRefused(full.substr(0, n), full, -1);
   }

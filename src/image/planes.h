@@ -1,0 +1,114 @@
+// PSD planes read in pieces, and pixel masks.
+//
+// The PSD operations stream: they read the header from the front of the
+// file, then the planes a chunk at a time into small buffers that stay in
+// the processor's cache, and write their output through an OutFile as they
+// go. Only when a file is one they refuse (or the output cannot be written)
+// do they load it whole, so that the globals end up as the whole-file load
+// leaves them.
+#pragma once
+
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+
+#include "common/bytes.h"
+#include "common/out_file.h"
+#include "image/psd.h"
+
+namespace tolvane {
+
+// Pixels per plane handled at a time.
+constexpr size_t kChunkPixels = size_t(128) << 10;
+
+// A PSD file open for reading in pieces. Nothing here touches the globals
+// `img`, `fHeader` and `offst` until keep().
+class PSDStream {
+ public:
+  // Opens `path` and parses its header as the whole-file load would. False
+  // whenever the whole-file path has to judge the file: it cannot be opened
+  // or is not a regular file, its header is refused, or fewer than `planes`
+  // whole planes follow the header.
+  bool open(const char* path, int planes);
+
+  const PSDHeader& header() const { return header_; }
+  int32_t dataOffset() const { return offst_; }
+  size_t plane() const { return plane_; }
+  // The file's first dataOffset() bytes, as read.
+  const unsigned char* headerBytes() const { return front_.data(); }
+
+  // Reads the n bytes of channel c from pixel k on; false when the file
+  // ends first (it shrank since it was opened).
+  bool readPlane(int c, size_t k, size_t n, unsigned char* into);
+  // Copies everything after the first `planes` planes to `out`; false when
+  // the file is no longer the size it had when opened.
+  bool copyTail(int planes, OutFile& out);
+  // Leaves the globals as a successful whole-file run does: `img` empty,
+  // `fHeader` and `offst` this file's.
+  void keep() const;
+
+ private:
+  SeekableFile file_;
+  Bytes front_;
+  PSDHeader header_;
+  int32_t offst_ = 0;
+  size_t plane_ = 0;
+};
+
+// Reads the three colour planes of `s` chunk by chunk and calls
+// visit(r, g, b, k, n) for pixels k .. k + n - 1. False when a read fails.
+template <class Visit>
+bool scanPlanes(PSDStream& s, Visit visit) {
+  Bytes buf(3 * kChunkPixels);
+  unsigned char *r = buf.data(), *g = r + kChunkPixels, *b = g + kChunkPixels;
+  for (size_t k = 0; k < s.plane(); k += kChunkPixels) {
+    size_t n = std::min(kChunkPixels, s.plane() - k);
+    if (!s.readPlane(0, k, n, r) || !s.readPlane(1, k, n, g) || !s.readPlane(2, k, n, b)) return false;
+    visit(r, g, b, k, n);
+  }
+  return true;
+}
+
+// Writes the three colour planes of `s` to `out`, `chunk` pixels at a time;
+// change(c, bytes, k, n) alters pixels k .. k + n - 1 of plane c before they
+// are written, and returns false to stop. False when a read fails.
+template <class Change>
+bool streamPlanes(PSDStream& s, size_t chunk, OutFile& out, Change change) {
+  Bytes buf(chunk);
+  for (int c = 0; c < 3; ++c) {
+    for (size_t k = 0; k < s.plane(); k += chunk) {
+      size_t n = std::min(chunk, s.plane() - k);
+      if (!s.readPlane(c, k, n, buf.data()) || !change(c, buf.data(), k, n)) return false;
+      out.writeBlock(buf.data(), n);
+    }
+  }
+  return true;
+}
+
+// Writes the file of `s` to `path`, its colour planes changed by `change`
+// as streamPlanes does and all else as it is, and on success leaves the
+// globals as a successful whole-file run does.
+template <class Change>
+bool writeChanged(PSDStream& s, size_t chunk, const char* path, Change change) {
+  OutFile out;
+  if (!out.create(path)) return false;
+  out.write(s.headerBytes(), size_t(s.dataOffset()));
+  if (!streamPlanes(s, chunk, out, change) || !s.copyTail(3, out) || !out.commit()) return false;
+  s.keep();
+  return true;
+}
+
+// Pixel masks hold one bit a pixel: bit i of byte j is pixel 8j + i.
+inline size_t maskBytes(size_t pixels) { return (pixels + 7) / 8; }
+
+// Fills the mask bytes of pixels 0 .. n - 1 (n a multiple of 8, or the rest
+// of a plane): a bit is set where the pixel (r, g, b) is `colour`, or, with
+// `invert`, where it is not. A colour with a part outside 0..255 is no pixel.
+void colourMask(const unsigned char* r, const unsigned char* g, const unsigned char* b, size_t n,
+                const ColorParts& colour, bool invert, unsigned char* mask);
+
+// Where its mask bit is set, plane[i] becomes over[i], or `value` when
+// `over` is null.
+void applyMask(unsigned char* plane, const unsigned char* over, uint8_t value, const unsigned char* mask, size_t n);
+
+}  // namespace tolvane
