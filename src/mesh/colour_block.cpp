@@ -89,7 +89,7 @@ float ReadVertColorQiv(const char* qivPath, const char* outPath) {
     return true;
   };
   auto write = [&](const TextBuffer& t) {
-    out.write(t.data(), t.size());
+    out.writeBlock(t.data(), t.size());
     return out.ok();
   };
   if (!writeInOrder(pieces > 0 ? pieces : 1, make, write)) return readable ? kOutputNotCreated : kBadFile;

@@ -237,7 +237,7 @@ float writeOBJfromQiv(const char* qivPath, const char* objPath) {
   if (!out.create(objPath)) return kOutputNotCreated;
   std::atomic<bool> readable{true};
   auto write = [&](const TextBuffer& t) {
-    out.write(t.data(), t.size());
+    out.writeBlock(t.data(), t.size());
     return out.ok();
   };
   // A make that fails is a file that shrank while it was read.
