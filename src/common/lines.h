@@ -63,10 +63,10 @@ bool forEachLine(FileFront& file, F&& visit, uint64_t from = 0, uint64_t to = UI
 // Where the first line that starts at or after `pos` starts (the file's size
 // when none does), or UINT64_MAX when the file cannot be read.
 inline uint64_t nextLineStart(FileFront& file, uint64_t pos) {
+  if (pos == 0) return 0;
   char window[4096];
   while (pos < file.size()) {
     const size_t n = size_t(std::min<uint64_t>(sizeof window, file.size() - pos));
-    if (pos == 0) return 0;
     if (!file.readAt(pos - 1, window, n)) return UINT64_MAX;
     if (const void* nl = std::memchr(window, '\n', n)) return pos + uint64_t(static_cast<const char*>(nl) - window);
     pos += n;

@@ -2,7 +2,6 @@
 // RRGGBB entries, one extra line end, and the closing comment. Written alone
 // by ReadVertColorQiv and inside the OBJ by writeOBJfromQiv.
 #include <algorithm>
-#include <atomic>
 #include <string_view>
 
 #include "common/bytes.h"
@@ -27,10 +26,8 @@ char* putHexByte(char* p, unsigned b) {
   return p + 2;
 }
 
-}  // namespace
-
-void colourBlockStart(TextBuffer& out) { out.put(kBlockStart); }
-
+// The "#RGB " lines of the n records at r, records first .. first+n-1 of
+// the block (first a multiple of 32).
 void colourLines(TextBuffer& out, const unsigned char* r, uint64_t first, size_t n, uint64_t count) {
   // One "#RGB " line per 32 records; each entry is " RRGGBB" with red from
   // byte 2, green from byte 1 and blue from byte 0 of its record.
@@ -51,11 +48,21 @@ void colourLines(TextBuffer& out, const unsigned char* r, uint64_t first, size_t
   out.advance(p);
 }
 
-// The block always ends the current line once more: after a full line (and
-// for no records at all) this leaves one empty line.
-void colourBlockEnd(TextBuffer& out) {
-  out.put('\n');
-  out.put(kBlockEnd);
+}  // namespace
+
+bool colourPiece(TextBuffer& out, FileFront& file, const RecordRun& colours, size_t i, Bytes& in) {
+  uint64_t first;
+  size_t n;
+  if (i == 0) out.put(kBlockStart);
+  if (!colours.read(file, i, in, first, n)) return false;
+  colourLines(out, in.data(), first, n, colours.count);
+  if (i + 1 == colours.pieces()) {
+    // The block always ends the current line once more: after a full line
+    // (and for no records at all) this leaves one empty line.
+    out.put('\n');
+    out.put(kBlockEnd);
+  }
+  return true;
 }
 
 }  // namespace tolvane
@@ -71,27 +78,10 @@ float ReadVertColorQiv(const char* qivPath, const char* outPath) {
   if (!front.holds(c.records(), kColourRecord * c.count)) return kBadFile;
   OutFile out;
   if (!out.create(outPath)) return kOutputNotCreated;
-  // Lines of 32 entries: pieces of a multiple of 32 records.
-  constexpr uint64_t kPiece = 32 * 1024;
-  const size_t pieces = size_t((c.count + kPiece - 1) / kPiece);
-  std::atomic<bool> readable{true};
-  auto make = [&](size_t i, TextBuffer& t, Bytes& in) {
-    if (i == 0) colourBlockStart(t);
-    const uint64_t first = i * kPiece;
-    const size_t n = size_t(std::min<uint64_t>(kPiece, c.count - std::min<uint64_t>(first, c.count)));
-    in.resize(n * kColourRecord);
-    if (n > 0 && !front.readAt(c.records() + first * kColourRecord, in.data(), in.size())) {
-      readable = false;
-      return false;
-    }
-    colourLines(t, in.data(), first, n, c.count);
-    if (i + 1 >= pieces) colourBlockEnd(t);
-    return true;
-  };
-  auto write = [&](const TextBuffer& t) {
-    out.writeBlock(t.data(), t.size());
-    return out.ok();
-  };
-  if (!writeInOrder(pieces > 0 ? pieces : 1, make, write)) return readable ? kOutputNotCreated : kBadFile;
+  const RecordRun colours{c.records(), c.count, kColourRecord};
+  float result = writePieces(out, colours.pieces(), [&](size_t i, TextBuffer& t, Bytes& in) {
+    return colourPiece(t, front, colours, i, in);
+  });
+  if (result != kOk) return result;
   return out.commit() ? kOk : kOutputNotCreated;
 }

@@ -164,18 +164,31 @@ class FaceGroups {
   bool tail_ = false;
 };
 
-// Records per piece of text: about 100 KB of input for each.
-constexpr uint64_t kPieceRecords = 8192;
-
-// A run of records of one chunk, made into text piece by piece.
-struct Section {
-  uint64_t pos = 0;          // first record
-  uint64_t count = 0;        // records
-  uint64_t recordSize = 0;
-  size_t pieces() const { return size_t((count + kPieceRecords - 1) / kPieceRecords); }
-};
-
 }  // namespace
+
+bool RecordRun::read(FileFront& file, size_t i, Bytes& in, uint64_t& first, size_t& n) const {
+  first = std::min<uint64_t>(uint64_t(i) * kPieceRecords, count);  // the last piece: none, at the end
+  n = size_t(std::min<uint64_t>(kPieceRecords, count - first));
+  in.resize(n * recordSize);
+  return n == 0 || file.readAt(pos + first * recordSize, in.data(), in.size());
+}
+
+float writePieces(OutFile& out, size_t count, const std::function<bool(size_t, TextBuffer&, Bytes&)>& make) {
+  // A piece that cannot be made is a file that shrank while it was read.
+  std::atomic<bool> readable{true};
+  auto makeChecked = [&](size_t i, TextBuffer& t, Bytes& in) {
+    if (make(i, t, in)) return true;
+    readable = false;
+    return false;
+  };
+  auto write = [&](const TextBuffer& t) {
+    out.writeBlock(t.data(), t.size());
+    return out.ok();
+  };
+  if (writeInOrder(count, makeChecked, write)) return kOk;
+  return readable ? kOutputNotCreated : kBadFile;
+}
+
 }  // namespace tolvane
 
 float writeOBJfromQiv(const char* qivPath, const char* objPath) {
@@ -196,59 +209,36 @@ float writeOBJfromQiv(const char* qivPath, const char* objPath) {
   if (!colours) result = float(m.colourTag);
   else if (!faces) result = float(m.faceTag);
   const FaceGroups groups(faces ? m.faceRecords : 0);
-  const Section vertexRun{m.vertices, m.vertexCount, kVertexRecord};
-  const Section colourRun{m.colours, colours ? m.colourCount : 0, kColourRecord};
-  const Section faceRun{m.faces, groups.faces(), kFaceRecord};
-  const size_t vertexPieces = vertexRun.pieces() + 1;  // the header alone when there are no vertices
-  const size_t colourPieces = colours ? colourRun.pieces() + 1 : 0;  // the block's end, after its lines
-  const size_t facePieces = faces ? faceRun.pieces() + 1 : 0;  // lines of entries past the last face
-  // Reads the records of one piece of a section into `in`; false when the
-  // file no longer holds them.
-  auto records = [&](const Section& s, size_t piece, Bytes& in, uint64_t& first, size_t& n) {
-    first = std::min<uint64_t>(uint64_t(piece) * kPieceRecords, s.count);  // the last piece: none, at the end
-    n = size_t(std::min<uint64_t>(kPieceRecords, s.count - first));
-    in.resize(n * s.recordSize);
-    return n == 0 || front.readAt(s.pos + first * s.recordSize, in.data(), in.size());
-  };
+  const RecordRun vertexRun{m.vertices, m.vertexCount, kVertexRecord};
+  const RecordRun colourRun{m.colours, m.colourCount, kColourRecord};
+  const RecordRun faceRun{m.faces, groups.faces(), kFaceRecord};
+  // The header goes with the first piece of vertices; the colour block's
+  // end and the lines of face ID entries past the last face with the empty
+  // last piece of their runs.
+  const size_t vertexPieces = vertexRun.pieces();
+  const size_t colourPieces = colours ? colourRun.pieces() : 0;
+  const size_t facePieces = faces ? faceRun.pieces() : 0;
   auto make = [&](size_t i, TextBuffer& out, Bytes& in) {
     uint64_t first;
     size_t n;
     if (i < vertexPieces) {
       if (i == 0) writeHeader(out, m);
-      if (!records(vertexRun, i, in, first, n)) return false;
+      if (!vertexRun.read(front, i, in, first, n)) return false;
       writeVertices(out, in.data(), n);
       return true;
     }
     i -= vertexPieces;
-    if (i < colourPieces) {
-      if (i == 0) colourBlockStart(out);
-      if (!records(colourRun, i, in, first, n)) return false;
-      colourLines(out, in.data(), first, n, colourRun.count);
-      if (i + 1 == colourPieces) colourBlockEnd(out);
-      return true;
-    }
+    if (i < colourPieces) return colourPiece(out, front, colourRun, i, in);
     i -= colourPieces;
-    if (!records(faceRun, i, in, first, n)) return false;
+    if (!faceRun.read(front, i, in, first, n)) return false;
     groups.write(out, in.data(), first, n, i + 1 == facePieces);
     return true;
   };
 
   OutFile out;
   if (!out.create(objPath)) return kOutputNotCreated;
-  std::atomic<bool> readable{true};
-  auto write = [&](const TextBuffer& t) {
-    out.writeBlock(t.data(), t.size());
-    return out.ok();
-  };
-  // A make that fails is a file that shrank while it was read.
-  auto makeChecked = [&](size_t i, TextBuffer& t, Bytes& in) {
-    if (make(i, t, in)) return true;
-    readable = false;
-    return false;
-  };
-  if (!writeInOrder(vertexPieces + colourPieces + facePieces, makeChecked, write)) {
-    return readable ? kOutputNotCreated : kBadFile;
-  }
+  const float written = writePieces(out, vertexPieces + colourPieces + facePieces, make);
+  if (written != kOk) return written;
   // Names the file with what was written; a write that failed leaves any
   // previous file in place.
   if (!out.commit()) return kOutputNotCreated;

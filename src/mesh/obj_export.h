@@ -69,13 +69,32 @@ TOLVANE_API float writeOBJfromQiv(const char* qivPath, const char* objPath);
 
 namespace tolvane {
 
-// The colour block for `count` 4-byte colour records (blue, green, red,
-// unused), in parts that can be made apart: its opening comment, the "#RGB "
-// lines of the n records at `r` that are records first .. first+n-1 of the
-// block (`first` a multiple of 32), and its end.
-void colourBlockStart(TextBuffer& out);
-void colourLines(TextBuffer& out, const unsigned char* r, uint64_t first, size_t n, uint64_t count);
-void colourBlockEnd(TextBuffer& out);
+// Records per piece of text: a multiple of 32, so that a piece of colour
+// records holds whole "#RGB " lines.
+constexpr uint64_t kPieceRecords = 8192;
+
+// A run of records of one chunk, made into text piece by piece: full pieces
+// of kPieceRecords, the rest, and one empty piece at the end for what follows
+// the records.
+struct RecordRun {
+  uint64_t pos = 0;  // first record
+  uint64_t count = 0;
+  uint64_t recordSize = 0;
+  size_t pieces() const { return size_t((count + kPieceRecords - 1) / kPieceRecords) + 1; }
+  // Reads the records of piece i into `in`: records first .. first+n-1.
+  // False when the file no longer holds them.
+  bool read(FileFront& file, size_t i, Bytes& in, uint64_t& first, size_t& n) const;
+};
+
+// Piece i of the colour block of `colours` (4-byte records: blue, green,
+// red, unused): the opening comment in the first piece, "#RGB " lines, the
+// end in the last. False when the records cannot be read.
+bool colourPiece(TextBuffer& out, FileFront& file, const RecordRun& colours, size_t i, Bytes& in);
+
+// Makes pieces 0 .. count-1 on two threads and writes them to `out` in
+// order (out is not committed). kOk; kBadFile when a piece's records could
+// not be read (the file shrank); kOutputNotCreated when out was not written.
+float writePieces(OutFile& out, size_t count, const std::function<bool(size_t, TextBuffer&, Bytes&)>& make);
 
 // k = 4^(level - 1), computed in double and truncated toward zero into
 // 0..INT32_MAX (NaN gives 0).
