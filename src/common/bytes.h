@@ -26,6 +26,13 @@ bool loadFile(const char* path, std::string& out);
 // True when a file of that name can be opened for reading.
 bool fileReadable(const char* path);
 
+// Byte order of this machine, for code that moves several bytes in one word.
+#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_BIG_ENDIAN__
+constexpr bool kLittleEndian = false;
+#else
+constexpr bool kLittleEndian = true;
+#endif
+
 // Little- and big-endian assembly of raw bytes, unchecked: for callers that
 // already hold a checked span.
 inline uint32_t le32(const unsigned char* p) {

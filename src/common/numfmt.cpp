@@ -1,5 +1,7 @@
 #include "common/numfmt.h"
 
+#include "common/bytes.h"
+
 #include <charconv>
 #include <cmath>
 #include <cstring>
@@ -44,12 +46,6 @@ uint64_t pairBits(unsigned n) {
   return b;
 }
 void storeBits(char* p, uint64_t bits) { std::memcpy(p, &bits, 8); }
-
-#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_BIG_ENDIAN__
-constexpr bool kLittleEndian = false;
-#else
-constexpr bool kLittleEndian = true;
-#endif
 
 // printf's %g for values in the range of floats (2^-150 to 2^128), which is
 // every coordinate of a Qiv file: scale to a 6-digit integer n with one

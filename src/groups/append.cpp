@@ -13,19 +13,20 @@
 float LeanAddGroupOBJ(const char* sourcePath, const char* destPath, int vertexOffset) {
   using namespace tolvane;
   std::string name = FileNameExtract(sourcePath ? sourcePath : "", 2);
-  std::string text;
-  if (!loadFile(sourcePath, text)) return kFailed;
+  // The source is read a block at a time: a part mesh is never held whole.
+  FileFront source;
+  if (!source.open(sourcePath)) return kFailed;
   OutFile out;
   if (!out.openAppend(destPath)) return kMissingArg;
   int64_t vertices = vertexOffset;
   int64_t faces = 0;
-  // Vertex lines that stand together go out as one block.
+  // Vertex lines that stand together in a block go out as one piece.
   std::string_view run;
   auto flushRun = [&] {
     if (run.data()) out.put(run), out.put('\n');
     run = std::string_view();
   };
-  forEachLine(text, [&](std::string_view l) {
+  const bool read = forEachLine(source, [&](std::string_view l) {
     if (isVertexLine(l)) {
       ++vertices;
       if (run.data() && l.data() == run.data() + run.size() + 1) {
@@ -54,9 +55,9 @@ float LeanAddGroupOBJ(const char* sourcePath, const char* destPath, int vertexOf
       out.put('\n');
       ++faces;
     }
-  });
-  flushRun();
-  // A failed write is cut back: the destination keeps what it had.
+  }, 0, UINT64_MAX, [&] { flushRun(); });
+  // A failed read or write is cut back: the destination keeps what it had.
+  if (!read) return kFailed;
   if (!out.commit()) return kMissingArg;
   addToGroupsList(name.c_str(), int(std::min<int64_t>(faces, INT32_MAX)));
   return float(vertices);

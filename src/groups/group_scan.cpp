@@ -15,8 +15,6 @@
 namespace tolvane {
 namespace {
 
-constexpr std::string_view kPlaceholder = "#start of vector";
-
 // A number beyond float range: the largest float of its sign when too
 // large, as a stream gives; when too small, what is left of it (0 or a
 // denormal).
@@ -51,6 +49,30 @@ bool readFloat(std::string_view s, size_t& i, float& out) {
   bool negative = false;
   if (i < n && (s[i] == '+' || s[i] == '-')) negative = s[i++] == '-';
   size_t numberStart = negative ? start : i;  // from_chars takes '-' but no '+'
+  if (i < n) {
+    // The usual vertex text, short digits, a point and short digits, is
+    // read a run of digits at a time. `s` lies in a line from forEachLine,
+    // so a word can be loaded anywhere in it.
+    uint32_t whole = 0, part = 0;
+    const int w = digitRun(s.data() + i, whole);
+    size_t j = i + size_t(w), f = 0;
+    if (w > 0 && j <= n && j + 1 < n && s[j] == '.') {
+      const int fw = digitRun(s.data() + j + 1, part);
+      f = fw > 0 && size_t(fw) <= n - j - 1 ? size_t(fw) : 8;
+      j += 1 + f;
+    }
+    if (w > 0 && j <= n && f < 8 && (j == n || (s[j] != 'e' && s[j] != 'E' && s[j] != '.'))) {
+      uint64_t m = uint64_t(whole) * uint64_t(kPow10[f]) + part;
+      size_t decimals = f;
+      while (m > (uint64_t(1) << 24) && decimals > 0 && m % 10 == 0) m /= 10, --decimals;
+      if (m <= (uint64_t(1) << 24)) {
+        const float v = float(m) / kPow10[decimals];
+        out = negative ? -v : v;
+        i = j;
+        return true;
+      }
+    }
+  }
   uint64_t m = 0;
   int significant = 0, decimals = 0, mantissa = 0;
   bool point = false;
@@ -95,51 +117,80 @@ bool readFloat(std::string_view s, size_t& i, float& out) {
   return true;
 }
 
-// Vertex lines as a scan keeps them: their text (each followed by a line
-// feed, as in the file, so that lines that follow each other can be written
-// as one block) or their positions.
+// Vertex lines as a scan keeps them: where their text is in the file (each
+// line is followed by its line feed there, so lines that follow each other
+// can be copied as one block) or their positions.
 struct VertexStore {
-  std::string& text;
-  std::vector<std::string_view>& lines;
+  std::vector<uint64_t>& lineAt;
+  std::vector<uint32_t>& lineSize;
   std::vector<vertexS>& positions;
   bool keepText;
+  bool tooLong = false;
 
-  // Room for a vertex every 16 bytes of `bytes` of file, and for all of
-  // their text: pages that are never filled are never touched, so the guess
-  // costs address space, not memory. `text` never moves, so `lines` can
-  // point into it.
+  // Room for a vertex every 16 bytes of `bytes` of file: pages that are
+  // never filled are never touched, so the guess costs address space, not
+  // memory.
   void reserve(uint64_t bytes) {
     if (keepText) {
-      lines.reserve(lines.size() + bytes / 16 + 1);
-      text.reserve(bytes + 1);
-      preferHugePages(lines.data(), lines.capacity() * sizeof lines[0]);
-      preferHugePages(text.data(), text.capacity());
+      lineAt.reserve(bytes / 16 + 1);
+      lineSize.reserve(bytes / 16 + 1);
+      preferHugePages(lineAt.data(), lineAt.capacity() * sizeof lineAt[0]);
+      preferHugePages(lineSize.data(), lineSize.capacity() * sizeof lineSize[0]);
     } else {
       positions.reserve(bytes / 16 + 1);
       preferHugePages(positions.data(), positions.capacity() * sizeof positions[0]);
     }
   }
-  void add(std::string_view l) {
+  void add(std::string_view l, uint64_t at) {
     if (!keepText) {
       positions.push_back(parseVertex(l));
       return;
     }
-    const size_t at = text.size();
-    text.append(l.data(), l.size());
-    text.push_back('\n');
-    lines.push_back(std::string_view(text.data() + at, l.size()));
+    tooLong |= l.size() > UINT32_MAX;
+    lineAt.push_back(at);
+    lineSize.push_back(uint32_t(l.size()));
   }
 };
 
 // What the second thread finds in the second half of a large file: its
 // vertex lines, and its group lines and faces as they come, to be given to
-// the scan in file order once the first half is done.
+// the scan in file order once the first half is done. Face numbers below 0
+// are dropped at once, as the sets drop them.
 struct Tail {
-  std::vector<std::string_view> lines;  // into the scan's tailText
+  std::vector<uint64_t> lineAt;
+  std::vector<uint32_t> lineSize;
   std::vector<vertexS> positions;
-  std::vector<int32_t> numbers;                          // every face's numbers, one face after another
-  std::vector<size_t> faceEnds;                          // face k's numbers end at numbers[faceEnds[k]]
-  std::vector<std::pair<size_t, std::string>> groupLines;  // name, and how many faces came before it
+  std::vector<int32_t> numbers;  // every face's numbers, one face after another
+  struct GroupLine {
+    size_t numbers;  // how many numbers came before it
+    std::string name;
+  };
+  std::vector<GroupLine> groupLines;
+  // Faces between two group lines go to one group when groups follow the
+  // group lines: a number met again there is not stored again. `seenIn`
+  // holds, per vertex number, the stretch (group lines met + 1) that last
+  // stored it; it grows up to one entry per 3 bytes of file, the most
+  // vertex lines a file can hold. Otherwise the faces are kept apart
+  // (faceEnds[k]: where face k's numbers end).
+  bool byGroupLines = false;
+  size_t mostVertices = 0;
+  std::vector<uint32_t> seenIn;
+  std::vector<size_t> faceEnds;
+
+  void add(int32_t n) {
+    if (n < 0) return;
+    const size_t k = size_t(n);
+    if (byGroupLines && k < mostVertices) {
+      if (k >= seenIn.size()) seenIn.resize(std::min(mostVertices, k + 1 + (k >> 1)), 0);
+      const uint32_t stretch = uint32_t(groupLines.size()) + 1;
+      if (seenIn[k] == stretch) return;
+      seenIn[k] = stretch;
+    }
+    numbers.push_back(n);
+  }
+  void endFace() {
+    if (!byGroupLines) faceEnds.push_back(numbers.size());
+  }
 };
 
 // Files below this size are scanned by one thread.
@@ -150,49 +201,52 @@ constexpr uint64_t kSplitAt = uint64_t(8) << 20;
 // numbers join. A large file's second half is read and parsed on a second
 // thread meanwhile; its group lines and faces reach the callbacks after the
 // first half's, so the result is that of one pass.
+//
+// byGroupLines: the group of a face changes only at group lines.
 template <class OnFace, class OnGroup>
-bool scanFile(const char* objPath, Scan& s, OnGroup onGroup, OnFace onFace) {
-  FileFront file;
+bool scanFile(const char* objPath, Scan& s, bool byGroupLines, OnGroup onGroup, OnFace onFace) {
+  FileFront& file = s.file;
   if (!file.open(objPath)) return false;
-  s.lines.assign(1, kPlaceholder);
+  s.lineAt.clear();
+  s.lineSize.clear();
   s.positions.clear();
-  s.text.clear();
-  s.tailText.clear();
   const uint64_t mid = file.size() < kSplitAt ? file.size() : nextLineStart(file, file.size() / 2);
   if (mid == UINT64_MAX) return false;
 
-  VertexStore head{s.text, s.lines, s.positions, s.keepText};
+  VertexStore head{s.lineAt, s.lineSize, s.positions, s.keepText};
   head.reserve(mid);
   auto scanHead = [&] {
-    return forEachLine(file, [&](std::string_view l) {
+    return forEachLine(file, [&](std::string_view l, uint64_t at) {
       if (isVertexLine(l)) {
-        head.add(l);
+        head.add(l, at);
       } else if (isGroupLine(l)) {
         onGroup(afterTag(l));
       } else if (isFaceLine(l)) {
         uint32_t g = onFace();
         forEachFaceNumber(afterTag(l), [&](int32_t n) { s.sets.add(g, n); });
       }
-    }, 0, mid);
+    }, 0, mid) && !head.tooLong;
   };
   if (mid == file.size()) return scanHead();
 
   Tail tail;
+  tail.byGroupLines = byGroupLines;
+  tail.mostVertices = size_t(std::min<uint64_t>(file.size() / 3 + 1, SIZE_MAX));
   std::atomic<bool> tailRead{false};
   auto scanTail = [&] {
     try {
-      VertexStore store{s.tailText, tail.lines, tail.positions, s.keepText};
+      VertexStore store{tail.lineAt, tail.lineSize, tail.positions, s.keepText};
       store.reserve(file.size() - mid);
-      tailRead = forEachLine(file, [&](std::string_view l) {
+      tailRead = forEachLine(file, [&](std::string_view l, uint64_t at) {
         if (isVertexLine(l)) {
-          store.add(l);
+          store.add(l, at);
         } else if (isGroupLine(l)) {
-          tail.groupLines.emplace_back(tail.faceEnds.size(), std::string(afterTag(l)));
+          tail.groupLines.push_back({tail.numbers.size(), std::string(afterTag(l))});
         } else if (isFaceLine(l)) {
-          forEachFaceNumber(afterTag(l), [&](int32_t n) { tail.numbers.push_back(n); });
-          tail.faceEnds.push_back(tail.numbers.size());
+          forEachFaceNumber(afterTag(l), [&](int32_t n) { tail.add(n); });
+          tail.endFace();
         }
-      }, mid);
+      }, mid) && !store.tooLong;
     } catch (const std::bad_alloc&) {
       tailRead = false;
     }
@@ -208,15 +262,32 @@ bool scanFile(const char* objPath, Scan& s, OnGroup onGroup, OnFace onFace) {
   else scanTail();
   if (!headRead || !tailRead) return false;
 
-  // The tail in file order, as one pass would have met it.
-  size_t line = 0, from = 0;
-  for (size_t face = 0; face <= tail.faceEnds.size(); ++face) {
-    for (; line < tail.groupLines.size() && tail.groupLines[line].first == face; ++line) onGroup(tail.groupLines[line].second);
-    if (face == tail.faceEnds.size()) break;
-    const uint32_t g = onFace();
-    for (; from < tail.faceEnds[face]; ++from) s.sets.add(g, tail.numbers[from]);
+  // The tail in file order, as one pass would have met it. Faces that go
+  // to one group one after another join its set as one stretch of numbers.
+  if (byGroupLines) {
+    // onFace() only names the current group here: it may be asked once
+    // per stretch.
+    size_t from = 0;
+    for (const Tail::GroupLine& line : tail.groupLines) {
+      s.sets.addAll(onFace(), tail.numbers.data() + from, line.numbers - from);
+      from = line.numbers;
+      onGroup(line.name);
+    }
+    s.sets.addAll(onFace(), tail.numbers.data() + from, tail.numbers.size() - from);
+  } else {
+    size_t from = 0;
+    uint32_t group = 0;
+    for (size_t face = 0; face <= tail.faceEnds.size(); ++face) {
+      const size_t faceFrom = face == 0 ? 0 : tail.faceEnds[face - 1];
+      const uint32_t g = face == tail.faceEnds.size() ? UINT32_MAX : onFace();
+      if (g == group && face > 0) continue;
+      s.sets.addAll(group, tail.numbers.data() + from, faceFrom - from);
+      group = g;
+      from = faceFrom;
+    }
   }
-  s.lines.insert(s.lines.end(), tail.lines.begin(), tail.lines.end());
+  s.lineAt.insert(s.lineAt.end(), tail.lineAt.begin(), tail.lineAt.end());
+  s.lineSize.insert(s.lineSize.end(), tail.lineSize.begin(), tail.lineSize.end());
   s.positions.insert(s.positions.end(), tail.positions.begin(), tail.positions.end());
   return true;
 }
@@ -273,7 +344,7 @@ bool scanByGroups(const char* objPath, Scan& s) {
     if (it == s.groups.end()) it = s.groups.emplace(std::string(name), uint32_t(s.groups.size())).first;
     current = it->second;
   };
-  return scanFile(objPath, s, onGroup, [&] { return current; });
+  return scanFile(objPath, s, true, onGroup, [&] { return current; });
 }
 
 bool scanByRanges(const char* objPath, const std::vector<int32_t>& ends, Scan& s) {
@@ -285,7 +356,7 @@ bool scanByRanges(const char* objPath, const std::vector<int32_t>& ends, Scan& s
     if (face == limit && position + 1 < ends.size()) limit = ends[++position];
     return position;
   };
-  return scanFile(objPath, s, [](std::string_view) {}, onFace);
+  return scanFile(objPath, s, false, [](std::string_view) {}, onFace);
 }
 
 }  // namespace tolvane

@@ -4,10 +4,13 @@
 #pragma once
 
 #include <cstdint>
+#include <cstring>
 #include <map>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "common/bytes.h"
 
 namespace tolvane {
 
@@ -21,20 +24,53 @@ inline std::string_view afterTag(std::string_view l) { return l.size() > 2 ? l.s
 // Stream white space: what a stream's >> skips before a number.
 inline bool isStreamSpace(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
 
+// Up to seven decimal digits at p, read as one word: how many there are
+// (0 when eight or more, left to the caller) and their value. p must have 8
+// readable bytes; the bytes after the digits are ignored.
+inline int digitRun(const char* p, uint32_t& value) {
+  uint64_t w;
+  std::memcpy(&w, p, 8);
+  if (!kLittleEndian) return 0;
+  // A byte is a digit when its high nibble is 3 and adding 6 keeps it so.
+  // Carries only run from a byte that is not a digit into later bytes.
+  const uint64_t notDigit =
+      ((w & 0xF0F0F0F0F0F0F0F0u) ^ 0x3030303030303030u) | (((w + 0x0606060606060606u) & 0xF0F0F0F0F0F0F0F0u) ^ 0x3030303030303030u);
+  if (notDigit == 0) return 0;
+  const int n = __builtin_ctzll(notDigit) >> 3;
+  if (n == 0) return 0;
+  // The digits moved to the top bytes, with zero digits before them.
+  uint64_t d = (w - 0x3030303030303030u) << (8 * (8 - n));
+  d = d * 10 + (d >> 8);
+  d = (((d & 0x000000FF000000FFu) * 0x000F424000000064u) + (((d >> 16) & 0x000000FF000000FFu) * 0x0000271000000001u)) >> 32;
+  value = uint32_t(d);
+  return n;
+}
+
 // Reads integers from `part` as a stream's >> int would, calling emit(n) for
 // each. False at the first thing that is not an int (out of range included).
+// `part` must lie in a line handed out by forEachLine, which is followed by
+// readable bytes (kLineSlack).
 template <class F>
 bool readInts(std::string_view part, F& emit) {
+  const char* s = part.data();
   size_t i = 0, n = part.size();
   for (;;) {
-    while (i < n && isStreamSpace(part[i])) ++i;
+    while (i < n && isStreamSpace(s[i])) ++i;
     if (i == n) return true;
-    bool negative = part[i] == '-';
-    if (part[i] == '-' || part[i] == '+') ++i;
-    if (i == n || part[i] < '0' || part[i] > '9') return false;
+    bool negative = s[i] == '-';
+    if (s[i] == '-' || s[i] == '+') ++i;
+    if (i == n || s[i] < '0' || s[i] > '9') return false;
+    uint32_t quick;
+    const int run = digitRun(s + i, quick);
+    if (run > 0 && size_t(run) <= n - i) {
+      // Face numbers are short: the common case, without a loop.
+      i += size_t(run);
+      emit(negative ? -int32_t(quick) : int32_t(quick));
+      continue;
+    }
     int64_t v = 0;
-    while (i < n && part[i] >= '0' && part[i] <= '9') {
-      v = v * 10 + (part[i++] - '0');
+    while (i < n && s[i] >= '0' && s[i] <= '9') {
+      v = v * 10 + (s[i++] - '0');
       if (v > int64_t(INT32_MAX) + 1) return false;
     }
     if (negative) v = -v;
@@ -93,6 +129,13 @@ struct VertexSets {
     }
     sets[group].push_back(number);
   }
+  // Numbers that are all 0 or above, as they come (repeats are dropped
+  // when the set is taken).
+  void addAll(uint32_t group, const int32_t* numbers, size_t n) {
+    if (n == 0) return;
+    if (group >= sets.size()) sets.resize(size_t(group) + 1);
+    sets[group].insert(sets[group].end(), numbers, numbers + n);
+  }
   // Sorted, distinct numbers of `group` in [lo, hi].
   std::vector<int32_t> take(uint32_t group, int32_t lo, int32_t hi);
 };
@@ -102,18 +145,18 @@ using GroupMap = std::map<std::string, uint32_t, std::less<>>;
 
 // One scanned OBJ file.
 struct Scan {
-  std::string text, tailText;           // the vertex lines' text (of each half of a large file), each with
-                                        // its line feed; `lines` point into it
-  bool keepText = true;                 // vertex lines as text (OBJ split) or as floats (Qit)
-  std::vector<std::string_view> lines;  // [0] = "#start of vector", then vertex lines
-  std::vector<vertexS> positions;       // vertex n at [n - 1]
+  FileFront file;                  // the OBJ, left open: the OBJ split copies vertex lines from it
+  bool keepText = true;            // vertex lines as places in the file (OBJ split) or as floats (Qit)
+  std::vector<uint64_t> lineAt;    // vertex n's line starts at lineAt[n - 1] in the file
+  std::vector<uint32_t> lineSize;  // and has lineSize[n - 1] bytes (its line feed not counted)
+  std::vector<vertexS> positions;  // vertex n at [n - 1]
   GroupMap groups;
   VertexSets sets;
-  size_t vertexCount() const { return keepText ? lines.size() - 1 : positions.size(); }
+  size_t vertexCount() const { return keepText ? lineAt.size() : positions.size(); }
 };
 
 // Reads objPath and scans it by its own group lines. False when it cannot be
-// read.
+// read (or, keeping text, holds a vertex line of 4 GiB or more).
 bool scanByGroups(const char* objPath, Scan& s);
 // Reads objPath and gives faces to entries by the face ranges' end numbers
 // (`ends`, one per entry); group lines are ignored. `s.groups` must already

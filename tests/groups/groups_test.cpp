@@ -53,6 +53,15 @@ TEST_F(Groups, AppendWritesTheCombinedLayoutAndRecordsRanges) {
   EXPECT_EQ(readFile(dest), "existing\nf 101 99 \nv 1 2 3\r\nf \nf 103 \nv 4 5 6\n");
   EXPECT_EQ(getGroupName(0), "a.b");
   EXPECT_EQ(groupsList[0].endFace, 3);
+
+  // Numbers of every length; vertex lines that run across the reader's
+  // blocks and a last line without a line feed come out whole.
+  std::string big;
+  for (int i = 0; i < 30000; ++i) big += "v " + std::to_string(i) + ".123456 -2.5 " + std::to_string(i * 7) + "\n";
+  src = file("big.obj", big + "f 7 1234567 12345678 123456789 2147483647 -2147483648\t+5 x 9\n" + big + "v 1 2 3");
+  writeFile(dest, "");
+  EXPECT_EQ(LeanAddGroupOBJ(src.c_str(), dest.c_str(), 100), 60101);
+  EXPECT_EQ(readFile(dest), big + "f 107 1234667 12345778 123456889 2147483747 -2147483548 105 \n" + big + "v 1 2 3\n");
 }
 
 TEST_F(Groups, AppendFailuresWriteNothingAndAddNoEntry) {

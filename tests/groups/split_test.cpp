@@ -141,10 +141,14 @@ TEST_F(Split, MoreThan1024GroupsAreAllWritten) {
 TEST_F(Split, VertexTextBecomesFloatsLikeAStreamReadsThem) {
   ASSERT_EQ(splitQit("v 1 2 3 0.5 0.5 0.5\nv 1,5 2 3\nv +2 .5 -3.\nv 1e50 -1e50 1e-50\nv nan inf 1\nv 1\nv 1-2 3\n"
                      "v\t\n"  // not a vertex line
-                     "v  -0.25e1\t\t7E+1 8\r\ng a\nf 1 2 3 4 5 6 7 8\n"),
+                     "v  -0.25e1\t\t7E+1 8\r\n"
+                     "v 1.5.3 12345678.5\nv 5.e1 0.12345678 -.5\ng a\nf 1 2 3 4 5 6 7 8 9 10\n"),
             0);
-  EXPECT_EQ(o("a.Qit"),
-            qit({1, 2, 3, 1, 0, 0, 2, .5f, -3, FLT_MAX, -FLT_MAX, 0, 0, 0, 0, 1, 0, 0, 1, -2, 3, -2.5f, 70, 8}));
+  EXPECT_EQ(o("a.Qit"), qit({1, 2, 3, 1, 0, 0, 2, .5f, -3, FLT_MAX, -FLT_MAX, 0, 0, 0, 0, 1, 0, 0, 1, -2, 3, -2.5f, 70,
+                             8, 1.5f, .3f, std::strtof("12345678.5", nullptr), 50, 0.12345678f, -.5f}));
+  // A last line without a line feed ends where the file ends.
+  ASSERT_EQ(splitQit("g b\nf 1\nv 0.25 1.5 2"), 0);
+  EXPECT_EQ(o("b.Qit"), qit({.25f, 1.5f, 2}));
 
   // Short decimals take a quick path: it must round exactly as strtof.
   std::string text, face = "g a\nf";
