@@ -6,6 +6,8 @@
 #include <system_error>
 #include <thread>
 
+#include "common/out_file.h"
+
 namespace tolvane {
 
 void TextBuffer::grow(size_t n) {
@@ -60,6 +62,21 @@ bool writeInOrder(size_t count, const std::function<bool(size_t, TextBuffer&, By
   work();
   if (helper.joinable()) helper.join();
   return !failed;
+}
+
+Pieces writePiecesInOrder(OutFile& out, size_t count, const std::function<bool(size_t, TextBuffer&, Bytes&)>& make) {
+  std::atomic<bool> readable{true};
+  auto makeChecked = [&](size_t i, TextBuffer& t, Bytes& in) {
+    if (make(i, t, in)) return true;
+    readable = false;
+    return false;
+  };
+  auto write = [&](const TextBuffer& t) {
+    out.writeBlock(t.data(), t.size());
+    return out.ok();
+  };
+  if (writeInOrder(count, makeChecked, write)) return Pieces::Written;
+  return readable ? Pieces::Unwritten : Pieces::Unreadable;
 }
 
 }  // namespace tolvane

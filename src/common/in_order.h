@@ -56,4 +56,17 @@ class TextBuffer {
 bool writeInOrder(size_t count, const std::function<bool(size_t, TextBuffer&, Bytes&)>& make,
                   const std::function<bool(const TextBuffer&)>& write);
 
+class OutFile;
+
+// What became of pieces written to a file.
+enum class Pieces {
+  Written,
+  Unreadable,  // a make returned false: its input could not be read (the file shrank)
+  Unwritten,   // the file could not be written
+};
+
+// writeInOrder into `out`, each piece written straight from its buffer
+// (out is not committed).
+Pieces writePiecesInOrder(OutFile& out, size_t count, const std::function<bool(size_t, TextBuffer&, Bytes&)>& make);
+
 }  // namespace tolvane

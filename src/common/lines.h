@@ -31,7 +31,24 @@ namespace tolvane {
 // Every line's view is followed by at least kLineSlack readable bytes (the
 // line feed, later lines, or padding; their values are unspecified), so that
 // number readers may load a word at a time near a line's end.
-constexpr size_t kLineSlack = 8;
+constexpr size_t kLineSlack = 16;
+
+// Whether `part` of a line from forEachLine holds the byte c: a short line's
+// bytes are looked at 16 at a time, without a library call.
+inline bool lineHas(std::string_view part, char c) {
+#if defined(__SSE2__)
+  const __m128i want = _mm_set1_epi8(c);
+  for (size_t i = 0; i < part.size(); i += 16) {
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(part.data() + i));
+    uint32_t hits = uint32_t(_mm_movemask_epi8(_mm_cmpeq_epi8(v, want)));
+    if (part.size() - i < 16) hits &= (1u << (part.size() - i)) - 1;
+    if (hits != 0) return true;
+  }
+  return false;
+#else
+  return part.find(c) != std::string_view::npos;
+#endif
+}
 
 // Visits the complete lines of [p, end) and returns where the unfinished
 // last one starts (end when there is none). Mesh text has many short lines:
@@ -72,7 +89,7 @@ struct NoBlockEnd {
 template <class F, class BlockEnd = NoBlockEnd>
 bool forEachLine(FileFront& file, F&& visit, uint64_t from = 0, uint64_t to = UINT64_MAX,
                  BlockEnd&& blockEnd = BlockEnd()) {
-  constexpr size_t kBlock = size_t(256) << 10;
+  constexpr size_t kBlock = size_t(64) << 10;
   std::vector<char> buf(kBlock + kLineSlack);
   size_t have = 0;  // bytes in buf: the unfinished line carried over, then what was read
   to = std::min(to, file.size());

@@ -123,28 +123,6 @@ char* formatG(char* out, double v) {
   return std::to_chars(out, out + kNumberRoom, v, std::chars_format::general, 6).ptr;
 }
 
-// Face indices and counts: below 10^8 the eight digits (leading zeros
-// included) are built in one register and stored at once, shifted so the
-// number's own digits come first.
-char* formatUint(char* out, uint64_t v) {
-  if (!kLittleEndian || v >= 100000000) return std::to_chars(out, out + kNumberRoom, v).ptr;
-  static constexpr uint32_t kPow10u[] = {1, 10, 100, 1000, 10000, 100000, 1000000, 10000000, 100000000};
-  const uint32_t n = uint32_t(v);
-  // Digits from the bit length (log10 2 ≈ 1233 / 4096), corrected by one
-  // comparison.
-  int len = ((32 - __builtin_clz(n | 1)) * 1233 >> 12) + 1;
-  len -= (n | 1) < kPow10u[len - 1];
-  const uint32_t hi = n / 10000, lo = n % 10000;
-  const uint64_t digits =
-      pairBits(hi / 100) | pairBits(hi % 100) << 16 | pairBits(lo / 100) << 32 | pairBits(lo % 100) << 48;
-  storeBits(out, digits >> (8 * (8 - len)));
-  return out + len;
-}
-
-char* formatInt(char* out, int64_t v) {
-  if (v >= 0) return formatUint(out, uint64_t(v));
-  *out++ = '-';
-  return formatUint(out, 0 - uint64_t(v));
-}
+char* formatLargeUint(char* out, uint64_t v) { return std::to_chars(out, out + kNumberRoom, v).ptr; }
 
 }  // namespace tolvane

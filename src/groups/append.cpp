@@ -1,7 +1,9 @@
 // Append of one OBJ mesh, as one group, to a combined OBJ file.
 #include <algorithm>
+#include <vector>
 
 #include "common/bytes.h"
+#include "common/in_order.h"
 #include "common/lines.h"
 #include "common/numfmt.h"
 #include "common/out_file.h"
@@ -10,25 +12,31 @@
 #include "groups/group_scan.h"
 #include "groups/groups.h"
 
-float LeanAddGroupOBJ(const char* sourcePath, const char* destPath, int vertexOffset) {
-  using namespace tolvane;
-  std::string name = FileNameExtract(sourcePath ? sourcePath : "", 2);
-  // The source is read a block at a time: a part mesh is never held whole.
-  FileFront source;
-  if (!source.open(sourcePath)) return kFailed;
-  OutFile out;
-  if (!out.openAppend(destPath)) return kMissingArg;
-  int64_t vertices = vertexOffset;
+namespace tolvane {
+namespace {
+
+// Source bytes per piece of text: a large part is made into text on two
+// threads, a piece at a time, and written in order.
+constexpr uint64_t kPieceBytes = uint64_t(64) << 10;
+
+// What one piece of the source holds.
+struct PieceCount {
+  int64_t vertices = 0;
   int64_t faces = 0;
+};
+
+// The combined file's text for the source lines in [from, to).
+bool appendPiece(FileFront& source, uint64_t from, uint64_t to, const std::string& name, int vertexOffset,
+                 TextBuffer& out, PieceCount& count) {
   // Vertex lines that stand together in a block go out as one piece.
   std::string_view run;
   auto flushRun = [&] {
     if (run.data()) out.put(run), out.put('\n');
     run = std::string_view();
   };
-  const bool read = forEachLine(source, [&](std::string_view l) {
+  return forEachLine(source, [&](std::string_view l) {
     if (isVertexLine(l)) {
-      ++vertices;
+      ++count.vertices;
       if (run.data() && l.data() == run.data() + run.size() + 1) {
         run = std::string_view(run.data(), run.size() + 1 + l.size());
       } else {
@@ -45,20 +53,61 @@ float LeanAddGroupOBJ(const char* sourcePath, const char* destPath, int vertexOf
     } else if (isFaceLine(l)) {
       out.put("f ");
       // Face numbers move by the offset the caller gave, never by the
-      // running vertex counter.
-      forEachFaceNumber(afterTag(l), [&](int32_t k) {
-        char* p = out.room(kNumberRoom + 1);
-        p = formatInt(p, int64_t(vertexOffset) + k);
-        *p++ = ' ';
+      // running vertex counter. They are gathered first and formatted in
+      // one go: formatting each as it is read would store digits between
+      // reads of the buffer's bookkeeping, which then is read back every
+      // time.
+      int32_t numbers[64];
+      size_t n = 0;
+      auto writeNumbers = [&] {
+        char* p = out.room(n * 12 + kNumberRoom);
+        for (size_t k = 0; k < n; ++k) {
+          p = formatInt(p, int64_t(vertexOffset) + numbers[k]);
+          *p++ = ' ';
+        }
         out.advance(p);
+        n = 0;
+      };
+      forEachFaceNumber(afterTag(l), [&](int32_t k) {
+        numbers[n++] = k;
+        if (n == 64) writeNumbers();
       });
+      writeNumbers();
       out.put('\n');
-      ++faces;
+      ++count.faces;
     }
-  }, 0, UINT64_MAX, [&] { flushRun(); });
+  }, from, to, flushRun);
+}
+
+}  // namespace
+}  // namespace tolvane
+
+float LeanAddGroupOBJ(const char* sourcePath, const char* destPath, int vertexOffset) {
+  using namespace tolvane;
+  std::string name = FileNameExtract(sourcePath ? sourcePath : "", 2);
+  // The source is read a block at a time: a part mesh is never held whole.
+  FileFront source;
+  if (!source.open(sourcePath)) return kFailed;
+  // Pieces start at line starts.
+  std::vector<uint64_t> cuts{0};
+  while (source.size() - cuts.back() > kPieceBytes) {
+    const uint64_t next = nextLineStart(source, cuts.back() + kPieceBytes);
+    if (next == UINT64_MAX) return kFailed;
+    if (next == source.size()) break;
+    cuts.push_back(next);
+  }
+  cuts.push_back(source.size());
+  OutFile out;
+  if (!out.openAppend(destPath)) return kMissingArg;
+  std::vector<PieceCount> counts(cuts.size() - 1);
+  const Pieces written = writePiecesInOrder(out, counts.size(), [&](size_t i, TextBuffer& t, Bytes&) {
+    return appendPiece(source, cuts[i], cuts[i + 1], name, vertexOffset, t, counts[i]);
+  });
   // A failed read or write is cut back: the destination keeps what it had.
-  if (!read) return kFailed;
-  if (!out.commit()) return kMissingArg;
+  if (written == Pieces::Unreadable) return kFailed;
+  if (written == Pieces::Unwritten || !out.commit()) return kMissingArg;
+  int64_t vertices = vertexOffset, faces = 0;
+  for (const PieceCount& c : counts) vertices += c.vertices, faces += c.faces;
   addToGroupsList(name.c_str(), int(std::min<int64_t>(faces, INT32_MAX)));
   return float(vertices);
 }

@@ -174,19 +174,12 @@ bool RecordRun::read(FileFront& file, size_t i, Bytes& in, uint64_t& first, size
 }
 
 float writePieces(OutFile& out, size_t count, const std::function<bool(size_t, TextBuffer&, Bytes&)>& make) {
-  // A piece that cannot be made is a file that shrank while it was read.
-  std::atomic<bool> readable{true};
-  auto makeChecked = [&](size_t i, TextBuffer& t, Bytes& in) {
-    if (make(i, t, in)) return true;
-    readable = false;
-    return false;
-  };
-  auto write = [&](const TextBuffer& t) {
-    out.writeBlock(t.data(), t.size());
-    return out.ok();
-  };
-  if (writeInOrder(count, makeChecked, write)) return kOk;
-  return readable ? kOutputNotCreated : kBadFile;
+  switch (writePiecesInOrder(out, count, make)) {
+    case Pieces::Written: return kOk;
+    case Pieces::Unreadable: return kBadFile;
+    case Pieces::Unwritten: break;
+  }
+  return kOutputNotCreated;
 }
 
 }  // namespace tolvane
