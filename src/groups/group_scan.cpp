@@ -5,6 +5,7 @@
 #include <atomic>
 #include <charconv>
 #include <cmath>
+#include <cstring>
 #include <new>
 #include <system_error>
 #include <thread>
@@ -34,20 +35,31 @@ float outOfRange(std::string_view num) {
   return negative ? -FLT_MAX : FLT_MAX;
 }
 
+// m / 10^decimals as a float, for m <= 2^24 and decimals <= 10: both are
+// exact floats, so one float division would give the correctly rounded
+// result. Multiplying by the reciprocal in double and rounding to float
+// gives the same float for every such m and decimals (checked for all of
+// them), and a multiplication is several times quicker than a division.
+float scaleDown(uint64_t m, size_t decimals) {
+  static constexpr double kInvPow10[] = {1e0, 1e-1, 1e-2, 1e-3, 1e-4, 1e-5, 1e-6, 1e-7, 1e-8, 1e-9, 1e-10};
+  return float(double(m) * kInvPow10[decimals]);
+}
+
 // One float field at `i`, as a stream's >> float reads it: white space, then
 // sign, digits, point, exponent. False when no number starts there.
 //
 // Plain decimals whose digits, trailing zeros of the fraction dropped, make
 // at most 2^24 with at most 10 decimals (the bulk of vertex text) are done
-// in the same pass: digits and power of ten are then exact floats, so one
-// division gives the correctly rounded float that the full parser gives.
+// in the same pass, with scaleDown: the correctly rounded float that the
+// full parser gives.
 bool readFloat(std::string_view s, size_t& i, float& out) {
-  constexpr float kPow10[] = {1e0f, 1e1f, 1e2f, 1e3f, 1e4f, 1e5f, 1e6f, 1e7f, 1e8f, 1e9f, 1e10f};
+  static constexpr uint32_t kPow10[] = {1, 10, 100, 1000, 10000, 100000, 1000000, 10000000};
   const size_t n = s.size();
   while (i < n && isStreamSpace(s[i])) ++i;
   size_t start = i;
-  bool negative = false;
-  if (i < n && (s[i] == '+' || s[i] == '-')) negative = s[i++] == '-';
+  // Signs come in no order a branch could learn: taken without branches.
+  const bool negative = i < n && s[i] == '-';
+  i += size_t(i < n && (s[i] == '-' || s[i] == '+'));
   size_t numberStart = negative ? start : i;  // from_chars takes '-' but no '+'
   if (i < n) {
     // The usual vertex text, short digits, a point and short digits, is
@@ -62,12 +74,15 @@ bool readFloat(std::string_view s, size_t& i, float& out) {
       j += 1 + f;
     }
     if (w > 0 && j <= n && f < 8 && (j == n || (s[j] != 'e' && s[j] != 'E' && s[j] != '.'))) {
-      uint64_t m = uint64_t(whole) * uint64_t(kPow10[f]) + part;
+      uint64_t m = uint64_t(whole) * kPow10[f] + part;
       size_t decimals = f;
       while (m > (uint64_t(1) << 24) && decimals > 0 && m % 10 == 0) m /= 10, --decimals;
       if (m <= (uint64_t(1) << 24)) {
-        const float v = float(m) / kPow10[decimals];
-        out = negative ? -v : v;
+        uint32_t bits;
+        const float v = scaleDown(m, decimals);
+        std::memcpy(&bits, &v, 4);
+        bits |= uint32_t(negative) << 31;
+        std::memcpy(&out, &bits, 4);
         i = j;
         return true;
       }
@@ -107,7 +122,7 @@ bool readFloat(std::string_view s, size_t& i, float& out) {
   if (!exponent && significant <= 18) {
     while (m > (uint64_t(1) << 24) && decimals > 0 && m % 10 == 0) m /= 10, --decimals;
     if (m <= (uint64_t(1) << 24) && decimals <= 10) {
-      float v = float(m) / kPow10[decimals];
+      float v = scaleDown(m, size_t(decimals));
       out = negative ? -v : v;
       return true;
     }
@@ -294,7 +309,74 @@ bool scanFile(const char* objPath, Scan& s, bool byGroupLines, OnGroup onGroup, 
 
 }  // namespace
 
+namespace {
+
+// A whole field [p, p + n) that is a plain decimal, [sign] digits [point
+// digits], with at most 7 digits on either side: its float, as readFloat
+// gives it. False for anything else.
+bool plainDecimal(const char* p, size_t n, float& out) {
+  static constexpr uint32_t kPow10[] = {1, 10, 100, 1000, 10000, 100000, 1000000, 10000000};
+  const bool negative = p[0] == '-';
+  const size_t k = size_t(p[0] == '-' || p[0] == '+');
+  uint32_t whole, part = 0;
+  const int w = digitRun(p + k, whole);
+  size_t end = k + size_t(w), decimals = 0;
+  if (w > 0 && end + 1 < n && p[end] == '.') {
+    const int f = digitRun(p + end + 1, part);
+    if (f == 0) return false;
+    decimals = size_t(f);
+    end += 1 + decimals;
+  }
+  if (w == 0 || end != n) return false;
+  uint64_t m = uint64_t(whole) * kPow10[decimals] + part;
+  while (m > (uint64_t(1) << 24) && decimals > 0 && m % 10 == 0) m /= 10, --decimals;
+  if (m > (uint64_t(1) << 24)) return false;
+  const float v = scaleDown(m, decimals);
+  uint32_t bits;
+  std::memcpy(&bits, &v, 4);
+  bits |= uint32_t(negative) << 31;
+  std::memcpy(&out, &bits, 4);
+  return true;
+}
+
+// The usual vertex line: "v" and three plain decimals, each after one space
+// (anything after a fourth space is ignored, as it is by the full reader).
+// The spaces are found all at once, so the three fields are read side by
+// side rather than each waiting for where the one before it ended.
+bool plainVertex(std::string_view line, vertexS& out) {
+#if defined(__SSE2__)
+  const size_t n = line.size();
+  if (n < 8 || n > 64) return false;
+  // Blocks of 16 up to the line's end: within its kLineSlack.
+  uint64_t spaces = 0;
+  const __m128i space = _mm_set1_epi8(' ');
+  for (size_t b = 0; b < n; b += 16) {
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(line.data() + b));
+    spaces |= uint64_t(uint32_t(_mm_movemask_epi8(_mm_cmpeq_epi8(v, space)))) << b;
+  }
+  if (n < 64) spaces &= (uint64_t(1) << n) - 1;
+  if ((spaces & 3) != 2) return false;  // "v" then one space
+  spaces &= spaces - 1;
+  if (spaces == 0) return false;
+  const size_t a = size_t(__builtin_ctzll(spaces));
+  spaces &= spaces - 1;
+  if (spaces == 0) return false;
+  const size_t b = size_t(__builtin_ctzll(spaces));
+  spaces &= spaces - 1;
+  const size_t c = spaces == 0 ? n : size_t(__builtin_ctzll(spaces));
+  return a > 2 && b > a + 1 && c > b + 1 && plainDecimal(line.data() + 2, a - 2, out.x) &&
+         plainDecimal(line.data() + a + 1, b - a - 1, out.y) && plainDecimal(line.data() + b + 1, c - b - 1, out.z);
+#else
+  (void)line, (void)out;
+  return false;
+#endif
+}
+
+}  // namespace
+
 vertexS parseVertex(std::string_view line) {
+  vertexS plain;
+  if (plainVertex(line, plain)) return plain;
   float v[3] = {0, 0, 0};
   size_t i = 1;  // past the "v"
   for (float& f : v)

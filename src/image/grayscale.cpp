@@ -2,6 +2,7 @@
 // threshold that stretches the levels above it.
 #include <algorithm>
 
+#include "common/in_order.h"
 #include "common/result_codes.h"
 #include "image/planes.h"
 #include "image/psd.h"
@@ -78,12 +79,20 @@ bool grayStreamed(const char* inPath, const char* outPath, const GrayTable& tabl
   Bytes head(s.headerBytes(), s.headerBytes() + s.dataOffset());
   makeGrayHeader(head.data());
   out.write(head.data(), head.size());
-  Bytes gray(kChunkPixels);
-  auto convert = [&](const unsigned char* r, const unsigned char* g, const unsigned char* b, size_t, size_t n) {
-    table.convert(r, g, b, n, gray.data());
-    out.writeBlock(gray.data(), n);
+  // Chunks of pixels are read and converted on two threads and written in
+  // order: the table lookups of one chunk overlap the reading of the next.
+  const size_t chunks = (s.plane() + kChunkPixels - 1) / kChunkPixels;
+  auto convert = [&](size_t i, TextBuffer& gray, Bytes& rgb) {
+    const size_t k = i * kChunkPixels, n = std::min(kChunkPixels, s.plane() - k);
+    rgb.resize(3 * kChunkPixels);
+    unsigned char *r = rgb.data(), *g = r + kChunkPixels, *b = g + kChunkPixels;
+    if (!s.readPlane(0, k, n, r) || !s.readPlane(1, k, n, g) || !s.readPlane(2, k, n, b)) return false;
+    char* into = gray.room(n);
+    table.convert(r, g, b, n, reinterpret_cast<unsigned char*>(into));
+    gray.advance(into + n);
+    return true;
   };
-  if (!scanPlanes(s, convert) || !out.commit()) return false;
+  if (writePiecesInOrder(out, chunks, convert) != Pieces::Written || !out.commit()) return false;
   s.keep();
   return true;
 }
