@@ -19,32 +19,29 @@ void TextBuffer::grow(size_t n) {
   cap_ = cap;
 }
 
-bool writeInOrder(size_t count, const std::function<bool(size_t, TextBuffer&, Bytes&)>& make,
-                  const std::function<bool(const TextBuffer&)>& write) {
+size_t runInOrder(size_t count, const std::function<bool(size_t, int)>& make,
+                  const std::function<bool(size_t, int)>& finish) {
   std::atomic<size_t> claimed{0};
   std::mutex m;
   std::condition_variable turn;
-  size_t written = 0;  // pieces written so far: the piece whose turn it is
+  size_t finished = 0;  // pieces finished so far: the piece whose turn it is
   bool failed = false;
 
-  auto work = [&] {
-    TextBuffer text;
-    Bytes in;
+  auto work = [&](int worker) {
     for (;;) {
       const size_t i = claimed.fetch_add(1);
       if (i >= count) return;
-      text.clear();
-      const bool made = make(i, text, in);
+      const bool made = make(i, worker);
       {
         std::unique_lock<std::mutex> lock(m);
-        turn.wait(lock, [&] { return written == i || failed; });
+        turn.wait(lock, [&] { return finished == i || failed; });
         if (failed) return;
       }
-      // Only the thread holding piece `written` gets here: writes never
+      // Only the thread holding piece `finished` gets here: finishes never
       // overlap, and the other thread keeps making its piece meanwhile.
-      const bool ok = made && write(text);
+      const bool ok = made && finish(i, worker);
       std::lock_guard<std::mutex> lock(m);
-      if (ok) ++written;
+      if (ok) ++finished;
       else failed = true;
       turn.notify_all();
       if (!ok) return;
@@ -54,14 +51,23 @@ bool writeInOrder(size_t count, const std::function<bool(size_t, TextBuffer&, By
   std::thread helper;
   if (count > 1) {
     try {
-      helper = std::thread(work);
+      helper = std::thread(work, 1);
     } catch (const std::system_error&) {
-      // No second thread: this one makes and writes every piece.
+      // No second thread: this one makes and finishes every piece.
     }
   }
-  work();
+  work(0);
   if (helper.joinable()) helper.join();
-  return !failed;
+  return finished;
+}
+
+bool writeInOrder(size_t count, const std::function<bool(size_t, TextBuffer&, Bytes&)>& make,
+                  const std::function<bool(const TextBuffer&)>& write) {
+  TextBuffer text[2];
+  Bytes in[2];
+  return runInOrder(
+             count, [&](size_t i, int w) { return text[w].clear(), make(i, text[w], in[w]); },
+             [&](size_t, int w) { return write(text[w]); }) == count;
 }
 
 Pieces writePiecesInOrder(OutFile& out, size_t count, const std::function<bool(size_t, TextBuffer&, Bytes&)>& make) {

@@ -48,6 +48,15 @@ class TextBuffer {
   size_t cap_ = 0;
 };
 
+// Runs make(i, worker) for i = 0 .. count-1 on two threads (worker 0 or 1:
+// state a caller keeps per worker is that thread's alone), and finish(i,
+// worker) after make(i, worker), in order of i, never two at once; the other
+// thread goes on making meanwhile. Stops at the first piece, in order, whose
+// make or finish returns false, and returns its index; count when every
+// piece was finished.
+size_t runInOrder(size_t count, const std::function<bool(size_t, int)>& make,
+                  const std::function<bool(size_t, int)>& finish);
+
 // Makes pieces 0 .. count-1 with make(i, text, in) on two threads (one when a
 // thread cannot be started; `in` is a buffer of the thread's own for the
 // piece's input) and calls write(text) for each in piece order, never two at

@@ -68,6 +68,13 @@ class OutFile {
   // write failed or the file could not take its name; the destination is then
   // as it was before create()/openAppend().
   bool commit();
+  // commit() under another name in the same folder, for a created file
+  // whose free name is known only when it is finished.
+  bool commitAs(const std::string& path) {
+    if (append_ || direct_) return false;
+    path_ = path;
+    return commit();
+  }
   // Drops the file: removes the temporary, or cuts an append back.
   void abort();
 

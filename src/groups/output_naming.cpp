@@ -1,4 +1,4 @@
-// Output names of the splits: never an existing file's.
+// Output files of the splits: never at an existing file's name.
 #include <sys/stat.h>
 #if defined(_WIN32)
 #include <windows.h>
@@ -6,6 +6,10 @@
 #include "common/win_path.h"
 #endif
 
+#include <vector>
+
+#include "common/in_order.h"
+#include "common/result_codes.h"
 #include "files/path_name.h"
 #include "groups/group_scan.h"
 
@@ -44,5 +48,35 @@ std::string freeOutputName(const std::string& folder, const std::string& name, c
 }
 
 std::string outputFolder(const char* outPath) { return FileNameExtract(outPath, 1); }
+
+float writeGroupFiles(Scan& s, const std::string& folder, const char* ext,
+                      const std::function<float(uint32_t, int)>& prepare,
+                      const std::function<float(int, OutFile&)>& fill) {
+  std::vector<const GroupMap::value_type*> groups;
+  for (const auto& g : s.groups) groups.push_back(&g);
+  std::vector<float> codes(groups.size(), kOk);
+  OutFile out[2];
+  auto make = [&](size_t i, int w) {
+    codes[i] = prepare(groups[i]->second, w);
+    if (codes[i] != kOk) return false;
+    // Created under the name that is free now; it is named for good when
+    // its turn comes.
+    if (!out[w].create(freeOutputName(folder, groups[i]->first, ext).c_str(), OutFile::Mode::NoReplace)) {
+      codes[i] = kCannotCreate;
+      return false;
+    }
+    codes[i] = fill(w, out[w]);
+    if (codes[i] == kOk) return true;
+    out[w].abort();
+    return false;
+  };
+  auto finish = [&](size_t i, int w) {
+    if (out[w].commitAs(freeOutputName(folder, groups[i]->first, ext))) return true;
+    codes[i] = kCannotCreate;
+    return false;
+  };
+  const size_t stopped = runInOrder(groups.size(), make, finish);
+  return stopped == groups.size() ? kOk : codes[stopped];
+}
 
 }  // namespace tolvane

@@ -12,38 +12,35 @@
 namespace tolvane {
 namespace {
 
-// One Qit file: the vertex chunk header with its final length and count,
-// then the positions of the group's vertices in ascending order. Vertex
-// numbers 0 and below, and past the last vertex line, select nothing.
-bool writeQit(const std::string& path, Scan& s, uint32_t index) {
-  std::vector<int32_t> numbers = s.sets.take(index, 1, int32_t(std::min<size_t>(s.vertexCount(), INT32_MAX)));
-  uint64_t length = kChunkHeaderSize + kVertexRecord * numbers.size();
-  if (length > UINT32_MAX) return false;
-  OutFile out;
-  if (!out.create(path.c_str(), OutFile::Mode::NoReplace)) return false;
-  unsigned char header[kChunkHeaderSize] = {};
-  putLe32(header, kVertexTag);
-  putLe32(header + 4, uint32_t(length));
-  putLe32(header + 8, uint32_t(numbers.size()));
-  out.write(header, sizeof header);
-  for (int32_t n : numbers) {
-    const vertexS& v = s.positions[size_t(n) - 1];
-    unsigned char* p = reinterpret_cast<unsigned char*>(out.room(kVertexRecord));
-    uint32_t bits[3];
-    std::memcpy(bits, &v, sizeof bits);
-    putLe32(p, bits[0]);
-    putLe32(p + 4, bits[1]);
-    putLe32(p + 8, bits[2]);
-    out.advance(reinterpret_cast<char*>(p + kVertexRecord));
-  }
-  return out.commit();
-}
-
+// Qit files: the vertex chunk header with its final length and count, then
+// the positions of the group's vertices in ascending order. Vertex numbers
+// 0 and below, and past the last vertex line, select nothing.
 float writeAll(Scan& s, const char* outPath) {
-  std::string folder = outputFolder(outPath);
-  for (const auto& [name, index] : s.groups)
-    if (!writeQit(freeOutputName(folder, name, ".Qit"), s, index)) return kCannotCreate;
-  return kOk;
+  std::vector<int32_t> numbers[2];
+  auto prepare = [&](uint32_t index, int w) {
+    numbers[w] = s.sets.take(index, 1, int32_t(std::min<size_t>(s.vertexCount(), INT32_MAX)));
+    return kChunkHeaderSize + kVertexRecord * uint64_t(numbers[w].size()) > UINT32_MAX ? kCannotCreate : kOk;
+  };
+  auto fill = [&](int w, OutFile& out) {
+    const std::vector<int32_t>& n = numbers[w];
+    unsigned char header[kChunkHeaderSize] = {};
+    putLe32(header, kVertexTag);
+    putLe32(header + 4, uint32_t(kChunkHeaderSize + kVertexRecord * n.size()));
+    putLe32(header + 8, uint32_t(n.size()));
+    out.write(header, sizeof header);
+    for (int32_t k : n) {
+      const vertexS& v = s.positions[size_t(k) - 1];
+      unsigned char* p = reinterpret_cast<unsigned char*>(out.room(kVertexRecord));
+      uint32_t bits[3];
+      std::memcpy(bits, &v, sizeof bits);
+      putLe32(p, bits[0]);
+      putLe32(p + 4, bits[1]);
+      putLe32(p + 8, bits[2]);
+      out.advance(reinterpret_cast<char*>(p + kVertexRecord));
+    }
+    return kOk;
+  };
+  return writeGroupFiles(s, outputFolder(outPath), ".Qit", prepare, fill);
 }
 
 }  // namespace

@@ -28,33 +28,35 @@ float LeanSplitOBJ(const char* objPath, const char* outPath) {
   Scan s;
   s.keepText = true;
   if (!scanByGroups(objPath, s)) return kFailed;
-  std::string folder = outputFolder(outPath);
-  std::vector<char> chunk(size_t(256) << 10);
-  for (const auto& [name, index] : s.groups) {
+  std::vector<int32_t> numbers[2];
+  std::vector<char> chunk[2];
+  auto prepare = [&](uint32_t index, int w) {
     // Number 0 selects the "#start of vector" line; past the last vertex
     // line there is nothing to select.
-    std::vector<int32_t> numbers = s.sets.take(index, 0, int32_t(std::min<size_t>(s.vertexCount(), INT32_MAX)));
-    if (numbers.empty()) return kMissingArg;
-    OutFile out;
-    if (!out.create(freeOutputName(folder, name, ".obj").c_str(), OutFile::Mode::NoReplace)) return kCannotCreate;
+    numbers[w] = s.sets.take(index, 0, int32_t(std::min<size_t>(s.vertexCount(), INT32_MAX)));
+    return numbers[w].empty() ? kMissingArg : kOk;
+  };
+  auto fill = [&](int w, OutFile& out) {
+    const std::vector<int32_t>& n = numbers[w];
+    chunk[w].resize(size_t(256) << 10);
     size_t k = 0;
-    if (numbers[0] == 0) out.put("#start of vector\n"), k = 1;
+    if (n[0] == 0) out.put("#start of vector\n"), k = 1;
     // Vertex lines that stand together in the file are copied as one block,
     // straight from the file (it has not changed size since the scan, or
     // the read fails).
-    while (k < numbers.size()) {
-      size_t v = size_t(numbers[k]) - 1;
+    while (k < n.size()) {
+      size_t v = size_t(n[k]) - 1;
       const uint64_t from = s.lineAt[v];
       uint64_t to = from + s.lineSize[v];
-      for (++k; k < numbers.size(); ++k) {
-        v = size_t(numbers[k]) - 1;
+      for (++k; k < n.size(); ++k) {
+        v = size_t(n[k]) - 1;
         if (s.lineAt[v] != to + 1) break;
         to = s.lineAt[v] + s.lineSize[v];
       }
-      if (!copyText(s, from, to, chunk, out)) return kFailed;
+      if (!copyText(s, from, to, chunk[w], out)) return kFailed;
       out.put('\n');
     }
-    if (!out.commit()) return kCannotCreate;
-  }
-  return kOk;
+    return kOk;
+  };
+  return writeGroupFiles(s, outputFolder(outPath), ".obj", prepare, fill);
 }

@@ -80,6 +80,15 @@ TEST_F(Split, NeverOverwritesAndCountsCopiesPerGroup) {
   EXPECT_EQ(o("a.Qit"), "keep");
   EXPECT_EQ(o("a_copy1.Qit"), qit({1, 2, 3}));
   EXPECT_EQ(o("b.Qit"), qit({1, 2, 3}));
+
+  // Files are written two at a time, but each takes the name that was free
+  // when the one before it was named: group "a_copy1" finds its plain name
+  // taken by group "a".
+  TempDir fresh;
+  writeFile(fresh / "a.obj", "mine");
+  ASSERT_EQ(LeanSplitOBJ(obj("v 1 2 3\nv 4 5 6\ng a_copy1\nf 2\ng a\nf 1\n").c_str(), (fresh / "x").c_str()), 0);
+  EXPECT_EQ(readFile(fresh / "a_copy1.obj"), "v 1 2 3\n");
+  EXPECT_EQ(readFile(fresh / "a_copy1_copy1.obj"), "v 4 5 6\n");
 }
 
 TEST_F(Split, OddLinesAndFaceNumbers) {
