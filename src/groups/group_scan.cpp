@@ -182,26 +182,16 @@ struct Tail {
   };
   std::vector<GroupLine> groupLines;
   // Faces between two group lines go to one group when groups follow the
-  // group lines: a number met again there is not stored again. `seenIn`
-  // holds, per vertex number, the stretch (group lines met + 1) that last
-  // stored it; it grows up to one entry per 3 bytes of file, the most
-  // vertex lines a file can hold. Otherwise the faces are kept apart
-  // (faceEnds[k]: where face k's numbers end).
+  // group lines: stretches are then counted by group lines met + 1.
+  // Otherwise the faces are kept apart (faceEnds[k]: where face k's numbers
+  // end).
   bool byGroupLines = false;
-  size_t mostVertices = 0;
-  std::vector<uint32_t> seenIn;
+  SeenIn seen;
   std::vector<size_t> faceEnds;
 
   void add(int32_t n) {
     if (n < 0) return;
-    const size_t k = size_t(n);
-    if (byGroupLines && k < mostVertices) {
-      if (k >= seenIn.size()) seenIn.resize(std::min(mostVertices, k + 1 + (k >> 1)), 0);
-      const uint32_t stretch = uint32_t(groupLines.size()) + 1;
-      if (seenIn[k] == stretch) return;
-      seenIn[k] = stretch;
-    }
-    numbers.push_back(n);
+    if (!byGroupLines || seen.first(size_t(n), uint32_t(groupLines.size()) + 1)) numbers.push_back(n);
   }
   void endFace() {
     if (!byGroupLines) faceEnds.push_back(numbers.size());
@@ -225,6 +215,7 @@ bool scanFile(const char* objPath, Scan& s, bool byGroupLines, OnGroup onGroup, 
   s.lineAt.clear();
   s.lineSize.clear();
   s.positions.clear();
+  s.sets.seen.most = size_t(std::min<uint64_t>(file.size() / 3 + 1, SIZE_MAX));
   const uint64_t mid = file.size() < kSplitAt ? file.size() : nextLineStart(file, file.size() / 2);
   if (mid == UINT64_MAX) return false;
 
@@ -237,8 +228,9 @@ bool scanFile(const char* objPath, Scan& s, bool byGroupLines, OnGroup onGroup, 
       } else if (isGroupLine(l)) {
         onGroup(afterTag(l));
       } else if (isFaceLine(l)) {
-        uint32_t g = onFace();
-        forEachFaceNumber(afterTag(l), [&](int32_t n) { s.sets.add(g, n); });
+        const uint32_t g = onFace();
+        std::vector<int32_t>& set = s.sets.of(g);
+        forEachFaceNumber(afterTag(l), [&](int32_t n) { s.sets.add(set, g, n); });
       }
     }, 0, mid) && !head.tooLong;
   };
@@ -246,7 +238,7 @@ bool scanFile(const char* objPath, Scan& s, bool byGroupLines, OnGroup onGroup, 
 
   Tail tail;
   tail.byGroupLines = byGroupLines;
-  tail.mostVertices = size_t(std::min<uint64_t>(file.size() / 3 + 1, SIZE_MAX));
+  tail.seen.most = s.sets.seen.most;
   std::atomic<bool> tailRead{false};
   auto scanTail = [&] {
     try {

@@ -3,6 +3,7 @@
 // free output names. Internal to the group tools.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <functional>
@@ -86,9 +87,51 @@ bool readInts(std::string_view part, F& emit) {
 // numbers only: with any "/" each space-separated corner keeps only its part
 // before the first "/". Reading stops at the first thing that is not an
 // integer, as a stream's >> int would.
+// The usual face text: fields of digits (each, with `corners`, up to a "/"
+// and what follows it) between single spaces, a space at the end allowed.
+// Their numbers, in order, into `out` (at most 32), and their count; 0 for
+// any other text, which is then read the general way. The spaces are found
+// all at once, so the fields are read side by side rather than each
+// waiting for where the one before it ended.
+inline size_t plainFaceNumbers(std::string_view text, bool corners, int32_t (&out)[32]) {
+#if defined(__SSE2__)
+  const size_t n = text.size();
+  if (n == 0 || n > 64) return 0;
+  uint64_t spaces = 0;
+  const __m128i space = _mm_set1_epi8(' ');
+  for (size_t b = 0; b < n; b += 16) {  // within the line's kLineSlack
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text.data() + b));
+    spaces |= uint64_t(uint32_t(_mm_movemask_epi8(_mm_cmpeq_epi8(v, space)))) << b;
+  }
+  if (n < 64) spaces &= (uint64_t(1) << n) - 1;
+  if (text[n - 1] != ' ') spaces |= n < 64 ? uint64_t(1) << n : 0;  // the end closes the last field
+  if (text[n - 1] != ' ' && n == 64) return 0;
+  size_t count = 0, from = 0;
+  for (; spaces != 0; spaces &= spaces - 1) {
+    const size_t to = size_t(__builtin_ctzll(spaces));
+    uint32_t v;
+    const int run = digitRun(text.data() + from, v);
+    const size_t end = from + size_t(run);
+    if (run == 0 || count == 32 || end > to || (end < to && !(corners && text[end] == '/'))) return 0;
+    out[count++] = int32_t(v);
+    from = to + 1;
+  }
+  return count;
+#else
+  (void)text, (void)corners, (void)out;
+  return 0;
+#endif
+}
+
 template <class F>
 void forEachFaceNumber(std::string_view text, F&& emit) {
-  if (!lineHas(text, '/')) {
+  const bool corners = lineHas(text, '/');
+  int32_t plain[32];
+  if (const size_t count = plainFaceNumbers(text, corners, plain)) {
+    for (size_t k = 0; k < count; ++k) emit(plain[k]);
+    return;
+  }
+  if (!corners) {
     readInts(text, emit);
     return;
   }
@@ -126,31 +169,45 @@ vertexS parseVertex(std::string_view line);
 // Vertex index sets: per group the OBJ vertex numbers its faces use.
 // Numbers below 0 are dropped at once; the rest are kept and checked against
 // the vertex count when a set is read.
+// Per vertex number, the stretch of faces that stored it last: faces of
+// one group mostly share vertices, so a number met again in the same
+// stretch is not stored again. Grows up to `most` entries (one per 3 bytes
+// of file: the most vertex lines a file can hold); larger numbers are
+// always stored.
+struct SeenIn {
+  std::vector<uint32_t> stretch;
+  size_t most = 0;
+
+  // True when n (0 or above) is new to stretch `tag` (1 or above); marks it.
+  bool first(size_t n, uint32_t tag) {
+    if (n >= stretch.size()) {
+      if (n >= most) return true;
+      stretch.resize(std::min(most, n + 1 + (n >> 1)), 0);
+    }
+    if (stretch[n] == tag) return false;
+    stretch[n] = tag;
+    return true;
+  }
+};
+
 struct VertexSets {
   std::vector<std::vector<int32_t>> sets;
-  std::vector<int32_t> lastGroup;  // per vertex number seen so far: group + 1 that took it last
+  SeenIn seen;  // stretches: group + 1
 
-  void add(uint32_t group, int32_t number) {
-    if (number < 0) return;
+  // The set of `group`, for the numbers of one face.
+  std::vector<int32_t>& of(uint32_t group) {
     if (group >= sets.size()) sets.resize(size_t(group) + 1);
-    // Faces of one group mostly share vertices: a vertex that this group
-    // took last time is not stored again.
-    size_t n = size_t(number);
-    if (n < lastGroup.size()) {
-      if (lastGroup[n] == int32_t(group) + 1) return;
-      lastGroup[n] = int32_t(group) + 1;
-    } else if (n < lastGroup.size() + (size_t(1) << 16)) {
-      lastGroup.resize(n + 1 + (lastGroup.size() >> 1), 0);
-      lastGroup[n] = int32_t(group) + 1;
-    }
-    sets[group].push_back(number);
+    return sets[group];
+  }
+  void add(std::vector<int32_t>& set, uint32_t group, int32_t number) {
+    if (number >= 0 && seen.first(size_t(number), group + 1)) set.push_back(number);
   }
   // Numbers that are all 0 or above, as they come (repeats are dropped
   // when the set is taken).
   void addAll(uint32_t group, const int32_t* numbers, size_t n) {
     if (n == 0) return;
-    if (group >= sets.size()) sets.resize(size_t(group) + 1);
-    sets[group].insert(sets[group].end(), numbers, numbers + n);
+    std::vector<int32_t>& set = of(group);
+    set.insert(set.end(), numbers, numbers + n);
   }
   // Sorted, distinct numbers of `group` in [lo, hi].
   std::vector<int32_t> take(uint32_t group, int32_t lo, int32_t hi);
