@@ -1,6 +1,12 @@
 // OBJ vertex swap: one file's vertex lines into another, in file order.
 
+#include <atomic>
+#include <system_error>
+#include <thread>
+#include <vector>
+
 #include "common/bytes.h"
+#include "common/in_order.h"
 #include "common/lines.h"
 #include "common/out_file.h"
 #include "groups/group_scan.h"
@@ -19,12 +25,40 @@ bool countLines(FileFront& file, Keep keep, size_t& n) {
   return forEachLine(file, [&](std::string_view l) { n += keep(l); });
 }
 template <class Keep>
-bool writeLines(OutFile& out, FileFront& file, Keep keep) {
+bool keptLines(TextBuffer& out, FileFront& file, uint64_t from, uint64_t to, Keep keep) {
+  // Kept lines that stand together in a block go out as one piece, with
+  // the line feeds between them.
+  const char* first = nullptr;
+  const char* last = nullptr;
+  auto flush = [&] {
+    if (first) out.put(std::string_view(first, size_t(last - first))), out.put('\n');
+    first = nullptr;
+  };
   return forEachLine(file, [&](std::string_view l) {
-    if (!keep(l)) return;
-    out.put(l);
-    out.put('\n');
-  });
+    if (!keep(l)) return flush();
+    if (first && l.data() == last + 1) {
+      last = l.data() + l.size();
+      return;
+    }
+    flush();
+    first = l.data();
+    last = first + l.size();
+  }, from, to, flush);
+}
+
+// Line starts that cut a file into pieces of about kPieceBytes; false when
+// it cannot be read.
+constexpr uint64_t kPieceBytes = uint64_t(512) << 10;
+bool cutAtLines(FileFront& file, std::vector<uint64_t>& cuts) {
+  cuts.assign(1, 0);
+  while (file.size() - cuts.back() > kPieceBytes) {
+    const uint64_t next = nextLineStart(file, cuts.back() + kPieceBytes);
+    if (next == UINT64_MAX) return false;
+    if (next == file.size()) break;
+    cuts.push_back(next);
+  }
+  cuts.push_back(file.size());
+  return true;
 }
 
 }  // namespace
@@ -33,27 +67,47 @@ bool writeLines(OutFile& out, FileFront& file, Keep keep) {
 bool LeanSwapVerts(const char* sourcePath, const char* destPath) {
   using namespace tolvane;
   {
+    // The two files are counted side by side.
     FileFront source, dest;
     size_t vertices = 0, destVertices = 0, others = 0;
-    if (!source.open(sourcePath) || !countLines(source, isVertexLine, vertices) || vertices == 0) return false;
-    if (!dest.open(destPath)) return false;
+    if (!source.open(sourcePath)) return false;
+    std::atomic<bool> sourceRead{false};
+    std::thread second;
+    auto countSource = [&] { sourceRead = countLines(source, isVertexLine, vertices); };
+    try {
+      second = std::thread(countSource);
+    } catch (const std::system_error&) {
+      countSource();
+    }
     // One reading of the destination: its vertex lines are counted, and so
     // is the rest it keeps.
-    if (!forEachLine(dest, [&](std::string_view l) { isVertexLine(l) ? ++destVertices : others += isOther(l); }))
-      return false;
+    const bool destRead =
+        dest.open(destPath) &&
+        forEachLine(dest, [&](std::string_view l) { isVertexLine(l) ? ++destVertices : others += isOther(l); });
+    if (second.joinable()) second.join();
+    if (!sourceRead || vertices == 0 || !destRead) return false;
     if (destVertices == 0 || destVertices != vertices || others == 0) return false;
   }
   // Every check has passed: only now is the destination rewritten, through a
   // temporary file that takes its name when complete. Both files are read
-  // again; one that changed size meanwhile fails the swap and changes nothing.
+  // again, a piece at a time on two threads; one that changed size meanwhile
+  // fails the swap and changes nothing.
   OutFile out;
   if (!out.create(destPath, OutFile::Mode::Replace)) return false;
   {
     FileFront source, dest;
-    out.put("# written by Tolvane plugin for Modrix\n");
-    if (!source.open(sourcePath) || !dest.open(destPath) || !writeLines(out, source, isVertexLine) ||
-        !writeLines(out, dest, isOther))
+    std::vector<uint64_t> sourceCuts, destCuts;
+    if (!source.open(sourcePath) || !dest.open(destPath) || !cutAtLines(source, sourceCuts) ||
+        !cutAtLines(dest, destCuts))
       return false;
+    out.put("# written by Tolvane plugin for Modrix\n");
+    const size_t sourcePieces = sourceCuts.size() - 1;
+    auto make = [&](size_t i, TextBuffer& t, Bytes&) {
+      if (i < sourcePieces) return keptLines(t, source, sourceCuts[i], sourceCuts[i + 1], isVertexLine);
+      i -= sourcePieces;
+      return keptLines(t, dest, destCuts[i], destCuts[i + 1], isOther);
+    };
+    if (writePiecesInOrder(out, sourcePieces + destCuts.size() - 1, make) != Pieces::Written) return false;
   }  // closed before the new file takes the name: Windows keeps an open file from being replaced
   return out.commit();
 }
