@@ -7,8 +7,10 @@
 #include <cstdio>
 #include <cstdlib>
 #include <random>
+#include <sstream>
 
 #include "files/path_name.h"
+#include "groups/group_scan.h"
 #include "groups/groups.h"
 #include "support/support.h"
 
@@ -177,6 +179,53 @@ TEST_F(Split, VertexTextBecomesFloatsLikeAStreamReadsThem) {
 }
 
 }  // namespace
+
+TEST(FaceText, NumbersAreThoseAStreamReads) {
+  // Face text of every kind the quick paths meet or must refuse, against
+  // a stream: corners split at spaces and cut at their first "/", then >> int
+  // until the first thing that is not an int.
+  auto byStream = [](const std::string& text) {
+    std::vector<int32_t> out;
+    const bool corners = text.find('/') != std::string::npos;
+    std::vector<std::string> parts;
+    if (!corners) parts.push_back(text);
+    for (size_t at = 0; corners && at < text.size();) {
+      size_t end = std::min(text.find(' ', at), text.size());
+      parts.push_back(text.substr(at, std::min(text.find('/', at), end) - at));
+      at = end + 1;
+    }
+    for (const std::string& part : parts) {
+      std::istringstream in(part);
+      bool whole = true;
+      for (;;) {
+        const auto before = in.tellg();
+        long long v;
+        if (in >> v) {
+          if ((whole = v >= INT32_MIN && v <= INT32_MAX)) out.push_back(int32_t(v));
+          if (whole) continue;
+          break;
+        }
+        // Nothing more read: the next corner is read only when white space
+        // alone was left.
+        whole = part.find_first_not_of(" \t\n\v\f\r", size_t(before)) == std::string::npos;
+        break;
+      }
+      if (!whole) break;
+    }
+    return out;
+  };
+  const char* pieces[] = {"1", "23", "456", "7890123", "12345678", "2147483647", "2147483648", "-5", "+6", "0",
+                          "00000000012", "/", "//", "/7", " ", " ", " ", "  ", "\t", "\r", "x", "-"};
+  std::mt19937 rnd(11);
+  for (int k = 0; k < 20000; ++k) {
+    std::string text;
+    for (int n = int(rnd() % 12); n > 0; --n) text += pieces[rnd() % (sizeof pieces / sizeof *pieces)];
+    std::vector<int32_t> got;
+    const std::string padded = text + std::string(16, '9');  // lines are followed by readable bytes
+    tolvane::forEachFaceNumber(std::string_view(padded.data(), text.size()), [&](int32_t v) { got.push_back(v); });
+    ASSERT_EQ(got, byStream(text)) << "[" << text << "]";
+  }
+}
 
 TEST(FileNameExtract, EveryModeOnTypicalAndAwkwardPaths) {
   const struct {
