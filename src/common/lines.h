@@ -134,4 +134,19 @@ inline uint64_t nextLineStart(FileFront& file, uint64_t pos) {
   return file.size();
 }
 
+// Cuts a file at line starts into pieces of about `bytes` each (the last one
+// shorter): cuts[i] .. cuts[i + 1] is piece i. False when the file cannot be
+// read.
+inline bool cutAtLines(FileFront& file, uint64_t bytes, std::vector<uint64_t>& cuts) {
+  cuts.assign(1, 0);
+  while (file.size() - cuts.back() > bytes) {
+    const uint64_t next = nextLineStart(file, cuts.back() + bytes);
+    if (next == UINT64_MAX) return false;
+    if (next == file.size()) break;
+    cuts.push_back(next);
+  }
+  cuts.push_back(file.size());
+  return true;
+}
+
 }  // namespace tolvane

@@ -88,15 +88,8 @@ float LeanAddGroupOBJ(const char* sourcePath, const char* destPath, int vertexOf
   // The source is read a block at a time: a part mesh is never held whole.
   FileFront source;
   if (!source.open(sourcePath)) return kFailed;
-  // Pieces start at line starts.
-  std::vector<uint64_t> cuts{0};
-  while (source.size() - cuts.back() > kPieceBytes) {
-    const uint64_t next = nextLineStart(source, cuts.back() + kPieceBytes);
-    if (next == UINT64_MAX) return kFailed;
-    if (next == source.size()) break;
-    cuts.push_back(next);
-  }
-  cuts.push_back(source.size());
+  std::vector<uint64_t> cuts;
+  if (!cutAtLines(source, kPieceBytes, cuts)) return kFailed;
   OutFile out;
   if (!out.openAppend(destPath)) return kMissingArg;
   std::vector<PieceCount> counts(cuts.size() - 1);

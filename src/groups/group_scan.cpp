@@ -45,6 +45,40 @@ float scaleDown(uint64_t m, size_t decimals) {
   return float(double(m) * kInvPow10[decimals]);
 }
 
+// A short plain decimal at p, [sign] digits [point digits], with at most 7
+// digits on either side and within n bytes, whose digits make at most 2^24
+// once trailing zeros of the fraction are dropped (the bulk of vertex text):
+// its float, the correctly rounded one the full parser gives, into `out`,
+// and its length; 0 for anything else, an exponent or a second point after
+// it included. Runs of digits are read a word at a time: p must lie in a
+// line from forEachLine.
+size_t shortDecimal(const char* p, size_t n, float& out) {
+  static constexpr uint32_t kPow10[] = {1, 10, 100, 1000, 10000, 100000, 1000000, 10000000};
+  // Signs come in no order a branch could learn: taken without branches.
+  const bool negative = p[0] == '-';
+  const size_t k = size_t(p[0] == '-' || p[0] == '+');
+  uint32_t whole, part = 0;
+  const int w = k < n ? digitRun(p + k, whole) : 0;
+  size_t end = k + size_t(w), decimals = 0;
+  if (w == 0 || end > n) return 0;
+  if (end + 1 < n && p[end] == '.') {
+    const int f = digitRun(p + end + 1, part);
+    decimals = size_t(f);
+    end += 1 + decimals;
+    if (f == 0 || end > n) return 0;
+  }
+  if (end < n && (p[end] == '.' || p[end] == 'e' || p[end] == 'E')) return 0;
+  uint64_t m = uint64_t(whole) * kPow10[decimals] + part;
+  while (m > (uint64_t(1) << 24) && decimals > 0 && m % 10 == 0) m /= 10, --decimals;
+  if (m > (uint64_t(1) << 24)) return 0;
+  const float v = scaleDown(m, decimals);
+  uint32_t bits;
+  std::memcpy(&bits, &v, 4);
+  bits |= uint32_t(negative) << 31;
+  std::memcpy(&out, &bits, 4);
+  return end;
+}
+
 // One float field at `i`, as a stream's >> float reads it: white space, then
 // sign, digits, point, exponent. False when no number starts there.
 //
@@ -53,41 +87,18 @@ float scaleDown(uint64_t m, size_t decimals) {
 // in the same pass, with scaleDown: the correctly rounded float that the
 // full parser gives.
 bool readFloat(std::string_view s, size_t& i, float& out) {
-  static constexpr uint32_t kPow10[] = {1, 10, 100, 1000, 10000, 100000, 1000000, 10000000};
   const size_t n = s.size();
   while (i < n && isStreamSpace(s[i])) ++i;
-  size_t start = i;
-  // Signs come in no order a branch could learn: taken without branches.
-  const bool negative = i < n && s[i] == '-';
-  i += size_t(i < n && (s[i] == '-' || s[i] == '+'));
-  size_t numberStart = negative ? start : i;  // from_chars takes '-' but no '+'
   if (i < n) {
-    // The usual vertex text, short digits, a point and short digits, is
-    // read a run of digits at a time. `s` lies in a line from forEachLine,
-    // so a word can be loaded anywhere in it.
-    uint32_t whole = 0, part = 0;
-    const int w = digitRun(s.data() + i, whole);
-    size_t j = i + size_t(w), f = 0;
-    if (w > 0 && j <= n && j + 1 < n && s[j] == '.') {
-      const int fw = digitRun(s.data() + j + 1, part);
-      f = fw > 0 && size_t(fw) <= n - j - 1 ? size_t(fw) : 8;
-      j += 1 + f;
-    }
-    if (w > 0 && j <= n && f < 8 && (j == n || (s[j] != 'e' && s[j] != 'E' && s[j] != '.'))) {
-      uint64_t m = uint64_t(whole) * kPow10[f] + part;
-      size_t decimals = f;
-      while (m > (uint64_t(1) << 24) && decimals > 0 && m % 10 == 0) m /= 10, --decimals;
-      if (m <= (uint64_t(1) << 24)) {
-        uint32_t bits;
-        const float v = scaleDown(m, decimals);
-        std::memcpy(&bits, &v, 4);
-        bits |= uint32_t(negative) << 31;
-        std::memcpy(&out, &bits, 4);
-        i = j;
-        return true;
-      }
+    if (const size_t length = shortDecimal(s.data() + i, n - i, out)) {
+      i += length;
+      return true;
     }
   }
+  size_t start = i;
+  bool negative = false;
+  if (i < n && (s[i] == '+' || s[i] == '-')) negative = s[i++] == '-';
+  size_t numberStart = negative ? start : i;  // from_chars takes '-' but no '+'
   uint64_t m = 0;
   int significant = 0, decimals = 0, mantissa = 0;
   bool point = false;
@@ -303,34 +314,6 @@ bool scanFile(const char* objPath, Scan& s, bool byGroupLines, OnGroup onGroup, 
 
 namespace {
 
-// A whole field [p, p + n) that is a plain decimal, [sign] digits [point
-// digits], with at most 7 digits on either side: its float, as readFloat
-// gives it. False for anything else.
-bool plainDecimal(const char* p, size_t n, float& out) {
-  static constexpr uint32_t kPow10[] = {1, 10, 100, 1000, 10000, 100000, 1000000, 10000000};
-  const bool negative = p[0] == '-';
-  const size_t k = size_t(p[0] == '-' || p[0] == '+');
-  uint32_t whole, part = 0;
-  const int w = digitRun(p + k, whole);
-  size_t end = k + size_t(w), decimals = 0;
-  if (w > 0 && end + 1 < n && p[end] == '.') {
-    const int f = digitRun(p + end + 1, part);
-    if (f == 0) return false;
-    decimals = size_t(f);
-    end += 1 + decimals;
-  }
-  if (w == 0 || end != n) return false;
-  uint64_t m = uint64_t(whole) * kPow10[decimals] + part;
-  while (m > (uint64_t(1) << 24) && decimals > 0 && m % 10 == 0) m /= 10, --decimals;
-  if (m > (uint64_t(1) << 24)) return false;
-  const float v = scaleDown(m, decimals);
-  uint32_t bits;
-  std::memcpy(&bits, &v, 4);
-  bits |= uint32_t(negative) << 31;
-  std::memcpy(&out, &bits, 4);
-  return true;
-}
-
 // The usual vertex line: "v" and three plain decimals, each after one space
 // (anything after a fourth space is ignored, as it is by the full reader).
 // The spaces are found all at once, so the three fields are read side by
@@ -356,8 +339,9 @@ bool plainVertex(std::string_view line, vertexS& out) {
   const size_t b = size_t(__builtin_ctzll(spaces));
   spaces &= spaces - 1;
   const size_t c = spaces == 0 ? n : size_t(__builtin_ctzll(spaces));
-  return a > 2 && b > a + 1 && c > b + 1 && plainDecimal(line.data() + 2, a - 2, out.x) &&
-         plainDecimal(line.data() + a + 1, b - a - 1, out.y) && plainDecimal(line.data() + b + 1, c - b - 1, out.z);
+  return a > 2 && b > a + 1 && c > b + 1 && shortDecimal(line.data() + 2, a - 2, out.x) == a - 2 &&
+         shortDecimal(line.data() + a + 1, b - a - 1, out.y) == b - a - 1 &&
+         shortDecimal(line.data() + b + 1, c - b - 1, out.z) == c - b - 1;
 #else
   (void)line, (void)out;
   return false;

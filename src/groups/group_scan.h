@@ -83,10 +83,6 @@ bool readInts(std::string_view part, F& emit) {
   }
 }
 
-// Calls emit(n) for each integer of a face line's text (after "f "), vertex
-// numbers only: with any "/" each space-separated corner keeps only its part
-// before the first "/". Reading stops at the first thing that is not an
-// integer, as a stream's >> int would.
 // The usual face text: fields of digits (each, with `corners`, up to a "/"
 // and what follows it) between single spaces, a space at the end allowed.
 // Their numbers, in order, into `out` (at most 32), and their count; 0 for
@@ -123,6 +119,11 @@ inline size_t plainFaceNumbers(std::string_view text, bool corners, int32_t (&ou
 #endif
 }
 
+// Calls emit(n) for each integer of a face line's text (after "f "), vertex
+// numbers only: with any "/" each space-separated corner keeps only its part
+// before the first "/". Reading stops at the first thing that is not an
+// integer, as a stream's >> int would. `text` must lie in a line handed out
+// by forEachLine (it is read a word at a time).
 template <class F>
 void forEachFaceNumber(std::string_view text, F&& emit) {
   const bool corners = lineHas(text, '/');

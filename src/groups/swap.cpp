@@ -46,20 +46,8 @@ bool keptLines(TextBuffer& out, FileFront& file, uint64_t from, uint64_t to, Kee
   }, from, to, flush);
 }
 
-// Line starts that cut a file into pieces of about kPieceBytes; false when
-// it cannot be read.
+// Input bytes per piece of the rewritten file.
 constexpr uint64_t kPieceBytes = uint64_t(512) << 10;
-bool cutAtLines(FileFront& file, std::vector<uint64_t>& cuts) {
-  cuts.assign(1, 0);
-  while (file.size() - cuts.back() > kPieceBytes) {
-    const uint64_t next = nextLineStart(file, cuts.back() + kPieceBytes);
-    if (next == UINT64_MAX) return false;
-    if (next == file.size()) break;
-    cuts.push_back(next);
-  }
-  cuts.push_back(file.size());
-  return true;
-}
 
 }  // namespace
 }  // namespace tolvane
@@ -97,8 +85,8 @@ bool LeanSwapVerts(const char* sourcePath, const char* destPath) {
   {
     FileFront source, dest;
     std::vector<uint64_t> sourceCuts, destCuts;
-    if (!source.open(sourcePath) || !dest.open(destPath) || !cutAtLines(source, sourceCuts) ||
-        !cutAtLines(dest, destCuts))
+    if (!source.open(sourcePath) || !dest.open(destPath) || !cutAtLines(source, kPieceBytes, sourceCuts) ||
+        !cutAtLines(dest, kPieceBytes, destCuts))
       return false;
     out.put("# written by Tolvane plugin for Modrix\n");
     const size_t sourcePieces = sourceCuts.size() - 1;
