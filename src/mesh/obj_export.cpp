@@ -28,20 +28,13 @@ struct ExportLayout {
   uint64_t faceRecords = 0;     // records up to the face chunk's end (a last partial one counts)
 };
 
-// Reads the chunk header at `pos`.
-bool chunkAt(FileFront& front, uint64_t pos, Chunk& c) {
-  unsigned char b[kChunkHeaderSize];
-  if (!front.readAt(pos, b, sizeof b)) return false;
-  return readChunk(ByteReader(b, sizeof b), 0, c) && ((c.pos = pos), true);
-}
-
 // False when the file is shorter than what its headers, lengths or counts
 // claim, up to the first chunk that is out of order. Only chunk headers are
 // read here; the records are checked against the file's size and streamed
 // later. Chunks after the face chunk (UVs, often the largest) are never read.
 bool locate(FileFront& front, ExportLayout& m) {
   Chunk v;
-  if (!chunkAt(front, kQivHeaderSize, v) || !front.holds(v.records(), kVertexRecord * v.count)) return false;
+  if (!readChunk(front, kQivHeaderSize, v) || !front.holds(v.records(), kVertexRecord * v.count)) return false;
   m.vertexCount = v.count;
   m.vertices = v.records();
   // The header's face count is read at the third chunk as the first two
@@ -53,7 +46,7 @@ bool locate(FileFront& front, ExportLayout& m) {
   m.faceCountField = int32_t(le32(b));
 
   Chunk c;
-  if (!chunkAt(front, m.vertices + kVertexRecord * v.count, c)) return false;
+  if (!readChunk(front, m.vertices + kVertexRecord * v.count, c)) return false;
   m.colourTag = c.tag;
   if (c.tag != kColourTag) return true;
   if (!front.holds(c.records(), kColourRecord * c.count)) return false;
@@ -61,7 +54,7 @@ bool locate(FileFront& front, ExportLayout& m) {
   m.colours = c.records();
 
   Chunk f;
-  if (!chunkAt(front, m.colours + kColourRecord * c.count, f)) return false;
+  if (!readChunk(front, m.colours + kColourRecord * c.count, f)) return false;
   m.faceTag = f.tag;
   if (f.tag != kFaceTag) return true;
   // Faces are read 16 bytes at a time while they start before the chunk's

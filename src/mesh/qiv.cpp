@@ -12,13 +12,17 @@ bool readChunk(const ByteReader& image, uint64_t pos, Chunk& out) {
   return true;
 }
 
-bool findChunk(const ByteReader& image, uint32_t tag, Chunk& out) {
+namespace {
+
+// The walk itself, over whatever reads the header at a position.
+template <class ReadHeader>
+bool walkTo(uint64_t size, uint32_t tag, Chunk& out, ReadHeader readHeader) {
   // Positions are 64-bit and every step moves forward, so the walk always
   // ends and never wraps.
   uint64_t pos = kQivHeaderSize;
-  while (pos < image.size) {
+  while (pos < size) {
     Chunk c;
-    if (!readChunk(image, pos, c)) return false;
+    if (!readHeader(pos, c)) return false;
     if (c.tag == tag) {
       out = c;
       return true;
@@ -26,6 +30,22 @@ bool findChunk(const ByteReader& image, uint32_t tag, Chunk& out) {
     pos += c.length == 0 ? kChunkHeaderSize : c.length;
   }
   return false;
+}
+
+}  // namespace
+
+bool findChunk(const ByteReader& image, uint32_t tag, Chunk& out) {
+  return walkTo(image.size, tag, out, [&](uint64_t pos, Chunk& c) { return readChunk(image, pos, c); });
+}
+
+bool readChunk(FileFront& file, uint64_t pos, Chunk& out) {
+  unsigned char b[kChunkHeaderSize];
+  if (!file.holds(pos, sizeof b) || !file.readAt(pos, b, sizeof b)) return false;
+  return readChunk(ByteReader(b, sizeof b), 0, out) && ((out.pos = pos), true);
+}
+
+bool findChunk(FileFront& file, uint32_t tag, Chunk& out) {
+  return walkTo(file.size(), tag, out, [&](uint64_t pos, Chunk& c) { return readChunk(file, pos, c); });
 }
 
 }  // namespace tolvane

@@ -45,6 +45,10 @@ bool readChunk(const ByteReader& image, uint64_t pos, Chunk& out);
 // the end of the image, or a chunk header cut off by it, first.
 bool findChunk(const ByteReader& image, uint32_t tag, Chunk& out);
 
+// The same for a file read in parts: only the chunk headers are read.
+bool readChunk(FileFront& file, uint64_t pos, Chunk& out);
+bool findChunk(FileFront& file, uint32_t tag, Chunk& out);
+
 // True when `count` records of `recordSize` bytes follow the chunk header
 // inside the image.
 inline bool recordsFit(const ByteReader& image, const Chunk& c, uint64_t recordSize) {

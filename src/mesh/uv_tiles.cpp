@@ -65,14 +65,15 @@ MetTile recordTile(const ByteReader& image, const Chunk& uv, uint32_t i) {
   return {uvTileNumber(pairCoordinate(image, uv, first, 0)), uvTileNumber(pairCoordinate(image, uv, first, 1)), i};
 }
 
+// Record i's tile into `met` when it differs from the one before it: each
+// run of records in one tile is met once.
+void meet(std::vector<MetTile>& met, const MetTile& t) {
+  if (met.empty() || t.u != met.back().u || t.v != met.back().v) met.push_back(t);
+}
+
 // The operation's tile set, in key order: of the tiles sharing a key, the
 // one met first in the file.
-std::vector<UV_tile> tileSet(const ByteReader& image, const Chunk& uv) {
-  std::vector<MetTile> met;
-  for (uint32_t i = 0; i < uv.count; ++i) {
-    MetTile t = recordTile(image, uv, i);
-    if (met.empty() || t.u != met.back().u || t.v != met.back().v) met.push_back(t);
-  }
+std::vector<UV_tile> tileSet(std::vector<MetTile> met) {
   std::sort(met.begin(), met.end(), [](const MetTile& a, const MetTile& b) {
     return std::tie(a.u, a.v, a.record) < std::tie(b.u, b.v, b.record);
   });
@@ -181,20 +182,27 @@ int32_t uvTileNumber(float x) {
 
 float GetUVTile(const char* qivPath, char* buffer) {
   using namespace tolvane;
-  Bytes mesh;
-  if (!loadFile(qivPath, mesh)) return kUVInputNotOpened;
-  const ByteReader image(mesh);
+  // Only the chunk headers and the UV records are read, a piece at a time.
+  FileFront file;
+  if (!file.open(qivPath)) return kUVInputNotOpened;
+  // A mesh without a UV chunk has one of 0 records.
   Chunk uv;
-  if (findUVChunk(image, uv) != kOk) return kBadFile;
-  const size_t count = tileSet(image, uv).size();
-  if (buffer) {
-    std::string last;
-    if (uv.count > 0) {
-      const MetTile t = recordTile(image, uv, uv.count - 1);
-      last = tileKey(t.u, t.v);
+  if (findChunk(file, kUVTag, uv) && !file.holds(uv.records(), uint64_t(uv.count) * kUVRecord)) return kBadFile;
+  std::vector<MetTile> met;
+  constexpr uint32_t kPiece = 8192;  // records
+  Bytes piece(size_t(kPiece) * kUVRecord);
+  for (uint32_t first = 0; first < uv.count; first += kPiece) {
+    const uint32_t n = std::min(kPiece, uv.count - first);
+    if (!file.readAt(uv.records() + uint64_t(first) * kUVRecord, piece.data(), size_t(n) * kUVRecord)) return kBadFile;
+    for (uint32_t i = 0; i < n; ++i) {
+      const unsigned char* r = piece.data() + size_t(i) * kUVRecord;  // its first pair
+      meet(met, {uvTileNumber(bitsToFloat(le32(r))), uvTileNumber(bitsToFloat(le32(r + 4))), first + i});
     }
-    std::memcpy(buffer, last.c_str(), last.size() + 1);
   }
+  std::string last;
+  if (!met.empty()) last = tileKey(met.back().u, met.back().v);
+  const size_t count = tileSet(std::move(met)).size();
+  if (buffer) std::memcpy(buffer, last.c_str(), last.size() + 1);
   return float(count);
 }
 
@@ -206,7 +214,9 @@ float GetUVsFromQiv(const char* qivPath, const char* outPath) {
   const ByteReader image(mesh);
   Chunk uv;
   if (findUVChunk(image, uv) != kOk) return kBadFile;
-  const std::vector<UV_tile> tiles = tileSet(image, uv);
+  std::vector<MetTile> met;
+  for (uint32_t i = 0; i < uv.count; ++i) meet(met, recordTile(image, uv, i));
+  const std::vector<UV_tile> tiles = tileSet(std::move(met));
   if (tiles.empty()) return 0;
 
   const TilePairs pairs = splitPairs(image, uv, tiles);
