@@ -28,8 +28,8 @@ bool mergeStreamed(const char* topPath, const char* bottomPath, const ColorParts
     colourMask(r, g, b, n, key, true, &shows[k / 8]);
   };
   if (!scanPlanes(top, mark)) return false;
-  Bytes over(kChunkPixels);
-  return writeChanged(bottom, kChunkPixels, topPath, [&](int c, unsigned char* p, size_t k, size_t n) {
+  return writeChanged(bottom, kChunkPixels, topPath, [&](int c, unsigned char* p, size_t k, size_t n, Bytes& over) {
+    over.resize(n);
     if (!top.readPlane(c, k, n, over.data())) return false;
     applyMask(p, over.data(), 0, &shows[k / 8], n);
     return true;
@@ -68,8 +68,8 @@ bool healStreamed(const char* edgePath, const char* bodyPath, bool columns) {
   // Whole rows at a time; of an edge row only the bytes healRow uses are read.
   const size_t rows = std::max<size_t>(1, kChunkPixels / w);
   const size_t from = columns ? 48 : 0, len = columns ? 4 : w;
-  Bytes src(w);
-  return writeChanged(body, rows * w, edgePath, [&](int c, unsigned char* p, size_t k, size_t n) {
+  return writeChanged(body, rows * w, edgePath, [&](int c, unsigned char* p, size_t k, size_t n, Bytes& src) {
+    src.resize(w);
     for (size_t i = 0; i < n; i += w) {
       int64_t source = healSource(int64_t((k + i) / w), h, columns);
       if (source < 0) continue;

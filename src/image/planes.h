@@ -13,6 +13,7 @@
 #include <cstdint>
 
 #include "common/bytes.h"
+#include "common/in_order.h"
 #include "common/out_file.h"
 #include "image/psd.h"
 
@@ -56,33 +57,41 @@ class PSDStream {
 };
 
 // Reads the three colour planes of `s` chunk by chunk and calls
-// visit(r, g, b, k, n) for pixels k .. k + n - 1. False when a read fails.
+// visit(r, g, b, k, n) for pixels k .. k + n - 1, on two threads: visits of
+// different chunks may run at once (they touch different pixels). False
+// when a read fails.
 template <class Visit>
 bool scanPlanes(PSDStream& s, Visit visit) {
-  Bytes buf(3 * kChunkPixels);
-  unsigned char *r = buf.data(), *g = r + kChunkPixels, *b = g + kChunkPixels;
-  for (size_t k = 0; k < s.plane(); k += kChunkPixels) {
-    size_t n = std::min(kChunkPixels, s.plane() - k);
+  const size_t chunks = (s.plane() + kChunkPixels - 1) / kChunkPixels;
+  Bytes buf[2];
+  auto read = [&](size_t i, int w) {
+    buf[w].resize(3 * kChunkPixels);
+    unsigned char *r = buf[w].data(), *g = r + kChunkPixels, *b = g + kChunkPixels;
+    const size_t k = i * kChunkPixels, n = std::min(kChunkPixels, s.plane() - k);
     if (!s.readPlane(0, k, n, r) || !s.readPlane(1, k, n, g) || !s.readPlane(2, k, n, b)) return false;
     visit(r, g, b, k, n);
-  }
-  return true;
+    return true;
+  };
+  return runInOrder(chunks, read, [](size_t, int) { return true; }) == chunks;
 }
 
 // Writes the three colour planes of `s` to `out`, `chunk` pixels at a time;
-// change(c, bytes, k, n) alters pixels k .. k + n - 1 of plane c before they
-// are written, and returns false to stop. False when a read fails.
+// change(c, bytes, k, n, scratch) alters pixels k .. k + n - 1 of plane c
+// before they are written, and returns false to stop. Chunks are read and
+// changed on two threads and written in order: `scratch` is a buffer of the
+// calling thread's own. False when a read fails.
 template <class Change>
 bool streamPlanes(PSDStream& s, size_t chunk, OutFile& out, Change change) {
-  Bytes buf(chunk);
-  for (int c = 0; c < 3; ++c) {
-    for (size_t k = 0; k < s.plane(); k += chunk) {
-      size_t n = std::min(chunk, s.plane() - k);
-      if (!s.readPlane(c, k, n, buf.data()) || !change(c, buf.data(), k, n)) return false;
-      out.writeBlock(buf.data(), n);
-    }
-  }
-  return true;
+  const size_t perPlane = (s.plane() + chunk - 1) / chunk;
+  auto make = [&](size_t i, TextBuffer& t, Bytes& scratch) {
+    const int c = int(i / perPlane);
+    const size_t k = (i % perPlane) * chunk, n = std::min(chunk, s.plane() - k);
+    unsigned char* p = reinterpret_cast<unsigned char*>(t.room(n));
+    if (!s.readPlane(c, k, n, p) || !change(c, p, k, n, scratch)) return false;
+    t.advance(reinterpret_cast<char*>(p + n));
+    return true;
+  };
+  return writePiecesInOrder(out, 3 * perPlane, make) == Pieces::Written;
 }
 
 // Writes the file of `s` to `path`, its colour planes changed by `change`

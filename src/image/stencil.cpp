@@ -29,7 +29,7 @@ bool recolourStreamed(const char* path, const Rule& rule) {
     colourMask(r, g, b, n, rule.match, rule.stencil, &mask[k / 8]);
   };
   if (!scanPlanes(s, mark)) return false;
-  return writeChanged(s, kChunkPixels, path, [&](int c, unsigned char* p, size_t k, size_t n) {
+  return writeChanged(s, kChunkPixels, path, [&](int c, unsigned char* p, size_t k, size_t n, Bytes&) {
     applyMask(p, nullptr, rule.paint[c], &mask[k / 8], n);
     return true;
   });

@@ -45,7 +45,9 @@ void expectImage(const std::string& file, const Psd& p, const std::function<RGB(
 // Operations decide eight pixels at a time: pixels that differ from the
 // colour in a single bit of a single channel, in every position of such a
 // group and in the pixels left after the last group, must not count as it.
-constexpr int kW = 13, kH = 7;  // 91 pixels: 11 groups of eight and 3 more
+// The planes are also longer than one chunk of pixels (131,072), which two
+// threads make, and end 7 pixels after a group of eight.
+constexpr int kW = 389, kH = 347;  // 134,983 pixels
 const RGB kColour{0x5A, 0xA5, 0x81};
 const double kPacked = kColour.r * 65536.0 + kColour.g * 256.0 + kColour.b;
 
@@ -229,18 +231,20 @@ TEST(Grayscale, EveryColourMatchesTheMeanComputedPixelByPixel) {
 // columns at the left and right, between rows 2 and h - 2.
 TEST(Heal, BandsOfRowsOrColumns) {
   const RGB kBody{1, 2, 3};
-  std::string rows = after("HealPSDfiles", rgbPsd(120, 101, rowCol).bytes(), 0, rgbPsd(120, 101, solid(kBody)).bytes());
+  // Wide enough that the rows are made in more than one chunk.
+  std::string rows =
+      after("HealPSDfiles", rgbPsd(1400, 101, rowCol).bytes(), 0, rgbPsd(1400, 101, solid(kBody)).bytes());
   for (int y = 0; y < 101; ++y) {
     int from = y < 10 ? 50 + y : y >= 91 ? 40 + (y - 91) : -1;
-    for (int x : {0, 1, 57, 119})
-      EXPECT_EQ(psdPixel(rows, 40, 120, 101, x, y), from < 0 ? kBody : rowCol(x, from)) << x << "," << y;
+    for (int x : {0, 1, 57, 1399})
+      EXPECT_EQ(psdPixel(rows, 40, 1400, 101, x, y), from < 0 ? kBody : rowCol(x, from)) << x << "," << y;
   }
   std::string cols =
-      after("HealPSDfiles", rgbPsd(103, 100, rowCol).bytes(), 0.5, rgbPsd(103, 100, solid(kBody)).bytes());
+      after("HealPSDfiles", rgbPsd(1403, 100, rowCol).bytes(), 0.5, rgbPsd(1403, 100, solid(kBody)).bytes());
   for (int y = 0; y < 100; ++y)
-    for (int x = 0; x < 103; ++x) {
-      int from = y < 2 || y > 98 ? -1 : x < 2 ? 50 + x : x >= 101 ? 48 + (x - 101) : -1;
-      ASSERT_EQ(psdPixel(cols, 40, 103, 100, x, y), from < 0 ? kBody : rowCol(from, y)) << x << "," << y;
+    for (int x = 0; x < 1403; ++x) {
+      int from = y < 2 || y > 98 ? -1 : x < 2 ? 50 + x : x >= 1401 ? 48 + (x - 1401) : -1;
+      ASSERT_EQ(psdPixel(cols, 40, 1403, 100, x, y), from < 0 ? kBody : rowCol(from, y)) << x << "," << y;
     }
 }
 
