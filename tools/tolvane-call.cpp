@@ -232,6 +232,7 @@ const char* genericMeaning(float r) {
       {-401, "Qiv not writable"},       {-1760, "input not opened"},
       {-1761, "input file damaged"},    {-1025, "too many groups"},
       {-1770, "outside the image"},     {-1771, "PSD header sections differ"},
+      {-1772, "out of memory"},
       {-2101, "no chosen file there"},  {-2102, "no display for the dialog"},
       {-2103, "no file chooser installed"}, {-2104, "file chooser failed"},
       {-2105, "URL opener not started"},

@@ -46,6 +46,7 @@ class Code(enum.IntEnum):
     BAD_FILE = -1761  # truncated file, lying counts, sizes past the end
     OUTSIDE_IMAGE = -1770  # crop strip or thumbnail size outside what the image allows
     SECTIONS_DIFFER = -1771  # merge/heal: PSD header sections of different lengths
+    OUT_OF_MEMORY = -1772  # the operation ran out of memory; nothing half-written is left
     NO_CHOSEN_FILE = -2101  # GetFilePath: no file at that position (or no list)
     DIALOG_NO_DISPLAY = -2102  # no display to show the file dialog on
     DIALOG_NO_CHOOSER = -2103  # no file chooser program installed
@@ -75,6 +76,7 @@ _GENERIC = {
     Code.BAD_FILE: "input file damaged",
     Code.OUTSIDE_IMAGE: "outside the image",
     Code.SECTIONS_DIFFER: "PSD header sections differ",
+    Code.OUT_OF_MEMORY: "out of memory",
     Code.NO_CHOSEN_FILE: "no chosen file at that position",
     Code.DIALOG_NO_DISPLAY: "no display for the dialog",
     Code.DIALOG_NO_CHOOSER: "no file chooser installed",

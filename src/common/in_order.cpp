@@ -19,6 +19,21 @@ void TextBuffer::grow(size_t n) {
   cap_ = cap;
 }
 
+namespace {
+
+// A piece that throws (out of memory) is a piece that failed: nothing may
+// leave a thread by an exception.
+template <class F>
+bool attempt(F f) noexcept {
+  try {
+    return f();
+  } catch (...) {
+    return false;
+  }
+}
+
+}  // namespace
+
 size_t runInOrder(size_t count, const std::function<bool(size_t, int)>& make,
                   const std::function<bool(size_t, int)>& finish) {
   std::atomic<size_t> claimed{0};
@@ -31,7 +46,7 @@ size_t runInOrder(size_t count, const std::function<bool(size_t, int)>& make,
     for (;;) {
       const size_t i = claimed.fetch_add(1);
       if (i >= count) return;
-      const bool made = make(i, worker);
+      const bool made = attempt([&] { return make(i, worker); });
       {
         std::unique_lock<std::mutex> lock(m);
         turn.wait(lock, [&] { return finished == i || failed; });
@@ -39,7 +54,7 @@ size_t runInOrder(size_t count, const std::function<bool(size_t, int)>& make,
       }
       // Only the thread holding piece `finished` gets here: finishes never
       // overlap, and the other thread keeps making its piece meanwhile.
-      const bool ok = made && finish(i, worker);
+      const bool ok = made && attempt([&] { return finish(i, worker); });
       std::lock_guard<std::mutex> lock(m);
       if (ok) ++finished;
       else failed = true;

@@ -38,6 +38,7 @@ constexpr float kPathNotConvertedUtf8 = 1234.0f;
 // their contents. They are distinct from every code above.
 constexpr float kBadFile = -1761.0f;      // truncated, lying counts, sizes past the end
 constexpr float kTooManyGroups = -1025.0f;  // more than 1024 distinct groups in one OBJ
+constexpr float kOutOfMemory = -1772.0f;    // the operation ran out of memory (nothing half-written is left)
 
 }  // namespace tolvane
 

@@ -265,7 +265,7 @@ bool scanFile(const char* objPath, Scan& s, bool byGroupLines, OnGroup onGroup, 
           tail.endFace();
         }
       }, mid) && !store.tooLong;
-    } catch (const std::bad_alloc&) {
+    } catch (...) {  // out of memory: nothing may leave the thread by an exception
       tailRead = false;
     }
   };

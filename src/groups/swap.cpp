@@ -1,6 +1,7 @@
 // OBJ vertex swap: one file's vertex lines into another, in file order.
 
 #include <atomic>
+#include <new>
 #include <system_error>
 #include <thread>
 #include <vector>
@@ -61,7 +62,13 @@ bool LeanSwapVerts(const char* sourcePath, const char* destPath) {
     if (!source.open(sourcePath)) return false;
     std::atomic<bool> sourceRead{false};
     std::thread second;
-    auto countSource = [&] { sourceRead = countLines(source, isVertexLine, vertices); };
+    auto countSource = [&] {
+      try {
+        sourceRead = countLines(source, isVertexLine, vertices);
+      } catch (...) {
+        // Out of memory (a line too long for it): the swap fails.
+      }
+    };
     try {
       second = std::thread(countSource);
     } catch (const std::system_error&) {

@@ -4,11 +4,39 @@
 
 #include <cmath>
 #include <cstdint>
+#include <new>
+
+#include "common/result_codes.h"
 
 #include "tolvane/host.h"
 
-// Defines one host entry point with its plain C name.
-#define TOLVANE_ENTRY(name) extern "C" float name(const char* text, double number, char* buffer)
+namespace tolvane {
+
+// Runs an entry point's body so that no exception reaches the host: running
+// out of memory gives kOutOfMemory, anything else kFailed. Files are left
+// as the failure found them: output files remove themselves while the
+// exception unwinds.
+template <class Body>
+float guarded(Body body) noexcept {
+  try {
+    return body();
+  } catch (const std::bad_alloc&) {
+    return kOutOfMemory;
+  } catch (...) {
+    return kFailed;
+  }
+}
+
+}  // namespace tolvane
+
+// Defines one host entry point with its plain C name; the body that follows
+// runs through guarded().
+#define TOLVANE_ENTRY(name)                                                                  \
+  static float name##Body(const char* text, double number, char* buffer);                    \
+  extern "C" float name(const char* text, double number, char* buffer) {                     \
+    return tolvane::guarded([&] { return name##Body(text, number, buffer); });               \
+  }                                                                                          \
+  static float name##Body(const char* text, double number, char* buffer)
 
 namespace tolvane {
 

@@ -176,6 +176,42 @@ TEST_P(Faults, AWriteStoppedByAFileSizeLimitKeepsEveryFileWhole) {
   }
 }
 
+// Out of memory anywhere (a vector, a thread, a buffer): a result code, no
+// exception into the host, and whole files.
+TEST_P(Faults, RunningOutOfMemoryFailsCleanlyAndKeepsEveryFileWhole) {
+#if defined(__SANITIZE_ADDRESS__)
+  GTEST_SKIP() << "the address sanitizer needs more address space than the limit leaves";
+#endif
+  SKIP_WITHOUT_FILE_SIZE_LIMIT();
+  for (long spare : {0L, 1L << 20, 8L << 20}) {
+    TempDir dir;
+    c.setup(dir);
+    Snapshot before = snapshot(dir);
+    float r = withMemoryLimit(spare, [&] { return c.run(dir); });
+    ASSERT_FALSE(std::isnan(r)) << "the process died with " << spare << " bytes to spare";
+    expectWholeFiles(before, snapshot(dir), done, false, c.appends);
+  }
+}
+
+// A mesh large enough that its split needs fresh memory: with none to
+// spare it fails with the out-of-memory code, writing nothing.
+TEST(OutOfMemory, IsAResultCodeNotACrash) {
+#if defined(__SANITIZE_ADDRESS__)
+  GTEST_SKIP() << "the address sanitizer needs more address space than the limit leaves";
+#endif
+  SKIP_WITHOUT_FILE_SIZE_LIMIT();
+  TempDir dir;
+  std::string obj = "g a\n";
+  for (int i = 1; i <= 60000; ++i) obj += "v " + std::to_string(i) + ".5 2 3\nf " + std::to_string(i) + "\n";
+  writeFile(dir / "in.obj", obj);
+  for (const char* op : {"SplitOBJ", "SplitOBJtoQiv"}) {
+    ASSERT_NE(symbol(op), nullptr);  // the library loaded before the limit
+    const float r = withMemoryLimit(0, [&] { return call(op, (dir / "in.obj").c_str(), 0, dir / "out"); });
+    EXPECT_EQ(r, -1772) << op;
+    EXPECT_EQ(dir.list(), std::vector<std::string>{"in.obj"}) << op;
+  }
+}
+
 TEST_P(Faults, AProcessKilledWhileWritingLeavesWholeFiles) {
   for (int delayMs : {1, 5, 20}) {
     TempDir dir;

@@ -83,6 +83,7 @@ static FILE* openFile(const std::string& path, bool write) {
 bool exists(const std::string& path) { return GetFileAttributesW(wide(path).c_str()) != INVALID_FILE_ATTRIBUTES; }
 bool makeDir(const std::string& path) { return CreateDirectoryW(wide(path).c_str(), nullptr) != 0; }
 float withFileSizeLimit(long, const std::function<float()>&) { return NAN; }
+float withMemoryLimit(long, const std::function<float()>&) { return NAN; }
 #else
 void* library() {
   static void* handle = [] {
@@ -123,16 +124,24 @@ bool exists(const std::string& path) {
 }
 bool makeDir(const std::string& path) { return mkdir(path.c_str(), 0755) == 0; }
 
-float withFileSizeLimit(long limit, const std::function<float()>& fn) {
+namespace {
+
+// Runs fn in a child process after `limit` has set its limits; what fn
+// returned, or NaN if the child died. An exception fn lets out (the test's
+// own code out of memory) gives kTestRanOut.
+float inChild(const std::function<void()>& limit, const std::function<float()>& fn) {
   int pipefd[2];
   if (pipe(pipefd) != 0) return NAN;
   pid_t pid = fork();
   if (pid == 0) {
     close(pipefd[0]);
-    signal(SIGXFSZ, SIG_IGN);
-    struct rlimit rl = {rlim_t(limit), rlim_t(limit)};
-    setrlimit(RLIMIT_FSIZE, &rl);
-    float r = fn();
+    limit();
+    float r;
+    try {
+      r = fn();
+    } catch (...) {
+      r = kTestRanOut;
+    }
     _exit(write(pipefd[1], &r, sizeof r) == sizeof r ? 0 : 3);
   }
   close(pipefd[1]);
@@ -141,6 +150,33 @@ float withFileSizeLimit(long limit, const std::function<float()>& fn) {
   close(pipefd[0]);
   waitpid(pid, nullptr, 0);
   return r;
+}
+
+}  // namespace
+
+float withFileSizeLimit(long limit, const std::function<float()>& fn) {
+  return inChild(
+      [&] {
+        signal(SIGXFSZ, SIG_IGN);
+        struct rlimit rl = {rlim_t(limit), rlim_t(limit)};
+        setrlimit(RLIMIT_FSIZE, &rl);
+      },
+      fn);
+}
+
+float withMemoryLimit(long spare, const std::function<float()>& fn) {
+  return inChild(
+      [&] {
+        long pages = 0;
+        if (FILE* f = std::fopen("/proc/self/statm", "r")) {
+          if (std::fscanf(f, "%ld", &pages) != 1) pages = 0;
+          std::fclose(f);
+        }
+        const rlim_t size = rlim_t(pages) * rlim_t(sysconf(_SC_PAGESIZE)) + rlim_t(spare);
+        struct rlimit rl = {size, size};
+        setrlimit(RLIMIT_AS, &rl);
+      },
+      fn);
 }
 #endif
 

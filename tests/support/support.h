@@ -56,6 +56,10 @@ std::wstring wide(const std::string& utf8);
 // died. Windows has neither fork nor such a limit: tests that need it skip
 // from SKIP_WITHOUT_FILE_SIZE_LIMIT() on.
 float withFileSizeLimit(long limit, const std::function<float()>& fn);
+// The same with the child's address space limited to what it uses plus
+// `spare` bytes. kTestRanOut when the test's own code ran out of memory.
+float withMemoryLimit(long spare, const std::function<float()>& fn);
+constexpr float kTestRanOut = -99999.0f;
 #if defined(_WIN32)
 #define SKIP_WITHOUT_FILE_SIZE_LIMIT() GTEST_SKIP() << "the rest needs fork and a file size limit"
 #else
