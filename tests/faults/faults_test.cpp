@@ -195,7 +195,7 @@ TEST_P(Faults, RunningOutOfMemoryFailsCleanlyAndKeepsEveryFileWhole) {
 
 // A mesh large enough that its split needs fresh memory: with none to
 // spare it fails with the out-of-memory code, writing nothing.
-TEST(OutOfMemory, IsAResultCodeNotACrash) {
+TEST(OutOfMemoryFaults, AreAResultCodeNotACrash) {
 #if defined(__SANITIZE_ADDRESS__)
   GTEST_SKIP() << "the address sanitizer needs more address space than the limit leaves";
 #endif
