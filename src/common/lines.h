@@ -2,9 +2,9 @@
 //
 // Lines are split at line feeds only: a carriage return before the line feed
 // stays part of the line. A last line without a line feed still counts; a
-// final line feed does not start another line. Lines are found with memchr
-// in a buffer that grows with the longest line, so no line has a length limit
-// and no line costs an allocation.
+// final line feed does not start another line. Lines are found in a buffer
+// that grows with the longest line, so no line has a length limit and no
+// line costs an allocation.
 #pragma once
 
 #include <cstddef>
