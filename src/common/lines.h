@@ -22,32 +22,36 @@
 
 namespace tolvane {
 
-// The lines of a file, read a block at a time through one buffer that stays
-// in the processor's cache: a reader that keeps only some of what it reads
-// never holds the whole file. A line's view lives only during its visit.
-// [from, to) limits the reading to part of the file (`from` a line's start).
-// False when the file cannot be read to the size it had when opened.
-//
-// Every line's view is followed by at least kLineSlack readable bytes (the
-// line feed, later lines, or padding; their values are unspecified), so that
-// number readers may load a word at a time near a line's end.
+// Every line's view that forEachLine hands out is followed by at least
+// kLineSlack readable bytes (the line feed, later lines, or padding; their
+// values are unspecified), so that readers may load a word, or 16 bytes, at
+// a time near a line's end.
 constexpr size_t kLineSlack = 16;
 
-// Whether `part` of a line from forEachLine holds the byte c: a short line's
-// bytes are looked at 16 at a time, without a library call.
-inline bool lineHas(std::string_view part, char c) {
+// Bit i set where p[i] is c, for i < n <= 64: bytes are compared 16 at a
+// time, so p needs as many readable bytes after its n as a line from
+// forEachLine has.
+inline uint64_t byteMask(const char* p, size_t n, char c) {
+  uint64_t mask = 0;
 #if defined(__SSE2__)
   const __m128i want = _mm_set1_epi8(c);
-  for (size_t i = 0; i < part.size(); i += 16) {
-    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(part.data() + i));
-    uint32_t hits = uint32_t(_mm_movemask_epi8(_mm_cmpeq_epi8(v, want)));
-    if (part.size() - i < 16) hits &= (1u << (part.size() - i)) - 1;
-    if (hits != 0) return true;
+  for (size_t b = 0; b < n; b += 16) {
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + b));
+    mask |= uint64_t(uint32_t(_mm_movemask_epi8(_mm_cmpeq_epi8(v, want)))) << b;
   }
-  return false;
+  return n < 64 ? mask & ((uint64_t(1) << n) - 1) : mask;
 #else
-  return part.find(c) != std::string_view::npos;
+  for (size_t i = 0; i < n; ++i) mask |= uint64_t(p[i] == c) << i;
+  return mask;
 #endif
+}
+
+// Whether `part` of a line from forEachLine holds the byte c, without a
+// library call for a short line.
+inline bool lineHas(std::string_view part, char c) {
+  for (size_t i = 0; i < part.size(); i += 64)
+    if (byteMask(part.data() + i, std::min<size_t>(64, part.size() - i), c) != 0) return true;
+  return false;
 }
 
 // Visits the complete lines of [p, end) and returns where the unfinished
@@ -57,21 +61,13 @@ inline bool lineHas(std::string_view part, char c) {
 template <class F>
 const char* visitLines(const char* p, const char* end, F& visit) {
   const char* line = p;
-#if defined(__SSE2__)
-  const __m128i feed = _mm_set1_epi8('\n');
   for (; end - p >= 64; p += 64) {
-    uint64_t mask = 0;
-    for (int k = 0; k < 4; ++k) {
-      const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16 * k));
-      mask |= uint64_t(uint32_t(_mm_movemask_epi8(_mm_cmpeq_epi8(v, feed)))) << (16 * k);
-    }
-    for (; mask != 0; mask &= mask - 1) {
+    for (uint64_t mask = byteMask(p, 64, '\n'); mask != 0; mask &= mask - 1) {
       const char* nl = p + __builtin_ctzll(mask);
       visit(std::string_view(line, size_t(nl - line)));
       line = nl + 1;
     }
   }
-#endif
   while (const char* nl = static_cast<const char*>(std::memchr(p, '\n', size_t(end - p)))) {
     visit(std::string_view(line, size_t(nl - line)));
     line = p = nl + 1;
@@ -83,6 +79,12 @@ struct NoBlockEnd {
   void operator()() const {}
 };
 
+// The lines of a file, read a block at a time through one buffer that stays
+// in the processor's cache: a reader that keeps only some of what it reads
+// never holds the whole file. A line's view lives only during its visit.
+// [from, to) limits the reading to part of the file (`from` a line's start).
+// False when the file cannot be read to the size it had when opened.
+//
 // blockEnd() is called after the last visit of each block, before the
 // buffer is reused: a visitor that keeps views of lines across visits (to
 // write lines that follow each other as one piece) lets go of them there.

@@ -35,14 +35,19 @@ float outOfRange(std::string_view num) {
   return negative ? -FLT_MAX : FLT_MAX;
 }
 
-// m / 10^decimals as a float, for m <= 2^24 and decimals <= 10: both are
-// exact floats, so one float division would give the correctly rounded
-// result. Multiplying by the reciprocal in double and rounding to float
-// gives the same float for every such m and decimals (checked for all of
-// them), and a multiplication is several times quicker than a division.
-float scaleDown(uint64_t m, size_t decimals) {
+// m / 10^decimals as a float, when that can be had exactly the quick way:
+// once trailing zeros of the fraction are dropped, m <= 2^24 and decimals
+// <= 10, so both are exact floats and one float division would give the
+// correctly rounded result. Multiplying by the reciprocal in double and
+// rounding to float gives the same float for every such m and decimals
+// (checked for all of them), and a multiplication is several times quicker
+// than a division. False, with `out` untouched, for any other m.
+bool scaleDown(uint64_t m, size_t decimals, float& out) {
   static constexpr double kInvPow10[] = {1e0, 1e-1, 1e-2, 1e-3, 1e-4, 1e-5, 1e-6, 1e-7, 1e-8, 1e-9, 1e-10};
-  return float(double(m) * kInvPow10[decimals]);
+  while (m > (uint64_t(1) << 24) && decimals > 0 && m % 10 == 0) m /= 10, --decimals;
+  if (m > (uint64_t(1) << 24) || decimals > 10) return false;
+  out = float(double(m) * kInvPow10[decimals]);
+  return true;
 }
 
 // A short plain decimal at p, [sign] digits [point digits], with at most 7
@@ -68,10 +73,8 @@ size_t shortDecimal(const char* p, size_t n, float& out) {
     if (f == 0 || end > n) return 0;
   }
   if (end < n && (p[end] == '.' || p[end] == 'e' || p[end] == 'E')) return 0;
-  uint64_t m = uint64_t(whole) * kPow10[decimals] + part;
-  while (m > (uint64_t(1) << 24) && decimals > 0 && m % 10 == 0) m /= 10, --decimals;
-  if (m > (uint64_t(1) << 24)) return 0;
-  const float v = scaleDown(m, decimals);
+  float v;
+  if (!scaleDown(uint64_t(whole) * kPow10[decimals] + part, decimals, v)) return 0;
   uint32_t bits;
   std::memcpy(&bits, &v, 4);
   bits |= uint32_t(negative) << 31;
@@ -131,9 +134,8 @@ bool readFloat(std::string_view s, size_t& i, float& out) {
   }
   i = end;
   if (!exponent && significant <= 18) {
-    while (m > (uint64_t(1) << 24) && decimals > 0 && m % 10 == 0) m /= 10, --decimals;
-    if (m <= (uint64_t(1) << 24) && decimals <= 10) {
-      float v = scaleDown(m, size_t(decimals));
+    float v;
+    if (scaleDown(m, size_t(decimals), v)) {
       out = negative ? -v : v;
       return true;
     }
@@ -310,26 +312,14 @@ bool scanFile(const char* objPath, Scan& s, bool byGroupLines, OnGroup onGroup, 
   return true;
 }
 
-}  // namespace
-
-namespace {
-
 // The usual vertex line: "v" and three plain decimals, each after one space
 // (anything after a fourth space is ignored, as it is by the full reader).
 // The spaces are found all at once, so the three fields are read side by
 // side rather than each waiting for where the one before it ended.
 bool plainVertex(std::string_view line, vertexS& out) {
-#if defined(__SSE2__)
   const size_t n = line.size();
   if (n < 8 || n > 64) return false;
-  // Blocks of 16 up to the line's end: within its kLineSlack.
-  uint64_t spaces = 0;
-  const __m128i space = _mm_set1_epi8(' ');
-  for (size_t b = 0; b < n; b += 16) {
-    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(line.data() + b));
-    spaces |= uint64_t(uint32_t(_mm_movemask_epi8(_mm_cmpeq_epi8(v, space)))) << b;
-  }
-  if (n < 64) spaces &= (uint64_t(1) << n) - 1;
+  uint64_t spaces = byteMask(line.data(), n, ' ');
   if ((spaces & 3) != 2) return false;  // "v" then one space
   spaces &= spaces - 1;
   if (spaces == 0) return false;
@@ -342,10 +332,6 @@ bool plainVertex(std::string_view line, vertexS& out) {
   return a > 2 && b > a + 1 && c > b + 1 && shortDecimal(line.data() + 2, a - 2, out.x) == a - 2 &&
          shortDecimal(line.data() + a + 1, b - a - 1, out.y) == b - a - 1 &&
          shortDecimal(line.data() + b + 1, c - b - 1, out.z) == c - b - 1;
-#else
-  (void)line, (void)out;
-  return false;
-#endif
 }
 
 }  // namespace

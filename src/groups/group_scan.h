@@ -90,16 +90,9 @@ bool readInts(std::string_view part, F& emit) {
 // all at once, so the fields are read side by side rather than each
 // waiting for where the one before it ended.
 inline size_t plainFaceNumbers(std::string_view text, bool corners, int32_t (&out)[32]) {
-#if defined(__SSE2__)
   const size_t n = text.size();
   if (n == 0 || n > 64) return 0;
-  uint64_t spaces = 0;
-  const __m128i space = _mm_set1_epi8(' ');
-  for (size_t b = 0; b < n; b += 16) {  // within the line's kLineSlack
-    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text.data() + b));
-    spaces |= uint64_t(uint32_t(_mm_movemask_epi8(_mm_cmpeq_epi8(v, space)))) << b;
-  }
-  if (n < 64) spaces &= (uint64_t(1) << n) - 1;
+  uint64_t spaces = byteMask(text.data(), n, ' ');
   if (text[n - 1] != ' ') spaces |= n < 64 ? uint64_t(1) << n : 0;  // the end closes the last field
   if (text[n - 1] != ' ' && n == 64) return 0;
   size_t count = 0, from = 0;
@@ -113,10 +106,6 @@ inline size_t plainFaceNumbers(std::string_view text, bool corners, int32_t (&ou
     from = to + 1;
   }
   return count;
-#else
-  (void)text, (void)corners, (void)out;
-  return 0;
-#endif
 }
 
 // Calls emit(n) for each integer of a face line's text (after "f "), vertex
@@ -167,9 +156,6 @@ struct vertexS {
 };
 vertexS parseVertex(std::string_view line);
 
-// Vertex index sets: per group the OBJ vertex numbers its faces use.
-// Numbers below 0 are dropped at once; the rest are kept and checked against
-// the vertex count when a set is read.
 // Per vertex number, the stretch of faces that stored it last: faces of
 // one group mostly share vertices, so a number met again in the same
 // stretch is not stored again. Grows up to `most` entries (one per 3 bytes
@@ -191,6 +177,9 @@ struct SeenIn {
   }
 };
 
+// Vertex index sets: per group the OBJ vertex numbers its faces use.
+// Numbers below 0 are dropped at once; the rest are kept and checked against
+// the vertex count when a set is read.
 struct VertexSets {
   std::vector<std::vector<int32_t>> sets;
   SeenIn seen;  // stretches: group + 1
