@@ -81,18 +81,15 @@ bool grayStreamed(const char* inPath, const char* outPath, const GrayTable& tabl
   out.write(head.data(), head.size());
   // Chunks of pixels are read and converted on two threads and written in
   // order: the table lookups of one chunk overlap the reading of the next.
-  const size_t chunks = (s.plane() + kChunkPixels - 1) / kChunkPixels;
   auto convert = [&](size_t i, TextBuffer& gray, Bytes& rgb) {
-    const size_t k = i * kChunkPixels, n = std::min(kChunkPixels, s.plane() - k);
-    rgb.resize(3 * kChunkPixels);
-    unsigned char *r = rgb.data(), *g = r + kChunkPixels, *b = g + kChunkPixels;
-    if (!s.readPlane(0, k, n, r) || !s.readPlane(1, k, n, g) || !s.readPlane(2, k, n, b)) return false;
-    char* into = gray.room(n);
-    table.convert(r, g, b, n, reinterpret_cast<unsigned char*>(into));
-    gray.advance(into + n);
+    RGBChunk c;
+    if (!readRGB(s, i, rgb, c)) return false;
+    char* into = gray.room(c.n);
+    table.convert(c.r, c.g, c.b, c.n, reinterpret_cast<unsigned char*>(into));
+    gray.advance(into + c.n);
     return true;
   };
-  if (writePiecesInOrder(out, chunks, convert) != Pieces::Written || !out.commit()) return false;
+  if (writePiecesInOrder(out, rgbChunks(s), convert) != Pieces::Written || !out.commit()) return false;
   s.keep();
   return true;
 }

@@ -56,20 +56,32 @@ class PSDStream {
   size_t plane_ = 0;
 };
 
+// Chunk i of the three colour planes of `s`: pixels k .. k + n - 1 of each,
+// read into `buf`.
+struct RGBChunk {
+  const unsigned char *r, *g, *b;
+  size_t k, n;
+};
+inline size_t rgbChunks(const PSDStream& s) { return (s.plane() + kChunkPixels - 1) / kChunkPixels; }
+inline bool readRGB(PSDStream& s, size_t i, Bytes& buf, RGBChunk& c) {
+  buf.resize(3 * kChunkPixels);
+  unsigned char *r = buf.data(), *g = r + kChunkPixels, *b = g + kChunkPixels;
+  c = {r, g, b, i * kChunkPixels, std::min(kChunkPixels, s.plane() - i * kChunkPixels)};
+  return s.readPlane(0, c.k, c.n, r) && s.readPlane(1, c.k, c.n, g) && s.readPlane(2, c.k, c.n, b);
+}
+
 // Reads the three colour planes of `s` chunk by chunk and calls
 // visit(r, g, b, k, n) for pixels k .. k + n - 1, on two threads: visits of
 // different chunks may run at once (they touch different pixels). False
 // when a read fails.
 template <class Visit>
 bool scanPlanes(PSDStream& s, Visit visit) {
-  const size_t chunks = (s.plane() + kChunkPixels - 1) / kChunkPixels;
+  const size_t chunks = rgbChunks(s);
   Bytes buf[2];
   auto read = [&](size_t i, int w) {
-    buf[w].resize(3 * kChunkPixels);
-    unsigned char *r = buf[w].data(), *g = r + kChunkPixels, *b = g + kChunkPixels;
-    const size_t k = i * kChunkPixels, n = std::min(kChunkPixels, s.plane() - k);
-    if (!s.readPlane(0, k, n, r) || !s.readPlane(1, k, n, g) || !s.readPlane(2, k, n, b)) return false;
-    visit(r, g, b, k, n);
+    RGBChunk c;
+    if (!readRGB(s, i, buf[w], c)) return false;
+    visit(c.r, c.g, c.b, c.k, c.n);
     return true;
   };
   return runInOrder(chunks, read, [](size_t, int) { return true; }) == chunks;
