@@ -27,10 +27,16 @@
 #define TOLVANE_HOST_H
 
 #if defined(_WIN32)
+/* The DLL is built with MinGW-w64, which marks its exports with GNU
+ * attributes. A host compiled by another compiler needs no mark: it calls
+ * the functions through the import library, or finds them with
+ * GetProcAddress. */
 #if defined(TOLVANE_BUILDING)
-#define TOLVANE_HOST_API __declspec(dllexport)
+#define TOLVANE_HOST_API __attribute__((dllexport))
+#elif defined(__GNUC__)
+#define TOLVANE_HOST_API __attribute__((dllimport))
 #else
-#define TOLVANE_HOST_API __declspec(dllimport)
+#define TOLVANE_HOST_API
 #endif
 #else
 #define TOLVANE_HOST_API __attribute__((visibility("default")))

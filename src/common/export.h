@@ -6,7 +6,7 @@
 #pragma once
 
 #if defined(_WIN32)
-#define TOLVANE_API __declspec(dllexport)
+#define TOLVANE_API __attribute__((dllexport))  // built with MinGW-w64
 #else
 #define TOLVANE_API __attribute__((visibility("default")))
 #endif
