@@ -122,6 +122,35 @@ bool forEachLine(FileFront& file, F&& visit, uint64_t from = 0, uint64_t to = UI
   return true;
 }
 
+// Lines of one block of forEachLine that follow each other, gathered so that
+// they go out as one piece, line feeds between them included. flush() before
+// the block's buffer is reused: from blockEnd, and before anything else is
+// written.
+class LineRun {
+ public:
+  template <class Out>
+  void add(std::string_view l, Out& out) {
+    if (first_ && l.data() == last_ + 1) {
+      last_ = l.data() + l.size();
+      return;
+    }
+    flush(out);
+    first_ = l.data();
+    last_ = first_ + l.size();
+  }
+  template <class Out>
+  void flush(Out& out) {
+    if (!first_) return;
+    out.put(std::string_view(first_, size_t(last_ - first_)));
+    out.put('\n');
+    first_ = nullptr;
+  }
+
+ private:
+  const char* first_ = nullptr;
+  const char* last_ = nullptr;
+};
+
 // Where the first line that starts at or after `pos` starts (the file's size
 // when none does), or UINT64_MAX when the file cannot be read.
 inline uint64_t nextLineStart(FileFront& file, uint64_t pos) {

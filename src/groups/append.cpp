@@ -29,23 +29,14 @@ struct PieceCount {
 bool appendPiece(FileFront& source, uint64_t from, uint64_t to, const std::string& name, int vertexOffset,
                  TextBuffer& out, PieceCount& count) {
   // Vertex lines that stand together in a block go out as one piece.
-  std::string_view run;
-  auto flushRun = [&] {
-    if (run.data()) out.put(run), out.put('\n');
-    run = std::string_view();
-  };
+  LineRun vertices;
   return forEachLine(source, [&](std::string_view l) {
     if (isVertexLine(l)) {
       ++count.vertices;
-      if (run.data() && l.data() == run.data() + run.size() + 1) {
-        run = std::string_view(run.data(), run.size() + 1 + l.size());
-      } else {
-        flushRun();
-        run = l;
-      }
+      vertices.add(l, out);
       return;
     }
-    flushRun();
+    vertices.flush(out);
     if (isGroupLine(l)) {
       out.put("g ");
       out.put(name);
@@ -76,7 +67,7 @@ bool appendPiece(FileFront& source, uint64_t from, uint64_t to, const std::strin
       out.put('\n');
       ++count.faces;
     }
-  }, from, to, flushRun);
+  }, from, to, [&] { vertices.flush(out); });
 }
 
 }  // namespace

@@ -27,24 +27,12 @@ bool countLines(FileFront& file, Keep keep, size_t& n) {
 }
 template <class Keep>
 bool keptLines(TextBuffer& out, FileFront& file, uint64_t from, uint64_t to, Keep keep) {
-  // Kept lines that stand together in a block go out as one piece, with
-  // the line feeds between them.
-  const char* first = nullptr;
-  const char* last = nullptr;
-  auto flush = [&] {
-    if (first) out.put(std::string_view(first, size_t(last - first))), out.put('\n');
-    first = nullptr;
-  };
+  // Kept lines that stand together in a block go out as one piece.
+  LineRun kept;
   return forEachLine(file, [&](std::string_view l) {
-    if (!keep(l)) return flush();
-    if (first && l.data() == last + 1) {
-      last = l.data() + l.size();
-      return;
-    }
-    flush();
-    first = l.data();
-    last = first + l.size();
-  }, from, to, flush);
+    if (keep(l)) kept.add(l, out);
+    else kept.flush(out);
+  }, from, to, [&] { kept.flush(out); });
 }
 
 // Input bytes per piece of the rewritten file.
