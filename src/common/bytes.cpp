@@ -14,14 +14,6 @@
 namespace tolvane {
 namespace {
 
-// Big images are backed by huge pages where the system allows it: filling
-// a 48 MiB buffer then takes dozens of page faults instead of thousands.
-template <class Buffer>
-void reserveLarge(Buffer& data, size_t n) {
-  if (n < (size_t(4) << 20)) return;
-  data.reserve(n);
-  preferHugePages(data.data(), n);
-}
 
 // Opens `path` for reading and tells what it is; -1 for a missing path, one
 // that cannot be opened, or a folder.
@@ -98,7 +90,7 @@ void preferHugePages(const void* p, size_t n) {
 
 void reserveBytes(Bytes& data, size_t n) {
   data.reserve(n);
-  reserveLarge(data, n);
+  preferHugePages(data.data(), n);
 }
 
 SeekableFile::~SeekableFile() {

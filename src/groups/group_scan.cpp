@@ -145,49 +145,33 @@ bool readFloat(std::string_view s, size_t& i, float& out) {
   return true;
 }
 
-// Vertex lines as a scan keeps them: where their text is in the file (each
-// line is followed by its line feed there, so lines that follow each other
-// can be copied as one block) or their positions.
+// Vertex lines as a scan keeps them, for one half of the file: where their
+// text is in the file (each line is followed by its line feed there, so
+// lines that follow each other can be copied as one block) or their
+// positions.
 struct VertexStore {
-  std::vector<uint64_t>& lineAt;
-  std::vector<uint32_t>& lineSize;
+  LinePlaces::Half& lines;
   std::vector<vertexS>& positions;
   bool keepText;
-  bool tooLong = false;
+  bool tooFar = false;
 
-  // Room for a vertex every 16 bytes of `bytes` of file: pages that are
-  // never filled are never touched, so the guess costs address space, not
-  // memory.
+  // Room for a vertex every 16 bytes of `bytes` of file.
   void reserve(uint64_t bytes) {
-    if (keepText) {
-      lineAt.reserve(bytes / 16 + 1);
-      lineSize.reserve(bytes / 16 + 1);
-      preferHugePages(lineAt.data(), lineAt.capacity() * sizeof lineAt[0]);
-      preferHugePages(lineSize.data(), lineSize.capacity() * sizeof lineSize[0]);
-    } else {
-      positions.reserve(bytes / 16 + 1);
-      preferHugePages(positions.data(), positions.capacity() * sizeof positions[0]);
-    }
+    if (keepText) reserveLarge(lines.packed, bytes / 16 + 1);
+    else reserveLarge(positions, bytes / 16 + 1);
   }
   void add(std::string_view l, uint64_t at) {
-    if (!keepText) {
-      positions.push_back(parseVertex(l));
-      return;
-    }
-    tooLong |= l.size() > UINT32_MAX;
-    lineAt.push_back(at);
-    lineSize.push_back(uint32_t(l.size()));
+    if (keepText) tooFar |= !lines.add(at, l.size());
+    else positions.push_back(parseVertex(l));
   }
 };
 
-// What the second thread finds in the second half of a large file: its
-// vertex lines, and its group lines and faces as they come, to be given to
-// the scan in file order once the first half is done. Face numbers below 0
-// are dropped at once, as the sets drop them.
+// What the second thread finds in the second half of a large file besides
+// its vertex lines (those go to the scan's second half): its group lines and
+// faces as they come, to be given to the scan in file order once the first
+// half is done. Face numbers below 0 are dropped at once, as the sets drop
+// them.
 struct Tail {
-  std::vector<uint64_t> lineAt;
-  std::vector<uint32_t> lineSize;
-  std::vector<vertexS> positions;
   std::vector<int32_t> numbers;  // every face's numbers, one face after another
   struct GroupLine {
     size_t numbers;  // how many numbers came before it
@@ -225,14 +209,14 @@ template <class OnFace, class OnGroup>
 bool scanFile(const char* objPath, Scan& s, bool byGroupLines, OnGroup onGroup, OnFace onFace) {
   FileFront& file = s.file;
   if (!file.open(objPath)) return false;
-  s.lineAt.clear();
-  s.lineSize.clear();
-  s.positions.clear();
+  s.lines.clear();
+  s.positions[0].clear();
+  s.positions[1].clear();
   s.sets.seen.most = size_t(std::min<uint64_t>(file.size() / 3 + 1, SIZE_MAX));
   const uint64_t mid = file.size() < kSplitAt ? file.size() : nextLineStart(file, file.size() / 2);
   if (mid == UINT64_MAX) return false;
 
-  VertexStore head{s.lineAt, s.lineSize, s.positions, s.keepText};
+  VertexStore head{s.lines.half[0], s.positions[0], s.keepText};
   head.reserve(mid);
   auto scanHead = [&] {
     return forEachLine(file, [&](std::string_view l, uint64_t at) {
@@ -245,17 +229,21 @@ bool scanFile(const char* objPath, Scan& s, bool byGroupLines, OnGroup onGroup, 
         std::vector<int32_t>& set = s.sets.of(g);
         forEachFaceNumber(afterTag(l), [&](int32_t n) { s.sets.add(set, g, n); });
       }
-    }, 0, mid) && !head.tooLong;
+    }, 0, mid) && !head.tooFar;
   };
   if (mid == file.size()) return scanHead();
 
   Tail tail;
   tail.byGroupLines = byGroupLines;
   tail.seen.most = s.sets.seen.most;
+  // As many numbers and faces as the half can hold (a number takes two
+  // bytes, a face line four): address space, touched only as they come.
+  reserveLarge(tail.numbers, (file.size() - mid) / 2);
+  if (!byGroupLines) reserveLarge(tail.faceEnds, (file.size() - mid) / 4);
   std::atomic<bool> tailRead{false};
   auto scanTail = [&] {
     try {
-      VertexStore store{tail.lineAt, tail.lineSize, tail.positions, s.keepText};
+      VertexStore store{s.lines.half[1], s.positions[1], s.keepText};
       store.reserve(file.size() - mid);
       tailRead = forEachLine(file, [&](std::string_view l, uint64_t at) {
         if (isVertexLine(l)) {
@@ -266,7 +254,7 @@ bool scanFile(const char* objPath, Scan& s, bool byGroupLines, OnGroup onGroup, 
           forEachFaceNumber(afterTag(l), [&](int32_t n) { tail.add(n); });
           tail.endFace();
         }
-      }, mid) && !store.tooLong;
+      }, mid) && !store.tooFar;
     } catch (...) {  // out of memory: nothing may leave the thread by an exception
       tailRead = false;
     }
@@ -306,9 +294,6 @@ bool scanFile(const char* objPath, Scan& s, bool byGroupLines, OnGroup onGroup, 
       from = faceFrom;
     }
   }
-  s.lineAt.insert(s.lineAt.end(), tail.lineAt.begin(), tail.lineAt.end());
-  s.lineSize.insert(s.lineSize.end(), tail.lineSize.begin(), tail.lineSize.end());
-  s.positions.insert(s.positions.end(), tail.positions.begin(), tail.positions.end());
   return true;
 }
 

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
 #include <functional>
 #include <map>
@@ -158,22 +159,41 @@ vertexS parseVertex(std::string_view line);
 
 // Per vertex number, the stretch of faces that stored it last: faces of
 // one group mostly share vertices, so a number met again in the same
-// stretch is not stored again. Grows up to `most` entries (one per 3 bytes
-// of file: the most vertex lines a file can hold); larger numbers are
-// always stored.
+// stretch is not stored again. Holds up to `most` entries (one per 3 bytes
+// of file: the most vertex lines a file can hold), taken at once as zeroed
+// memory: only the pages of numbers actually met are ever touched, and the
+// table never moves. Numbers past what could be had are always stored.
 struct SeenIn {
-  std::vector<uint32_t> stretch;
   size_t most = 0;
+
+  SeenIn() = default;
+  SeenIn(const SeenIn&) = delete;
+  SeenIn& operator=(const SeenIn&) = delete;
+  ~SeenIn() { std::free(stretch_); }
 
   // True when n (0 or above) is new to stretch `tag` (1 or above); marks it.
   bool first(size_t n, uint32_t tag) {
-    if (n >= stretch.size()) {
-      if (n >= most) return true;
-      stretch.resize(std::min(most, n + 1 + (n >> 1)), 0);
+    if (n >= size_) {
+      if (n >= most || !take() || n >= size_) return true;
     }
-    if (stretch[n] == tag) return false;
-    stretch[n] = tag;
+    if (stretch_[n] == tag) return false;
+    stretch_[n] = tag;
     return true;
+  }
+
+ private:
+  uint32_t* stretch_ = nullptr;
+  size_t size_ = 0;
+  bool tried_ = false;
+
+  // The table, once; a smaller one when the system will not give it all.
+  bool take() {
+    if (tried_) return false;
+    tried_ = true;
+    for (size_t n = most; n > 0 && !stretch_; n /= 2)
+      if ((stretch_ = static_cast<uint32_t*>(std::calloc(n, sizeof(uint32_t))))) size_ = n;
+    if (stretch_) preferHugePages(stretch_, size_ * sizeof(uint32_t));
+    return stretch_ != nullptr;
   }
 };
 
@@ -206,20 +226,65 @@ struct VertexSets {
 // Group map: name to group index, byte-wise name order.
 using GroupMap = std::map<std::string, uint32_t, std::less<>>;
 
+// Where each vertex line is in the file, in file order. A large file's two
+// halves are read side by side and kept apart: joining them would copy them
+// into fresh memory, which costs more here than choosing a half per lookup.
+struct LinePlaces {
+  // A line's start (below 2^44) and byte count (its line feed not counted)
+  // in one word; counts of kLong (a MiB) and above are kept aside, in line
+  // order.
+  struct Half {
+    static constexpr int kSizeBits = 20;
+    static constexpr uint64_t kLong = (uint64_t(1) << kSizeBits) - 1;
+    std::vector<uint64_t> packed;
+    std::vector<std::pair<size_t, uint64_t>> longLines;  // (line, byte count)
+
+    // False for a line that starts 16 TiB or more into the file.
+    bool add(uint64_t at, uint64_t size) {
+      if (at >> (64 - kSizeBits)) return false;
+      if (size >= kLong) longLines.emplace_back(packed.size(), size);
+      packed.push_back(at << kSizeBits | std::min(size, kLong));
+      return true;
+    }
+    uint64_t size(size_t i) const {
+      const uint64_t n = packed[i] & kLong;
+      if (n < kLong) return n;
+      return std::lower_bound(longLines.begin(), longLines.end(), std::make_pair(i, uint64_t(0)))->second;
+    }
+  };
+  Half half[2];
+
+  size_t count() const { return half[0].packed.size() + half[1].packed.size(); }
+  void clear() { half[0] = Half(), half[1] = Half(); }
+  // Line i (from 0): [start, end) in the file.
+  uint64_t start(size_t i) const {
+    const size_t first = half[0].packed.size();
+    return (i < first ? half[0].packed[i] : half[1].packed[i - first]) >> Half::kSizeBits;
+  }
+  uint64_t end(size_t i) const {
+    const size_t first = half[0].packed.size();
+    const Half& h = half[i < first ? 0 : 1];
+    const size_t at = i < first ? i : i - first;
+    return (h.packed[at] >> Half::kSizeBits) + h.size(at);
+  }
+};
+
 // One scanned OBJ file.
 struct Scan {
-  FileFront file;                  // the OBJ, left open: the OBJ split copies vertex lines from it
-  bool keepText = true;            // vertex lines as places in the file (OBJ split) or as floats (Qit)
-  std::vector<uint64_t> lineAt;    // vertex n's line starts at lineAt[n - 1] in the file
-  std::vector<uint32_t> lineSize;  // and has lineSize[n - 1] bytes (its line feed not counted)
-  std::vector<vertexS> positions;  // vertex n at [n - 1]
+  FileFront file;        // the OBJ, left open: the OBJ split copies vertex lines from it
+  bool keepText = true;  // vertex lines as places in the file (OBJ split) or as floats (Qit)
+  LinePlaces lines;      // vertex n's line is line n - 1
+  std::vector<vertexS> positions[2];  // vertex positions of the file's halves, in order
   GroupMap groups;
   VertexSets sets;
-  size_t vertexCount() const { return keepText ? lineAt.size() : positions.size(); }
+  size_t vertexCount() const { return keepText ? lines.count() : positions[0].size() + positions[1].size(); }
+  // Position of vertex n at [n - 1].
+  const vertexS& position(size_t i) const { return i < positions[0].size() ? positions[0][i] : positions[1][i - positions[0].size()]; }
 };
 
 // Reads objPath and scans it by its own group lines. False when it cannot be
-// read (or, keeping text, holds a vertex line of 4 GiB or more).
+// read (or, keeping text, has a vertex line that starts 16 TiB or more into
+// it).
 bool scanByGroups(const char* objPath, Scan& s);
 // Reads objPath and gives faces to entries by the face ranges' end numbers
 // (`ends`, one per entry); group lines are ignored. `s.groups` must already

@@ -46,12 +46,12 @@ float LeanSplitOBJ(const char* objPath, const char* outPath) {
     // the read fails).
     while (k < n.size()) {
       size_t v = size_t(n[k]) - 1;
-      const uint64_t from = s.lineAt[v];
-      uint64_t to = from + s.lineSize[v];
+      const uint64_t from = s.lines.start(v);
+      uint64_t to = s.lines.end(v);
       for (++k; k < n.size(); ++k) {
         v = size_t(n[k]) - 1;
-        if (s.lineAt[v] != to + 1) break;
-        to = s.lineAt[v] + s.lineSize[v];
+        if (s.lines.start(v) != to + 1) break;
+        to = s.lines.end(v);
       }
       if (!copyText(s, from, to, chunk[w], out)) return kFailed;
       out.put('\n');

@@ -1,5 +1,5 @@
 // Large OBJ files are read a block at a time, their second half on a second
-// thread: lines across the blocks' edges, a line longer than a block, a last
+// thread: lines across the blocks' edges, lines longer than a block, a last
 // line without a line feed, and group lines and faces in the second half
 // (the first of them still in the first half's group) come out as one pass
 // over the whole file gives them.
@@ -22,7 +22,9 @@ TEST(BigObj, SplitsOfALargeFileAreThoseOfOnePass) {
   std::string obj = "g a\n";
   for (int i = 1; i <= n; ++i) {
     lines[i] = "v " + std::to_string(i) + ".5 -" + std::to_string(i % 977) + " 0.25";
-    if (i == n - 10) lines[i] = "v 7 8 9" + std::string(600000, ' ') + "\r";  // longer than a read block
+    // Longer than a read block, and than what a line's place holds of its
+    // length: one in each half.
+    if (i == 10 || i == n - 10) lines[i] = "v 7 8 9" + std::string(1100000, ' ') + "\r";
     obj += lines[i] + "\n";
   }
   std::set<int> a, b;
@@ -46,7 +48,7 @@ TEST(BigObj, SplitsOfALargeFileAreThoseOfOnePass) {
     std::vector<float> xyz;
     for (int v : *set) {
       text += lines[v] + "\n";
-      if (v == n - 10) xyz.insert(xyz.end(), {7, 8, 9});
+      if (v == 10 || v == n - 10) xyz.insert(xyz.end(), {7, 8, 9});
       else xyz.insert(xyz.end(), {float(v) + 0.5f, -float(v % 977), 0.25f});
     }
     EXPECT_TRUE(readFile(dir / (std::string(name) + ".obj")) == text) << name;
