@@ -155,6 +155,25 @@ void OutFile::writeBlock(const void* p, size_t n) {
   if (fd_ >= 0 && !failed_ && !writeAll(fd_, static_cast<const char*>(p), n)) failed_ = true;
 }
 
+bool OutFile::writeAt(uint64_t offset, const void* p, size_t n) {
+  if (fd_ < 0 || append_ || direct_ || len_ != 0) return false;
+  const char* c = static_cast<const char*>(p);
+  while (n > 0) {
+    ssize_t w = ::pwrite(fd_, c, n, off_t(offset));
+    if (w < 0 && errno == EINTR) continue;
+    if (w <= 0) return false;
+    c += w;
+    n -= size_t(w);
+    offset += uint64_t(w);
+  }
+  return true;
+}
+
+void OutFile::skipTo(uint64_t offset) {
+  flush();
+  if (fd_ >= 0 && !failed_ && ::lseek(fd_, off_t(offset), SEEK_SET) < 0) failed_ = true;
+}
+
 void OutFile::writeSlow(const void* p, size_t n) {
   if (n >= cap_) {
     writeBlock(p, n);

@@ -62,6 +62,14 @@ class OutFile {
   }
   void advance(char* end) { len_ = size_t(end - buf_); }
 
+  // Output made out of order: writeAt puts n bytes at `offset` of a created
+  // file straight from p, before anything is written the usual way; several
+  // threads may call it at once for separate ranges. False when it fails:
+  // the file must then not be committed. skipTo(offset) makes the usual
+  // writes that follow go on from `offset`.
+  bool writeAt(uint64_t offset, const void* p, size_t n);
+  void skipTo(uint64_t offset);
+
   // False once any write has failed.
   bool ok() const { return !failed_; }
   // Writes out what is buffered and gives the file its name. False when any

@@ -160,6 +160,30 @@ void OutFile::writeBlock(const void* p, size_t n) {
   if (handle_ && !failed_ && !writeAll(asHandle(handle_), static_cast<const char*>(p), n)) failed_ = true;
 }
 
+bool OutFile::writeAt(uint64_t offset, const void* p, size_t n) {
+  if (!handle_ || append_ || direct_ || len_ != 0) return false;
+  const char* c = static_cast<const char*>(p);
+  while (n > 0) {
+    DWORD chunk = n > 0x40000000u ? 0x40000000u : DWORD(n);
+    DWORD written = 0;
+    OVERLAPPED at = {};
+    at.Offset = DWORD(offset);
+    at.OffsetHigh = DWORD(offset >> 32);
+    if (!WriteFile(asHandle(handle_), c, chunk, &written, &at) || written == 0) return false;
+    c += written;
+    n -= written;
+    offset += written;
+  }
+  return true;
+}
+
+void OutFile::skipTo(uint64_t offset) {
+  flush();
+  LARGE_INTEGER to;
+  to.QuadPart = LONGLONG(offset);
+  if (handle_ && !failed_ && !SetFilePointerEx(asHandle(handle_), to, nullptr, FILE_BEGIN)) failed_ = true;
+}
+
 void OutFile::writeSlow(const void* p, size_t n) {
   if (n >= cap_) {
     writeBlock(p, n);

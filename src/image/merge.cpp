@@ -20,20 +20,37 @@ bool openPair(PSDStream& first, const char* firstPath, PSDStream& second, const 
   return a.height == b.height && a.width == b.width && first.dataOffset() == second.dataOffset();
 }
 
+// The top file is read once: each chunk of pixels is read from all three
+// planes of both files, merged, and its three planes written where they go
+// in the output (which is why the output is written out of order).
 bool mergeStreamed(const char* topPath, const char* bottomPath, const ColorParts& key) {
   PSDStream top, bottom;
   if (!openPair(top, topPath, bottom, bottomPath)) return false;
-  Bytes shows(maskBytes(top.plane()));  // the top pixels that are not the key colour
-  auto mark = [&](const unsigned char* r, const unsigned char* g, const unsigned char* b, size_t k, size_t n) {
-    colourMask(r, g, b, n, key, true, &shows[k / 8]);
-  };
-  if (!scanPlanes(top, mark)) return false;
-  return writeChanged(bottom, kChunkPixels, topPath, [&](int c, unsigned char* p, size_t k, size_t n, Bytes& over) {
-    over.resize(n);
-    if (!top.readPlane(c, k, n, over.data())) return false;
-    applyMask(p, over.data(), 0, &shows[k / 8], n);
+  OutFile out;
+  const uint64_t data = uint64_t(bottom.dataOffset()), plane = bottom.plane();
+  if (!out.create(topPath) || !out.writeAt(0, bottom.headerBytes(), size_t(data))) return false;
+  struct Worker {
+    Bytes over, under, shows;
+  } workers[2];
+  auto merge = [&](size_t i, int w) {
+    Worker& b = workers[w];
+    RGBChunk t, u;
+    if (!readRGB(top, i, b.over, t) || !readRGB(bottom, i, b.under, u)) return false;
+    b.shows.resize(maskBytes(kChunkPixels));
+    colourMask(t.r, t.g, t.b, t.n, key, true, b.shows.data());
+    const unsigned char* over[3] = {t.r, t.g, t.b};
+    for (int c = 0; c < 3; ++c) {
+      unsigned char* under = b.under.data() + size_t(c) * kChunkPixels;
+      applyMask(under, over[c], 0, b.shows.data(), u.n);
+      if (!out.writeAt(data + uint64_t(c) * plane + u.k, under, u.n)) return false;
+    }
     return true;
-  });
+  };
+  if (runInOrder(rgbChunks(top), merge, [](size_t, int) { return true; }) != rgbChunks(top)) return false;
+  out.skipTo(data + 3 * plane);
+  if (!bottom.copyTail(3, out) || !out.commit()) return false;
+  bottom.keep();
+  return true;
 }
 
 // The heal's rule, row by row: the edge image's row that heals row `row` of
@@ -65,16 +82,21 @@ bool healStreamed(const char* edgePath, const char* bodyPath, bool columns) {
   const int64_t h = edge.header().height;
   const size_t w = size_t(edge.header().width);
   if (h < 100 || w < 100) return false;
-  // Whole rows at a time; of an edge row only the bytes healRow uses are read.
+  // Whole rows at a time. Columns heal every row from the same row of the
+  // edge image: the edge's rows are read with the body's, in one read.
   const size_t rows = std::max<size_t>(1, kChunkPixels / w);
-  const size_t from = columns ? 48 : 0, len = columns ? 4 : w;
   return writeChanged(body, rows * w, edgePath, [&](int c, unsigned char* p, size_t k, size_t n, Bytes& src) {
-    src.resize(w);
+    src.resize(columns ? n : w);
+    if (columns && !edge.readPlane(c, k, n, src.data())) return false;
     for (size_t i = 0; i < n; i += w) {
       int64_t source = healSource(int64_t((k + i) / w), h, columns);
       if (source < 0) continue;
-      if (!edge.readPlane(c, size_t(source) * w + from, len, src.data() + from)) return false;
-      healRow(p + i, src.data(), w, columns);
+      if (columns) {
+        healRow(p + i, src.data() + i, w, true);
+      } else {
+        if (!edge.readPlane(c, size_t(source) * w, w, src.data())) return false;
+        healRow(p + i, src.data(), w, false);
+      }
     }
     return true;
   });
