@@ -227,6 +227,34 @@ TEST(Grayscale, EveryColourMatchesTheMeanComputedPixelByPixel) {
   }
 }
 
+// Every threshold against every sum r + g + b, each made four ways (the
+// ties at 500 among them), in rows whose length leaves a remainder after
+// groups of 16 pixels: the stretch of the levels computed the long way.
+TEST(Grayscale, EveryThresholdStretchesEverySumAsTheRuleSays) {
+  auto pixel = [](int x, int y) {
+    const int s = x, third = s / 3;
+    int r, g;
+    if (y == 0) r = std::min(s, 255), g = std::min(s - r, 255);
+    else if (y == 1) g = std::min(s, 255), r = std::min(s - g, 255);
+    else if (y == 2) r = third, g = third + (s % 3 > 0);
+    else r = std::max(0, s - 510), g = std::min(s - r, 255);
+    return RGB{uint8_t(r), uint8_t(g), uint8_t(s - r - g)};
+  };
+  const std::string psd = rgbPsd(766, 4, pixel).bytes();
+  for (int t = 0; t < 256; ++t) {
+    const std::string out = after("RGBtoGrayscale", psd, t);
+    ASSERT_EQ(out.size(), 40u + 766 * 4);
+    for (int k = 0, wrong = 0; k < 766 * 4 && wrong < 5; ++k) {
+      const RGB c = pixel(k % 766, k / 766);
+      const int v = int(((c.r * 0.333 + c.g * 0.333) + c.b * 0.333) + 0.5);
+      const int level = v == 255 ? 255 : t >= v ? 0 : std::max(v - ((255 - v) * (t - 1)) / (255 - t), 0);
+      if (uint8_t(out[40 + size_t(k)]) != level && ++wrong)
+        ADD_FAILURE() << "threshold " << t << ", colour " << int(c.r) << "," << int(c.g) << "," << int(c.b)
+                      << " gives " << int(uint8_t(out[40 + size_t(k)])) << ", not " << level;
+    }
+  }
+}
+
 // Rows: 10 rows from the edge's middle at the top and bottom. Columns: 2
 // columns at the left and right, between rows 2 and h - 2.
 TEST(Heal, BandsOfRowsOrColumns) {
