@@ -80,7 +80,7 @@ bool OutFile::create(const char* path, Mode mode) {
   if (direct) {
     // Devices and pipes (/dev/null, a FIFO) are written as they are; renaming
     // a file over them would replace the device itself.
-    if (mode == Mode::NoReplace) return false;
+    if (mode != Mode::Replace) return false;
     fd = ::open(target.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
     if (fd < 0) return false;
   } else {
@@ -94,7 +94,7 @@ bool OutFile::create(const char* path, Mode mode) {
     if (fd < 0) return false;
     ::fchmod(fd, newFileMode());
   }
-  if (exists && !direct && mode == Mode::Replace) ::fchmod(fd, st.st_mode & 07777);
+  if (exists && !direct && mode != Mode::NoReplace) ::fchmod(fd, st.st_mode & 07777);
 
   buf_ = static_cast<char*>(std::malloc(kBufferSize));
   if (!buf_) {

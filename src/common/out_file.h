@@ -20,8 +20,10 @@ class OutFile {
  public:
   // How the finished file takes its name.
   enum class Mode {
-    Replace,    // replaces any file of that name (in-place rewrites, exports)
-    NoReplace,  // fails at commit if a file of that name appeared meanwhile
+    Replace,      // replaces any file of that name (in-place rewrites, exports)
+    NoReplace,    // fails at commit if a file of that name appeared meanwhile
+    ReplaceFile,  // as Replace, but fails for a device or pipe, which would
+                  // take the bytes before commit()
   };
 
   OutFile() = default;

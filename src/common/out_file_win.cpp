@@ -82,7 +82,7 @@ bool OutFile::create(const char* path, Mode mode) {
                                OPEN_EXISTING, 0, nullptr);
     if (probe == INVALID_HANDLE_VALUE) return false;  // not writable (in use, no rights)
     if (GetFileType(probe) != FILE_TYPE_DISK) {
-      if (mode == Mode::NoReplace) {
+      if (mode != Mode::Replace) {
         CloseHandle(probe);
         return false;
       }
@@ -206,7 +206,7 @@ bool OutFile::commit() {
   bool named = true;
   if (!tmpPath_.empty()) {
     std::wstring tmp = wideOf(tmpPath_), dest = wideOf(path_);
-    DWORD how = MOVEFILE_WRITE_THROUGH | (mode_ == Mode::Replace ? MOVEFILE_REPLACE_EXISTING : 0);
+    DWORD how = MOVEFILE_WRITE_THROUGH | (mode_ != Mode::NoReplace ? MOVEFILE_REPLACE_EXISTING : 0);
     named = closed && MoveFileExW(tmp.c_str(), dest.c_str(), how);
     if (!named) DeleteFileW(tmp.c_str());
     tmpPath_.clear();

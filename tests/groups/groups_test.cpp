@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <filesystem>
 
 #include "support/support.h"
 
@@ -106,6 +107,10 @@ TEST_F(Groups, SwapChecksEverythingBeforeWriting) {
   EXPECT_EQ(readFile(cube), kCube);
   EXPECT_EQ(readFile(onlyVerts), "# c\n" + seven + "v 0 0 0\n");
   EXPECT_FALSE(exists(missing));
+  // The new text is written while the files are read: a swap that fails its
+  // checks leaves nothing of it behind.
+  const auto entries = std::distance(std::filesystem::directory_iterator(dir.path()), {});
+  EXPECT_EQ(entries, 5);
   EXPECT_EQ(call("SwapVertices", src7.c_str(), 0, cube), -1);
   EXPECT_EQ(call("SwapVertices", nullptr, 0, cube), -2);
   EXPECT_EQ(call("SwapVertices", src8.c_str(), 0, cube), 0);
