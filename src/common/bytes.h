@@ -142,6 +142,10 @@ class SeekableFile {
   // Reads up to n bytes at pos into `into`: how many were read, fewer than n
   // only where the file ends (or a read fails).
   size_t readAt(uint64_t pos, void* into, size_t n);
+#if !defined(_WIN32)
+  // The open file (-1 when none), for copies the system makes itself.
+  int descriptor() const { return fd_; }
+#endif
 
  private:
   // One positional read: how many bytes it gave, 0 at the end, -1 on error.
@@ -179,6 +183,9 @@ class FileFront {
   uint64_t size() const { return size_; }
   bool holds(uint64_t pos, uint64_t n) const { return pos <= size_ && n <= size_ - pos; }
   bool readAt(uint64_t pos, void* dst, size_t n);
+  // The file as opened for reading in parts; not open for a pipe or device,
+  // which open() read whole.
+  const SeekableFile& seekable() const { return file_; }
 
  private:
   SeekableFile file_;  // a regular file; pipes and devices are read whole by open()

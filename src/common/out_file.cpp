@@ -7,6 +7,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstdio>
@@ -172,6 +173,26 @@ bool OutFile::writeAt(uint64_t offset, const void* p, size_t n) {
 void OutFile::skipTo(uint64_t offset) {
   flush();
   if (fd_ >= 0 && !failed_ && ::lseek(fd_, off_t(offset), SEEK_SET) < 0) failed_ = true;
+}
+
+bool OutFile::copyFrom(FileFront& file, uint64_t pos, uint64_t n) {
+  if (!file.holds(pos, n)) return false;
+  const int from = file.seekable().descriptor();
+  if (from >= 0 && fd_ >= 0 && !append_ && !direct_) {
+    flush();
+    while (n > 0 && !failed_) {
+      loff_t at = loff_t(pos);
+      const ssize_t c = ::copy_file_range(from, &at, fd_, nullptr, size_t(std::min<uint64_t>(n, 1u << 30)), 0);
+      if (c < 0 && errno == EINTR) continue;
+      // Files on two file systems, or a system without the call: by hand.
+      if (c < 0 && (errno == EXDEV || errno == EINVAL || errno == ENOSYS || errno == EOPNOTSUPP)) break;
+      if (c < 0) failed_ = true;
+      if (c <= 0) return false;  // 0: the file ended early
+      pos += uint64_t(c);
+      n -= uint64_t(c);
+    }
+  }
+  return copyThroughBuffer(file, pos, n);
 }
 
 void OutFile::writeSlow(const void* p, size_t n) {

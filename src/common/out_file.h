@@ -14,6 +14,8 @@
 #include <string>
 #include <string_view>
 
+#include "common/bytes.h"
+
 namespace tolvane {
 
 class OutFile {
@@ -72,6 +74,12 @@ class OutFile {
   bool writeAt(uint64_t offset, const void* p, size_t n);
   void skipTo(uint64_t offset);
 
+  // Writes the n bytes at `pos` of `file`, unchanged. Between two files of
+  // one file system the system copies them without a trip through this
+  // process's memory. False when the file ends first (it shrank) or a write
+  // fails (ok() then tells which).
+  bool copyFrom(FileFront& file, uint64_t pos, uint64_t n);
+
   // False once any write has failed.
   bool ok() const { return !failed_; }
   // Writes out what is buffered and gives the file its name. False when any
@@ -91,6 +99,18 @@ class OutFile {
  private:
   void flush();
   void writeSlow(const void* p, size_t n);
+  // copyFrom() through the buffer.
+  bool copyThroughBuffer(FileFront& file, uint64_t pos, uint64_t n) {
+    while (n > 0 && !failed_) {
+      flush();
+      const size_t k = size_t(n < cap_ ? n : cap_);
+      if (!file.readAt(pos, buf_, k)) return false;
+      len_ = k;
+      pos += k;
+      n -= k;
+    }
+    return !failed_;
+  }
   void release();
 
 #if defined(_WIN32)

@@ -184,6 +184,10 @@ void OutFile::skipTo(uint64_t offset) {
   if (handle_ && !failed_ && !SetFilePointerEx(asHandle(handle_), to, nullptr, FILE_BEGIN)) failed_ = true;
 }
 
+bool OutFile::copyFrom(FileFront& file, uint64_t pos, uint64_t n) {
+  return file.holds(pos, n) && copyThroughBuffer(file, pos, n);
+}
+
 void OutFile::writeSlow(const void* p, size_t n) {
   if (n >= cap_) {
     writeBlock(p, n);

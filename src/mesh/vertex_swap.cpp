@@ -67,15 +67,16 @@ float readQitRecords(const char* qitPath, const Chunk& vertices, Bytes& records)
 }
 
 // Writes the mesh with the vertex records replaced, as a new file renamed
-// over the old one.
-float writeSwapped(const char* qivPath, const Bytes& mesh, const Chunk& vertices, const Bytes& records) {
+// over the old one. The rest of the mesh is copied from the file as it is.
+float writeSwapped(const char* qivPath, FileFront& mesh, const Chunk& vertices, const Bytes& records) {
   OutFile out;
   if (!out.create(qivPath, OutFile::Mode::Replace)) return kQivNotReopened;
-  const size_t start = size_t(vertices.records());
-  const size_t end = start + records.size();
-  out.write(mesh.data(), start);
-  if (!records.empty()) out.write(records.data(), records.size());
-  if (end < mesh.size()) out.write(mesh.data() + end, mesh.size() - end);
+  const uint64_t start = vertices.records(), end = start + records.size();
+  bool copied = out.copyFrom(mesh, 0, start);
+  if (copied && !records.empty()) out.write(records.data(), records.size());
+  copied = copied && out.copyFrom(mesh, end, mesh.size() - end);
+  if (!out.ok()) return kQivNotWritten;
+  if (!copied) return kBadFile;  // the mesh shrank meanwhile
   return out.commit() ? kOk : kQivNotWritten;
 }
 
@@ -84,12 +85,12 @@ float writeSwapped(const char* qivPath, const Bytes& mesh, const Chunk& vertices
 
 float swapVerticesQiv(const char* qivPath, const char* qitPath) {
   using namespace tolvane;
-  Bytes mesh;
-  if (!loadFile(qivPath, mesh)) return kInputNotOpened;
-  const ByteReader image(mesh);
+  // Only the chunk headers and the Qit records are read into memory.
+  FileFront mesh;
+  if (!mesh.open(qivPath)) return kInputNotOpened;
   Chunk vertices;
-  if (!findChunk(image, kVertexTag, vertices)) return kNoVertexChunk;
-  if (!recordsFit(image, vertices, kVertexRecord)) return kBadFile;
+  if (!findChunk(mesh, kVertexTag, vertices)) return kNoVertexChunk;
+  if (!mesh.holds(vertices.records(), uint64_t(vertices.count) * kVertexRecord)) return kBadFile;
   Bytes records;
   const float code = readQitRecords(qitPath, vertices, records);
   if (code != kOk) return code;
