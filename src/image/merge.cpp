@@ -20,37 +20,27 @@ bool openPair(PSDStream& first, const char* firstPath, PSDStream& second, const 
   return a.height == b.height && a.width == b.width && first.dataOffset() == second.dataOffset();
 }
 
-// The top file is read once: each chunk of pixels is read from all three
-// planes of both files, merged, and its three planes written where they go
-// in the output (which is why the output is written out of order).
+// Both files are read once: each chunk of pixels is read from the three
+// planes of both, and the top's pixels that are not the key colour go over
+// the bottom's.
 bool mergeStreamed(const char* topPath, const char* bottomPath, const ColorParts& key) {
   PSDStream top, bottom;
   if (!openPair(top, topPath, bottom, bottomPath)) return false;
-  OutFile out;
-  const uint64_t data = uint64_t(bottom.dataOffset()), plane = bottom.plane();
-  if (!out.create(topPath) || !out.writeAt(0, bottom.headerBytes(), size_t(data))) return false;
   struct Worker {
-    Bytes over, under, shows;
+    Bytes over, shows;
   } workers[2];
-  auto merge = [&](size_t i, int w) {
-    Worker& b = workers[w];
-    RGBChunk t, u;
-    if (!readRGB(top, i, b.over, t) || !readRGB(bottom, i, b.under, u)) return false;
-    b.shows.resize(maskBytes(kChunkPixels));
-    colourMask(t.r, t.g, t.b, t.n, key, true, b.shows.data());
-    const unsigned char* over[3] = {t.r, t.g, t.b};
-    for (int c = 0; c < 3; ++c) {
-      unsigned char* under = b.under.data() + size_t(c) * kChunkPixels;
-      applyMask(under, over[c], 0, b.shows.data(), u.n);
-      if (!out.writeAt(data + uint64_t(c) * plane + u.k, under, u.n)) return false;
-    }
+  auto merge = [&](unsigned char* r, unsigned char* g, unsigned char* b, size_t k, size_t n, int w) {
+    Worker& on = workers[w];
+    RGBChunk t;
+    if (!readRGB(top, k / kChunkPixels, on.over, t)) return false;
+    on.shows.resize(maskBytes(kChunkPixels));
+    colourMask(t.r, t.g, t.b, n, key, true, on.shows.data());
+    applyMask(r, t.r, 0, on.shows.data(), n);
+    applyMask(g, t.g, 0, on.shows.data(), n);
+    applyMask(b, t.b, 0, on.shows.data(), n);
     return true;
   };
-  if (runInOrder(rgbChunks(top), merge, [](size_t, int) { return true; }) != rgbChunks(top)) return false;
-  out.skipTo(data + 3 * plane);
-  if (!bottom.copyTail(3, out) || !out.commit()) return false;
-  bottom.keep();
-  return true;
+  return rewriteRGB(bottom, topPath, merge);
 }
 
 // The heal's rule, row by row: the edge image's row that heals row `row` of

@@ -70,21 +70,34 @@ inline bool readRGB(PSDStream& s, size_t i, Bytes& buf, RGBChunk& c) {
   return s.readPlane(0, c.k, c.n, r) && s.readPlane(1, c.k, c.n, g) && s.readPlane(2, c.k, c.n, b);
 }
 
-// Reads the three colour planes of `s` chunk by chunk and calls
-// visit(r, g, b, k, n) for pixels k .. k + n - 1, on two threads: visits of
-// different chunks may run at once (they touch different pixels). False
-// when a read fails.
-template <class Visit>
-bool scanPlanes(PSDStream& s, Visit visit) {
-  const size_t chunks = rgbChunks(s);
+// Writes the file of `s` to `path` with its three colour planes changed a
+// chunk of pixels at a time, each read once: change(r, g, b, k, n, worker)
+// alters pixels k .. k + n - 1 of the three planes in place and returns
+// false to stop. Chunks are read, changed and written on two threads
+// (worker 0 or 1: state kept per worker is that thread's alone), each
+// chunk's three pieces written where they go in the file. On success leaves
+// the globals as a successful whole-file run does.
+template <class Change>
+bool rewriteRGB(PSDStream& s, const char* path, Change change) {
+  OutFile out;
+  const uint64_t data = uint64_t(s.dataOffset()), plane = s.plane();
+  if (!out.create(path) || !out.writeAt(0, s.headerBytes(), size_t(data))) return false;
   Bytes buf[2];
-  auto read = [&](size_t i, int w) {
+  auto one = [&](size_t i, int w) {
     RGBChunk c;
     if (!readRGB(s, i, buf[w], c)) return false;
-    visit(c.r, c.g, c.b, c.k, c.n);
+    unsigned char* rgb = buf[w].data();
+    if (!change(rgb, rgb + kChunkPixels, rgb + 2 * kChunkPixels, c.k, c.n, w)) return false;
+    for (uint64_t p = 0; p < 3; ++p)
+      if (!out.writeAt(data + p * plane + c.k, rgb + p * kChunkPixels, c.n)) return false;
     return true;
   };
-  return runInOrder(chunks, read, [](size_t, int) { return true; }) == chunks;
+  const size_t chunks = rgbChunks(s);
+  if (runInOrder(chunks, one, [](size_t, int) { return true; }) != chunks) return false;
+  out.skipTo(data + 3 * plane);
+  if (!s.copyTail(3, out) || !out.commit()) return false;
+  s.keep();
+  return true;
 }
 
 // Writes the three colour planes of `s` to `out`, `chunk` pixels at a time;

@@ -19,18 +19,16 @@ Rule ruleOf(float matchColor, float newColor, bool stencil) {
   return Rule{splitMatchColor(matchColor), {uint8_t(p.r), uint8_t(p.g), uint8_t(p.b)}, stencil};
 }
 
-// One pass over the three planes marks the pixels to paint; the output is
-// then written plane after plane, each streamed once more through the mask.
+// Each chunk of the three planes is read once, marked and painted.
 bool recolourStreamed(const char* path, const Rule& rule) {
   PSDStream s;
   if (!s.open(path, 3)) return false;
-  Bytes mask(maskBytes(s.plane()));
-  auto mark = [&](const unsigned char* r, const unsigned char* g, const unsigned char* b, size_t k, size_t n) {
-    colourMask(r, g, b, n, rule.match, rule.stencil, &mask[k / 8]);
-  };
-  if (!scanPlanes(s, mark)) return false;
-  return writeChanged(s, kChunkPixels, path, [&](int c, unsigned char* p, size_t k, size_t n, Bytes&) {
-    applyMask(p, nullptr, rule.paint[c], &mask[k / 8], n);
+  Bytes mask[2];
+  return rewriteRGB(s, path, [&](unsigned char* r, unsigned char* g, unsigned char* b, size_t, size_t n, int w) {
+    mask[w].resize(maskBytes(kChunkPixels));
+    colourMask(r, g, b, n, rule.match, rule.stencil, mask[w].data());
+    unsigned char* planes[3] = {r, g, b};
+    for (int c = 0; c < 3; ++c) applyMask(planes[c], nullptr, rule.paint[c], mask[w].data(), n);
     return true;
   });
 }
