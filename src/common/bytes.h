@@ -142,7 +142,10 @@ class SeekableFile {
   // Reads up to n bytes at pos into `into`: how many were read, fewer than n
   // only where the file ends (or a read fails).
   size_t readAt(uint64_t pos, void* into, size_t n);
-#if !defined(_WIN32)
+#if defined(_WIN32)
+  bool isOpen() const { return handle_ != nullptr; }
+#else
+  bool isOpen() const { return fd_ >= 0; }
   // The open file (-1 when none), for copies the system makes itself.
   int descriptor() const { return fd_; }
 #endif
@@ -185,7 +188,7 @@ class FileFront {
   bool readAt(uint64_t pos, void* dst, size_t n);
   // The file as opened for reading in parts; not open for a pipe or device,
   // which open() read whole.
-  const SeekableFile& seekable() const { return file_; }
+  SeekableFile& seekable() { return file_; }
 
  private:
   SeekableFile file_;  // a regular file; pipes and devices are read whole by open()

@@ -175,9 +175,9 @@ void OutFile::skipTo(uint64_t offset) {
   if (fd_ >= 0 && !failed_ && ::lseek(fd_, off_t(offset), SEEK_SET) < 0) failed_ = true;
 }
 
-bool OutFile::copyFrom(FileFront& file, uint64_t pos, uint64_t n) {
-  if (!file.holds(pos, n)) return false;
-  const int from = file.seekable().descriptor();
+bool OutFile::copyFrom(SeekableFile& file, uint64_t pos, uint64_t n) {
+  if (pos > file.size() || n > file.size() - pos) return false;
+  const int from = file.descriptor();
   if (from >= 0 && fd_ >= 0 && !append_ && !direct_) {
     flush();
     while (n > 0 && !failed_) {
@@ -192,7 +192,7 @@ bool OutFile::copyFrom(FileFront& file, uint64_t pos, uint64_t n) {
       n -= uint64_t(c);
     }
   }
-  return copyThroughBuffer(file, pos, n);
+  return copyThroughBuffer(pos, n, [&](uint64_t at, char* into, size_t k) { return file.readAt(at, into, k) == k; });
 }
 
 void OutFile::writeSlow(const void* p, size_t n) {

@@ -78,7 +78,12 @@ class OutFile {
   // one file system the system copies them without a trip through this
   // process's memory. False when the file ends first (it shrank) or a write
   // fails (ok() then tells which).
-  bool copyFrom(FileFront& file, uint64_t pos, uint64_t n);
+  bool copyFrom(SeekableFile& file, uint64_t pos, uint64_t n);
+  bool copyFrom(FileFront& file, uint64_t pos, uint64_t n) {
+    if (!file.holds(pos, n)) return false;
+    if (file.seekable().isOpen()) return copyFrom(file.seekable(), pos, n);
+    return copyThroughBuffer(pos, n, [&](uint64_t at, char* into, size_t k) { return file.readAt(at, into, k); });
+  }
 
   // False once any write has failed.
   bool ok() const { return !failed_; }
@@ -99,12 +104,13 @@ class OutFile {
  private:
   void flush();
   void writeSlow(const void* p, size_t n);
-  // copyFrom() through the buffer.
-  bool copyThroughBuffer(FileFront& file, uint64_t pos, uint64_t n) {
+  // copyFrom() through the buffer; read(pos, into, k) reads k bytes.
+  template <class Read>
+  bool copyThroughBuffer(uint64_t pos, uint64_t n, Read read) {
     while (n > 0 && !failed_) {
       flush();
       const size_t k = size_t(n < cap_ ? n : cap_);
-      if (!file.readAt(pos, buf_, k)) return false;
+      if (!read(pos, buf_, k)) return false;
       len_ = k;
       pos += k;
       n -= k;

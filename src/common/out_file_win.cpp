@@ -184,8 +184,9 @@ void OutFile::skipTo(uint64_t offset) {
   if (handle_ && !failed_ && !SetFilePointerEx(asHandle(handle_), to, nullptr, FILE_BEGIN)) failed_ = true;
 }
 
-bool OutFile::copyFrom(FileFront& file, uint64_t pos, uint64_t n) {
-  return file.holds(pos, n) && copyThroughBuffer(file, pos, n);
+bool OutFile::copyFrom(SeekableFile& file, uint64_t pos, uint64_t n) {
+  if (pos > file.size() || n > file.size() - pos) return false;
+  return copyThroughBuffer(pos, n, [&](uint64_t at, char* into, size_t k) { return file.readAt(at, into, k) == k; });
 }
 
 void OutFile::writeSlow(const void* p, size_t n) {

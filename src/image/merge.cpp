@@ -66,28 +66,41 @@ void healRow(unsigned char* dst, const unsigned char* src, size_t w, bool column
   dst[w - 1] = src[49];
 }
 
+// Rows: only the first and last ten rows of each plane change; the rows
+// between are copied from the body file as they are, by the system.
+bool healRows(PSDStream& edge, PSDStream& body, const char* edgePath, size_t h, size_t w) {
+  OutFile out;
+  if (!out.create(edgePath)) return false;
+  out.write(body.headerBytes(), size_t(body.dataOffset()));
+  Bytes rows(10 * w);
+  for (int c = 0; c < 3; ++c) {
+    auto edgeRows = [&](size_t from) {
+      if (!edge.readPlane(c, healSource(int64_t(from), int64_t(h), false) * w, rows.size(), rows.data())) return false;
+      out.write(rows.data(), rows.size());
+      return true;
+    };
+    if (!edgeRows(0) || !body.copyPlane(c, 10 * w, (h - 20) * w, out) || !edgeRows(h - 10)) return false;
+  }
+  if (!body.copyTail(3, out) || !out.commit()) return false;
+  body.keep();
+  return true;
+}
+
 bool healStreamed(const char* edgePath, const char* bodyPath, bool columns) {
   PSDStream edge, body;
   if (!openPair(edge, edgePath, body, bodyPath)) return false;
   const int64_t h = edge.header().height;
   const size_t w = size_t(edge.header().width);
   if (h < 100 || w < 100) return false;
-  // Whole rows at a time. Columns heal every row from the same row of the
-  // edge image: the edge's rows are read with the body's, in one read.
+  if (!columns) return healRows(edge, body, edgePath, size_t(h), w);
+  // Columns heal every row from the same row of the edge image: whole rows
+  // at a time, the edge's rows read with the body's, in one read.
   const size_t rows = std::max<size_t>(1, kChunkPixels / w);
   return writeChanged(body, rows * w, edgePath, [&](int c, unsigned char* p, size_t k, size_t n, Bytes& src) {
-    src.resize(columns ? n : w);
-    if (columns && !edge.readPlane(c, k, n, src.data())) return false;
-    for (size_t i = 0; i < n; i += w) {
-      int64_t source = healSource(int64_t((k + i) / w), h, columns);
-      if (source < 0) continue;
-      if (columns) {
-        healRow(p + i, src.data() + i, w, true);
-      } else {
-        if (!edge.readPlane(c, size_t(source) * w, w, src.data())) return false;
-        healRow(p + i, src.data(), w, false);
-      }
-    }
+    src.resize(n);
+    if (!edge.readPlane(c, k, n, src.data())) return false;
+    for (size_t i = 0; i < n; i += w)
+      if (healSource(int64_t((k + i) / w), h, true) >= 0) healRow(p + i, src.data() + i, w, true);
     return true;
   });
 }

@@ -56,16 +56,14 @@ bool PSDStream::readPlane(int c, size_t k, size_t n, unsigned char* into) {
   return file_.readAt(pos, into, n) == n;
 }
 
+bool PSDStream::copyPlane(int c, size_t k, size_t n, OutFile& out) {
+  return out.copyFrom(file_, uint64_t(offst_) + uint64_t(c) * plane_ + k, n);
+}
+
 bool PSDStream::copyTail(int planes, OutFile& out) {
   const uint64_t start = uint64_t(offst_) + uint64_t(planes) * plane_, end = file_.size();
-  Bytes buf(size_t(std::min<uint64_t>(kChunkPixels, end - start)) + 1);
-  for (uint64_t pos = start; pos < end;) {
-    size_t n = size_t(std::min<uint64_t>(kChunkPixels, end - pos));
-    if (file_.readAt(pos, buf.data(), n) != n) return false;
-    out.writeBlock(buf.data(), n);
-    pos += n;
-  }
-  return file_.readAt(end, buf.data(), 1) == 0;
+  unsigned char past;
+  return out.copyFrom(file_, start, end - start) && file_.readAt(end, &past, 1) == 0;
 }
 
 void PSDStream::keep() const {

@@ -41,6 +41,8 @@ class PSDStream {
   // Reads the n bytes of channel c from pixel k on; false when the file
   // ends first (it shrank since it was opened).
   bool readPlane(int c, size_t k, size_t n, unsigned char* into);
+  // Copies them to `out` unchanged, by the system where it can.
+  bool copyPlane(int c, size_t k, size_t n, OutFile& out);
   // Copies everything after the first `planes` planes to `out`; false when
   // the file is no longer the size it had when opened.
   bool copyTail(int planes, OutFile& out);
