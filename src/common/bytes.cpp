@@ -93,8 +93,11 @@ void reserveBytes(Bytes& data, size_t n) {
   preferHugePages(data.data(), n);
 }
 
-SeekableFile::~SeekableFile() {
+SeekableFile::~SeekableFile() { close(); }
+
+void SeekableFile::close() {
   if (fd_ >= 0) ::close(fd_);
+  fd_ = -1;
 }
 
 bool SeekableFile::open(const char* path) {

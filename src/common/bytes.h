@@ -137,6 +137,9 @@ class SeekableFile {
   // Fails where loadFile fails, and for anything but a regular file: a pipe
   // or device can be read only once, so it is left unread.
   bool open(const char* path);
+  // Reads fail from here on. Windows will not let a new file take the name
+  // of one still open: a rewrite closes what it read before that.
+  void close();
   // The file's size when it was opened.
   uint64_t size() const { return size_; }
   // Reads up to n bytes at pos into `into`: how many were read, fewer than n
@@ -189,6 +192,8 @@ class FileFront {
   // The file as opened for reading in parts; not open for a pipe or device,
   // which open() read whole.
   SeekableFile& seekable() { return file_; }
+  // Reads past what was read already fail from here on.
+  void close() { file_.close(); }
 
  private:
   SeekableFile file_;  // a regular file; pipes and devices are read whole by open()

@@ -58,8 +58,11 @@ bool loadFile(const char* path, std::string& out) { return loadInto(path, out); 
 void reserveBytes(Bytes& data, size_t n) { data.reserve(n); }
 void preferHugePages(const void*, size_t) {}  // large pages need a privilege users rarely have
 
-SeekableFile::~SeekableFile() {
+SeekableFile::~SeekableFile() { close(); }
+
+void SeekableFile::close() {
   if (handle_) CloseHandle(static_cast<HANDLE>(handle_));
+  handle_ = nullptr;
 }
 
 bool SeekableFile::open(const char* path) {

@@ -162,9 +162,7 @@ bool grayStreamed(const char* inPath, const char* outPath, const GrayTable& tabl
     gray.advance(into + c.n);
     return true;
   };
-  if (writePiecesInOrder(out, rgbChunks(s), convert) != Pieces::Written || !out.commit()) return false;
-  s.keep();
-  return true;
+  return writePiecesInOrder(out, rgbChunks(s), convert) == Pieces::Written && finish(out, s);
 }
 
 }  // namespace

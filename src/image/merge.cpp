@@ -25,7 +25,8 @@ bool openPair(PSDStream& first, const char* firstPath, PSDStream& second, const 
 // the bottom's.
 bool mergeStreamed(const char* topPath, const char* bottomPath, const ColorParts& key) {
   PSDStream top, bottom;
-  if (!openPair(top, topPath, bottom, bottomPath)) return false;
+  OutFile out;
+  if (!openPair(top, topPath, bottom, bottomPath) || !out.create(topPath)) return false;
   struct Worker {
     Bytes over, shows;
   } workers[2];
@@ -40,7 +41,7 @@ bool mergeStreamed(const char* topPath, const char* bottomPath, const ColorParts
     applyMask(b, t.b, 0, on.shows.data(), n);
     return true;
   };
-  return rewriteRGB(bottom, topPath, merge);
+  return rewriteRGB(bottom, out, merge) && finish(out, bottom, &top);
 }
 
 // The heal's rule, row by row: the edge image's row that heals row `row` of
@@ -81,9 +82,7 @@ bool healRows(PSDStream& edge, PSDStream& body, const char* edgePath, size_t h, 
     };
     if (!edgeRows(0) || !body.copyPlane(c, 10 * w, (h - 20) * w, out) || !edgeRows(h - 10)) return false;
   }
-  if (!body.copyTail(3, out) || !out.commit()) return false;
-  body.keep();
-  return true;
+  return body.copyTail(3, out) && finish(out, body, &edge);
 }
 
 bool healStreamed(const char* edgePath, const char* bodyPath, bool columns) {
@@ -96,13 +95,16 @@ bool healStreamed(const char* edgePath, const char* bodyPath, bool columns) {
   // Columns heal every row from the same row of the edge image: whole rows
   // at a time, the edge's rows read with the body's, in one read.
   const size_t rows = std::max<size_t>(1, kChunkPixels / w);
-  return writeChanged(body, rows * w, edgePath, [&](int c, unsigned char* p, size_t k, size_t n, Bytes& src) {
+  OutFile out;
+  if (!out.create(edgePath)) return false;
+  auto heal = [&](int c, unsigned char* p, size_t k, size_t n, Bytes& src) {
     src.resize(n);
     if (!edge.readPlane(c, k, n, src.data())) return false;
     for (size_t i = 0; i < n; i += w)
       if (healSource(int64_t((k + i) / w), h, true) >= 0) healRow(p + i, src.data() + i, w, true);
     return true;
-  });
+  };
+  return writeChanged(body, rows * w, out, heal) && finish(out, body, &edge);
 }
 
 // --- whole files, for refusals and failed writes ---

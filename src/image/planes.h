@@ -49,6 +49,8 @@ class PSDStream {
   // Leaves the globals as a successful whole-file run does: `img` empty,
   // `fHeader` and `offst` this file's.
   void keep() const;
+  // Reads fail from here on (see SeekableFile::close).
+  void close() { file_.close(); }
 
  private:
   SeekableFile file_;
@@ -72,18 +74,17 @@ inline bool readRGB(PSDStream& s, size_t i, Bytes& buf, RGBChunk& c) {
   return s.readPlane(0, c.k, c.n, r) && s.readPlane(1, c.k, c.n, g) && s.readPlane(2, c.k, c.n, b);
 }
 
-// Writes the file of `s` to `path` with its three colour planes changed a
-// chunk of pixels at a time, each read once: change(r, g, b, k, n, worker)
-// alters pixels k .. k + n - 1 of the three planes in place and returns
-// false to stop. Chunks are read, changed and written on two threads
-// (worker 0 or 1: state kept per worker is that thread's alone), each
-// chunk's three pieces written where they go in the file. On success leaves
-// the globals as a successful whole-file run does.
+// Writes the file of `s` into `out` (created, nothing written yet) with its
+// three colour planes changed a chunk of pixels at a time, each read once:
+// change(r, g, b, k, n, worker) alters pixels k .. k + n - 1 of the three
+// planes in place and returns false to stop. Chunks are read, changed and
+// written on two threads (worker 0 or 1: state kept per worker is that
+// thread's alone), each chunk's three pieces written where they go in the
+// file.
 template <class Change>
-bool rewriteRGB(PSDStream& s, const char* path, Change change) {
-  OutFile out;
+bool rewriteRGB(PSDStream& s, OutFile& out, Change change) {
   const uint64_t data = uint64_t(s.dataOffset()), plane = s.plane();
-  if (!out.create(path) || !out.writeAt(0, s.headerBytes(), size_t(data))) return false;
+  if (!out.writeAt(0, s.headerBytes(), size_t(data))) return false;
   Bytes buf[2];
   auto one = [&](size_t i, int w) {
     RGBChunk c;
@@ -97,8 +98,17 @@ bool rewriteRGB(PSDStream& s, const char* path, Change change) {
   const size_t chunks = rgbChunks(s);
   if (runInOrder(chunks, one, [](size_t, int) { return true; }) != chunks) return false;
   out.skipTo(data + 3 * plane);
-  if (!s.copyTail(3, out) || !out.commit()) return false;
-  s.keep();
+  return s.copyTail(3, out);
+}
+
+// Gives `out` its name once the files read are closed (Windows will not
+// replace a file that is open), and then leaves the globals as a successful
+// whole-file run on `kept` does.
+inline bool finish(OutFile& out, PSDStream& kept, PSDStream* other = nullptr) {
+  kept.close();
+  if (other) other->close();
+  if (!out.commit()) return false;
+  kept.keep();
   return true;
 }
 
@@ -121,17 +131,13 @@ bool streamPlanes(PSDStream& s, size_t chunk, OutFile& out, Change change) {
   return writePiecesInOrder(out, 3 * perPlane, make) == Pieces::Written;
 }
 
-// Writes the file of `s` to `path`, its colour planes changed by `change`
-// as streamPlanes does and all else as it is, and on success leaves the
-// globals as a successful whole-file run does.
+// Writes the file of `s` into `out` (created, nothing written yet), its
+// colour planes changed by `change` as streamPlanes does and all else as it
+// is.
 template <class Change>
-bool writeChanged(PSDStream& s, size_t chunk, const char* path, Change change) {
-  OutFile out;
-  if (!out.create(path)) return false;
+bool writeChanged(PSDStream& s, size_t chunk, OutFile& out, Change change) {
   out.write(s.headerBytes(), size_t(s.dataOffset()));
-  if (!streamPlanes(s, chunk, out, change) || !s.copyTail(3, out) || !out.commit()) return false;
-  s.keep();
-  return true;
+  return streamPlanes(s, chunk, out, change) && s.copyTail(3, out);
 }
 
 // Pixel masks hold one bit a pixel: bit i of byte j is pixel 8j + i.

@@ -22,15 +22,17 @@ Rule ruleOf(float matchColor, float newColor, bool stencil) {
 // Each chunk of the three planes is read once, marked and painted.
 bool recolourStreamed(const char* path, const Rule& rule) {
   PSDStream s;
-  if (!s.open(path, 3)) return false;
+  OutFile out;
+  if (!s.open(path, 3) || !out.create(path)) return false;
   Bytes mask[2];
-  return rewriteRGB(s, path, [&](unsigned char* r, unsigned char* g, unsigned char* b, size_t, size_t n, int w) {
+  auto paint = [&](unsigned char* r, unsigned char* g, unsigned char* b, size_t, size_t n, int w) {
     mask[w].resize(maskBytes(kChunkPixels));
     colourMask(r, g, b, n, rule.match, rule.stencil, mask[w].data());
     unsigned char* planes[3] = {r, g, b};
     for (int c = 0; c < 3; ++c) applyMask(planes[c], nullptr, rule.paint[c], mask[w].data(), n);
     return true;
-  });
+  };
+  return rewriteRGB(s, out, paint) && finish(out, s);
 }
 
 }  // namespace

@@ -138,7 +138,9 @@ bool thumbStreamed(const char* path, int size) {
     }
     return true;
   };
-  if (!sample(plan, plane, fetch, out.data() + head) || !writeBack(path, out)) return false;
+  if (!sample(plan, plane, fetch, out.data() + head)) return false;
+  s.close();  // Windows will not let a new file take the name of one still open
+  if (!writeBack(path, out)) return false;
   s.keep();
   return true;
 }

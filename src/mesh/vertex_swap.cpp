@@ -77,6 +77,7 @@ float writeSwapped(const char* qivPath, FileFront& mesh, const Chunk& vertices, 
   copied = copied && out.copyFrom(mesh, end, mesh.size() - end);
   if (!out.ok()) return kQivNotWritten;
   if (!copied) return kBadFile;  // the mesh shrank meanwhile
+  mesh.close();  // Windows will not let a new file take the name of one still open
   return out.commit() ? kOk : kQivNotWritten;
 }
 
