@@ -31,6 +31,7 @@ class TextBuffer {
   }
   void advance(char* end) { len_ = size_t(end - buf_.get()); }
   void put(std::string_view s) {
+    if (s.empty()) return;  // an empty buffer has no memory to copy into
     std::memcpy(room(s.size()), s.data(), s.size());
     len_ += s.size();
   }

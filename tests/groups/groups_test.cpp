@@ -87,6 +87,10 @@ TEST_F(Groups, SwapPutsSourceVerticesFirstAndDropsComments) {
   EXPECT_EQ(readFile(dest), want);
   ASSERT_TRUE(LeanSwapVerts(dest.c_str(), dest.c_str()));  // into itself: the same layout
   EXPECT_EQ(readFile(dest), want);
+  // An empty line is kept like any other, first in its piece too.
+  const std::string blank = file("blank.obj", "\nv 1 1 1\nv 2 2 2\nf 1 2 1\n");
+  ASSERT_TRUE(LeanSwapVerts(src.c_str(), blank.c_str()));
+  EXPECT_EQ(readFile(blank), "# written by Tolvane plugin for Modrix\nv 9 9 9 1 1 1\nv 8 8 8\r\n\nf 1 2 1\n");
 }
 
 TEST_F(Groups, SwapChecksEverythingBeforeWriting) {
