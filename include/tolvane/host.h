@@ -204,11 +204,13 @@ TOLVANE_HOST_API float SplitOBJtoQiv(const char* text, double number, char* buff
 /* Rewrites the OBJ file `buffer` with the vertex lines of the OBJ file `text`:
  * "# written by Tolvane plugin for Modrix", then the source's vertex lines,
  * then the destination's lines that are neither vertex nor comment ("#")
- * lines, in order. Only after every check has passed, through a temporary
- * file renamed over it: a failed write leaves the destination as it was.
+ * lines, in order. The new text is written to a temporary file beside the
+ * destination, which replaces it only after every check has passed: a
+ * failed check or write leaves the destination as it was.
  * Returns 0; -2 text or buffer NULL; -1 not swapped: a file unreadable, no
  * vertex line in either, different vertex counts, a destination of only
- * vertex and comment lines, or the write failed. */
+ * vertex and comment lines, a destination that is a device or pipe, or the
+ * write failed. */
 TOLVANE_HOST_API float SwapVertices(const char* text, double number, char* buffer);
 /* Forgets every name CheckName handed out. Returns 0. */
 TOLVANE_HOST_API float ClearNameSet(const char* text, double number, char* buffer);

@@ -14,7 +14,6 @@
 namespace tolvane {
 namespace {
 
-
 // Opens `path` for reading and tells what it is; -1 for a missing path, one
 // that cannot be opened, or a folder.
 int openForReading(const char* path, struct stat& st) {

@@ -93,7 +93,7 @@ TEST_F(Groups, SwapPutsSourceVerticesFirstAndDropsComments) {
   EXPECT_EQ(readFile(blank), "# written by Tolvane plugin for Modrix\nv 9 9 9 1 1 1\nv 8 8 8\r\n\nf 1 2 1\n");
 }
 
-TEST_F(Groups, SwapChecksEverythingBeforeWriting) {
+TEST_F(Groups, SwapChecksEverythingBeforeReplacing) {
   std::string seven;
   for (int i = 0; i < 7; ++i) seven += "v 5 5 5\n";
   const std::string cube = file("cube.obj", kCube), src7 = file("s7.obj", seven),
