@@ -2,7 +2,8 @@
 // thread: lines across the blocks' edges, lines longer than a block, a last
 // line without a line feed, and group lines and faces in the second half
 // (the first of them still in the first half's group) come out as one pass
-// over the whole file gives them.
+// over the whole file gives them, for the splits by group lines and by the
+// group list alike.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -28,9 +29,11 @@ TEST(BigObj, SplitsOfALargeFileAreThoseOfOnePass) {
     obj += lines[i] + "\n";
   }
   std::set<int> a, b;
+  std::vector<std::vector<int>> faces;  // in file order, for the listed split
   auto face = [&](std::set<int>& group, int x, int y, int z) {
     obj += "f " + std::to_string(x) + " " + std::to_string(y) + " " + std::to_string(z) + "\n";
     group.insert({x, y, z});
+    faces.push_back({x, y, z});
   };
   for (int k = 1; k + 2 <= n / 2; k += 3) face(a, k, k + 1, k + 2);  // still in "a", read by the second thread
   obj += "g b\n";
@@ -39,6 +42,7 @@ TEST(BigObj, SplitsOfALargeFileAreThoseOfOnePass) {
   face(a, n - 1, n, n - 10);
   obj += "f " + std::to_string(n) + " 1 2";  // no line feed at the end
   a.insert({n, 1, 2});
+  faces.push_back({n, 1, 2});
   writeFile(dir / "big.obj", obj);
 
   ASSERT_EQ(LeanSplitOBJ((dir / "big.obj").c_str(), (dir / "out.obj").c_str()), 0.0f);
@@ -54,6 +58,38 @@ TEST(BigObj, SplitsOfALargeFileAreThoseOfOnePass) {
     EXPECT_TRUE(readFile(dir / (std::string(name) + ".obj")) == text) << name;
     EXPECT_TRUE(readFile(dir / (std::string(name) + ".Qit")) == qit(xyz)) << name;
   }
+
+  // The listed split follows face counts, which the second thread cannot
+  // number until the first half is done. Here the faces stand on both sides
+  // of the vertex lines, so both halves have some; the entries end in
+  // either half, one across the middle.
+  const int before = int(faces.size()) * 3 / 5;
+  std::string listed, vertexText;
+  for (int i = 1; i <= n; ++i) vertexText += lines[i] + "\n";
+  for (int f = 0; f <= int(faces.size()); ++f) {
+    if (f == before) listed += vertexText;
+    if (f == int(faces.size())) break;
+    const std::vector<int>& c = faces[size_t(f)];
+    listed += "f " + std::to_string(c[0]) + " " + std::to_string(c[1]) + " " + std::to_string(c[2]) + "\n";
+  }
+  writeFile(dir / "listed.obj", listed);
+  const int counts[] = {1000, before - 1000 + 500, 7, 20000};
+  clearGroupsList();
+  for (int k = 0; k < 4; ++k) addToGroupsList(("list" + std::to_string(k)).c_str(), counts[k]);
+  ASSERT_TRUE(makeDir(dir / "list"));
+  ASSERT_EQ(ListSplitQiv((dir / "listed.obj").c_str(), (dir / "list/x.Qit").c_str()), 0.0f);
+  for (int k = 0, first = 0; k < 4; first += counts[k++]) {
+    std::set<int> used;
+    const int end = k == 3 ? int(faces.size()) : first + counts[k];  // the last entry takes what is left
+    for (int f = first; f < end; ++f) used.insert(faces[size_t(f)].begin(), faces[size_t(f)].end());
+    std::vector<float> xyz;
+    for (int v : used) {
+      if (v == 10 || v == n - 10) xyz.insert(xyz.end(), {7, 8, 9});
+      else xyz.insert(xyz.end(), {float(v) + 0.5f, -float(v % 977), 0.25f});
+    }
+    EXPECT_TRUE(readFile(dir / ("list/list" + std::to_string(k) + ".Qit")) == qit(xyz)) << k;
+  }
+  clearGroupsList();
 
   // The swap reads both files in pieces on two threads: the source's vertex
   // lines, then the rest of the destination, in file order.
