@@ -1,9 +1,5 @@
 // OBJ vertex swap: one file's vertex lines into another, in file order.
 
-#include <atomic>
-#include <new>
-#include <system_error>
-#include <thread>
 #include <vector>
 
 #include "common/bytes.h"
@@ -58,7 +54,7 @@ bool LeanSwapVerts(const char* sourcePath, const char* destPath) {
     FileFront source, dest;
     std::vector<uint64_t> sourceCuts, destCuts;
     if (!source.open(sourcePath) || !dest.open(destPath) || !cutAtLines(source, kPieceBytes, sourceCuts) ||
-        !cutAtLines(dest, kPieceBytes, destCuts) || !out.create(destPath, OutFile::Mode::Replace))
+        !cutAtLines(dest, kPieceBytes, destCuts) || !out.create(destPath, OutFile::Mode::ReplaceFile))
       return false;
     out.put("# written by Tolvane plugin for Modrix\n");
     const size_t sourcePieces = sourceCuts.size() - 1, pieces = sourcePieces + destCuts.size() - 1;
