@@ -177,8 +177,10 @@ void OutFile::skipTo(uint64_t offset) {
 
 bool OutFile::copyFrom(SeekableFile& file, uint64_t pos, uint64_t n) {
   if (pos > file.size() || n > file.size() - pos) return false;
+  // Below this a system call per range costs more than the copy it saves.
+  constexpr uint64_t kSystemCopy = uint64_t(64) << 10;
   const int from = file.descriptor();
-  if (from >= 0 && fd_ >= 0 && !append_ && !direct_) {
+  if (n >= kSystemCopy && from >= 0 && fd_ >= 0 && !append_ && !direct_) {
     flush();
     while (n > 0 && !failed_) {
       loff_t at = loff_t(pos);

@@ -74,10 +74,11 @@ class OutFile {
   bool writeAt(uint64_t offset, const void* p, size_t n);
   void skipTo(uint64_t offset);
 
-  // Writes the n bytes at `pos` of `file`, unchanged. Between two files of
-  // one file system the system copies them without a trip through this
-  // process's memory. False when the file ends first (it shrank) or a write
-  // fails (ok() then tells which).
+  // Writes the n bytes at `pos` of `file`, unchanged. Large ranges between
+  // two files of one file system are copied by the system without a trip
+  // through this process's memory; small ones are read straight into the
+  // buffer. False when the file ends first (it shrank) or a write fails
+  // (ok() then tells which).
   bool copyFrom(SeekableFile& file, uint64_t pos, uint64_t n);
   bool copyFrom(FileFront& file, uint64_t pos, uint64_t n) {
     if (!file.holds(pos, n)) return false;
@@ -104,14 +105,15 @@ class OutFile {
  private:
   void flush();
   void writeSlow(const void* p, size_t n);
-  // copyFrom() through the buffer; read(pos, into, k) reads k bytes.
+  // copyFrom() through the buffer's free room; read(pos, into, k) reads k
+  // bytes.
   template <class Read>
   bool copyThroughBuffer(uint64_t pos, uint64_t n, Read read) {
     while (n > 0 && !failed_) {
-      flush();
-      const size_t k = size_t(n < cap_ ? n : cap_);
-      if (!read(pos, buf_, k)) return false;
-      len_ = k;
+      if (len_ == cap_) flush();
+      const size_t k = size_t(n < cap_ - len_ ? n : cap_ - len_);
+      if (!read(pos, buf_ + len_, k)) return false;
+      len_ += k;
       pos += k;
       n -= k;
     }

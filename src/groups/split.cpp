@@ -6,30 +6,12 @@
 #include "groups/group_scan.h"
 #include "groups/groups.h"
 
-namespace tolvane {
-namespace {
-
-// Copies bytes [from, to) of the scanned file to `out`, through `chunk`.
-bool copyText(Scan& s, uint64_t from, uint64_t to, std::vector<char>& chunk, OutFile& out) {
-  while (from < to) {
-    const size_t n = size_t(std::min<uint64_t>(chunk.size(), to - from));
-    if (!s.file.readAt(from, chunk.data(), n)) return false;
-    out.write(chunk.data(), n);
-    from += n;
-  }
-  return true;
-}
-
-}  // namespace
-}  // namespace tolvane
-
 float LeanSplitOBJ(const char* objPath, const char* outPath) {
   using namespace tolvane;
   Scan s;
   s.keepText = true;
   if (!scanByGroups(objPath, s)) return kFailed;
   std::vector<int32_t> numbers[2];
-  std::vector<char> chunk[2];
   auto prepare = [&](uint32_t index, int w) {
     // Number 0 selects the "#start of vector" line; past the last vertex
     // line there is nothing to select.
@@ -38,7 +20,6 @@ float LeanSplitOBJ(const char* objPath, const char* outPath) {
   };
   auto fill = [&](int w, OutFile& out) {
     const std::vector<int32_t>& n = numbers[w];
-    chunk[w].resize(size_t(256) << 10);
     size_t k = 0;
     if (n[0] == 0) out.put("#start of vector\n"), k = 1;
     // Vertex lines that stand together in the file are copied as one block,
@@ -53,7 +34,7 @@ float LeanSplitOBJ(const char* objPath, const char* outPath) {
         if (s.lines.start(v) != to + 1) break;
         to = s.lines.end(v);
       }
-      if (!copyText(s, from, to, chunk[w], out)) return kFailed;
+      if (!out.copyFrom(s.file, from, to - from)) return out.ok() ? kFailed : kCannotCreate;
       out.put('\n');
     }
     return kOk;
