@@ -75,7 +75,7 @@ float ReadVertColorQiv(const char* qivPath, const char* outPath) {
   // is read.
   Chunk c;
   if (!readChunk(front.upTo(kQivHeaderSize + kChunkHeaderSize), kQivHeaderSize, c)) return kBadFile;
-  if (!front.holds(c.records(), kColourRecord * c.count)) return kBadFile;
+  if (!recordsFit(front, c, kColourRecord)) return kBadFile;
   OutFile out;
   if (!out.create(outPath)) return kOutputNotCreated;
   const RecordRun colours{c.records(), c.count, kColourRecord};

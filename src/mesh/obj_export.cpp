@@ -34,7 +34,7 @@ struct ExportLayout {
 // later. Chunks after the face chunk (UVs, often the largest) are never read.
 bool locate(FileFront& front, ExportLayout& m) {
   Chunk v;
-  if (!readChunk(front, kQivHeaderSize, v) || !front.holds(v.records(), kVertexRecord * v.count)) return false;
+  if (!readChunk(front, kQivHeaderSize, v) || !recordsFit(front, v, kVertexRecord)) return false;
   m.vertexCount = v.count;
   m.vertices = v.records();
   // The header's face count is read at the third chunk as the first two
@@ -49,7 +49,7 @@ bool locate(FileFront& front, ExportLayout& m) {
   if (!readChunk(front, m.vertices + kVertexRecord * v.count, c)) return false;
   m.colourTag = c.tag;
   if (c.tag != kColourTag) return true;
-  if (!front.holds(c.records(), kColourRecord * c.count)) return false;
+  if (!recordsFit(front, c, kColourRecord)) return false;
   m.colourCount = c.count;
   m.colours = c.records();
 

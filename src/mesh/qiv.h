@@ -50,9 +50,12 @@ bool readChunk(FileFront& file, uint64_t pos, Chunk& out);
 bool findChunk(FileFront& file, uint32_t tag, Chunk& out);
 
 // True when `count` records of `recordSize` bytes follow the chunk header
-// inside the image.
+// inside the image (or the file).
 inline bool recordsFit(const ByteReader& image, const Chunk& c, uint64_t recordSize) {
   return image.has(c.records(), uint64_t(c.count) * recordSize);
+}
+inline bool recordsFit(const FileFront& file, const Chunk& c, uint64_t recordSize) {
+  return file.holds(c.records(), uint64_t(c.count) * recordSize);
 }
 
 }  // namespace tolvane

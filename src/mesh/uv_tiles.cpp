@@ -187,7 +187,7 @@ float GetUVTile(const char* qivPath, char* buffer) {
   if (!file.open(qivPath)) return kUVInputNotOpened;
   // A mesh without a UV chunk has one of 0 records.
   Chunk uv;
-  if (findChunk(file, kUVTag, uv) && !file.holds(uv.records(), uint64_t(uv.count) * kUVRecord)) return kBadFile;
+  if (findChunk(file, kUVTag, uv) && !recordsFit(file, uv, kUVRecord)) return kBadFile;
   std::vector<MetTile> met;
   constexpr uint32_t kPiece = 8192;  // records
   Bytes piece(size_t(kPiece) * kUVRecord);

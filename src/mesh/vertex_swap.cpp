@@ -91,7 +91,7 @@ float swapVerticesQiv(const char* qivPath, const char* qitPath) {
   if (!mesh.open(qivPath)) return kInputNotOpened;
   Chunk vertices;
   if (!findChunk(mesh, kVertexTag, vertices)) return kNoVertexChunk;
-  if (!mesh.holds(vertices.records(), uint64_t(vertices.count) * kVertexRecord)) return kBadFile;
+  if (!recordsFit(mesh, vertices, kVertexRecord)) return kBadFile;
   Bytes records;
   const float code = readQitRecords(qitPath, vertices, records);
   if (code != kOk) return code;
