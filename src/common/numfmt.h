@@ -16,9 +16,6 @@ constexpr int kNumberRoom = 32;
 // 1e-4 and from 1e6 on, trailing zeros dropped; "inf", "-inf", "nan", "-nan".
 // Returns the end of the text (no terminating NUL).
 char* formatG(char* out, double v);
-// Plain decimal integers.
-char* formatUint(char* out, uint64_t v);
-char* formatInt(char* out, int64_t v);
 
 // ---------------------------------------------------------------------------
 // Face numbers and counts are mostly below 10^8, and an export writes
@@ -41,6 +38,7 @@ inline uint64_t eightDigits(uint32_t n) {
   return tens + ((pairs - 10 * tens) << 8);
 }
 
+// Plain decimal integers.
 inline char* formatUint(char* out, uint64_t v) {
   if (!kLittleEndian || v >= 100000000) return formatLargeUint(out, v);
   const uint64_t digits = eightDigits(uint32_t(v));
