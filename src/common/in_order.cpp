@@ -1,6 +1,7 @@
 #include "common/in_order.h"
 
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <mutex>
 #include <system_error>
@@ -21,6 +22,24 @@ void TextBuffer::grow(size_t n) {
 
 namespace {
 
+// How long a thread waits for its turn before it sleeps.
+constexpr std::chrono::microseconds kSpinBeforeSleep{50};
+
+// Waits until ready() or kSpinBeforeSleep has passed; ready() then.
+template <class F>
+bool spinFor(F ready) {
+  const auto until = std::chrono::steady_clock::now() + kSpinBeforeSleep;
+  for (;;) {
+    for (int k = 0; k < 16; ++k) {
+      if (ready()) return true;
+#if defined(__x86_64__) || defined(__i386__)
+      __builtin_ia32_pause();
+#endif
+    }
+    if (std::chrono::steady_clock::now() >= until) return ready();
+  }
+}
+
 // A piece that throws (out of memory) is a piece that failed: nothing may
 // leave a thread by an exception.
 template <class F>
@@ -39,26 +58,34 @@ size_t runInOrder(size_t count, const std::function<bool(size_t, int)>& make,
   std::atomic<size_t> claimed{0};
   std::mutex m;
   std::condition_variable turn;
-  size_t finished = 0;  // pieces finished so far: the piece whose turn it is
-  bool failed = false;
+  std::atomic<size_t> finished{0};  // pieces finished so far: the piece whose turn it is
+  std::atomic<bool> failed{false};
+  size_t sleeping = 0;  // threads waiting on `turn` (under m)
 
+  auto myTurn = [&](size_t i) { return finished.load(std::memory_order_acquire) == i || failed.load(); };
   auto work = [&](int worker) {
     for (;;) {
       const size_t i = claimed.fetch_add(1);
       if (i >= count) return;
       const bool made = attempt([&] { return make(i, worker); });
-      {
+      // The wait is usually the other thread writing one piece, a few tens
+      // of microseconds: sleeping and being woken costs more than that (and
+      // the wake-up comes late on a virtual machine), so it is waited out
+      // first and slept only when it drags on.
+      if (!spinFor([&] { return myTurn(i); })) {
         std::unique_lock<std::mutex> lock(m);
-        turn.wait(lock, [&] { return finished == i || failed; });
-        if (failed) return;
+        ++sleeping;
+        turn.wait(lock, [&] { return myTurn(i); });
+        --sleeping;
       }
+      if (failed) return;
       // Only the thread holding piece `finished` gets here: finishes never
       // overlap, and the other thread keeps making its piece meanwhile.
       const bool ok = made && attempt([&] { return finish(i, worker); });
       std::lock_guard<std::mutex> lock(m);
-      if (ok) ++finished;
+      if (ok) finished.store(i + 1, std::memory_order_release);
       else failed = true;
-      turn.notify_all();
+      if (sleeping > 0) turn.notify_all();
       if (!ok) return;
     }
   };

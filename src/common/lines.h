@@ -10,6 +10,7 @@
 #include <cstddef>
 #include <algorithm>
 #include <cstring>
+#include <memory>
 #include <string_view>
 #include <type_traits>
 #include <vector>
@@ -92,33 +93,44 @@ template <class F, class BlockEnd = NoBlockEnd>
 bool forEachLine(FileFront& file, F&& visit, uint64_t from = 0, uint64_t to = UINT64_MAX,
                  BlockEnd&& blockEnd = BlockEnd()) {
   constexpr size_t kBlock = size_t(64) << 10;
-  std::vector<char> buf(kBlock + kLineSlack);
-  size_t have = 0;  // bytes in buf: the unfinished line carried over, then what was read
   to = std::min(to, file.size());
+  if (from >= to) return true;
+  // A range a little over a block (a piece cut at a line start) is read in
+  // one go. The buffer is not cleared: only what was read is looked at, and
+  // the slack after it is set each time.
+  const uint64_t span = to - from;
+  size_t room = span < kBlock + kBlock / 2 ? size_t(span) : kBlock;
+  std::unique_ptr<char[]> buf(new char[room + kLineSlack]);
+  size_t have = 0;  // bytes in buf: the unfinished line carried over, then what was read
   uint64_t pos = from;
   // A visitor that takes two arguments is also told where its line starts
   // in the file: buf[0] is at pos - have.
   auto give = [&](std::string_view l) {
     if constexpr (std::is_invocable_v<F&, std::string_view, uint64_t>)
-      visit(l, pos - have + uint64_t(l.data() - buf.data()));
+      visit(l, pos - have + uint64_t(l.data() - buf.get()));
     else
       visit(l);
   };
   while (pos < to) {
-    const size_t room = buf.size() - kLineSlack;
     // A line longer than what is left of the buffer: make room for more.
-    if (room - have < kBlock / 2) buf.resize(room * 2 + kLineSlack);
-    const size_t n = size_t(std::min<uint64_t>(buf.size() - kLineSlack - have, to - pos));
-    if (!file.readAt(pos, buf.data() + have, n)) return false;
+    if (have > 0 && room - have < kBlock / 2) {
+      std::unique_ptr<char[]> bigger(new char[room * 2 + kLineSlack]);
+      std::memcpy(bigger.get(), buf.get(), have);
+      buf = std::move(bigger);
+      room *= 2;
+    }
+    const size_t n = size_t(std::min<uint64_t>(room - have, to - pos));
+    if (!file.readAt(pos, buf.get() + have, n)) return false;
     pos += n;
     have += n;
-    const char* end = buf.data() + have;
-    const char* p = visitLines(buf.data(), end, give);
+    std::memset(buf.get() + have, 0, kLineSlack);
+    const char* end = buf.get() + have;
+    const char* p = visitLines(buf.get(), end, give);
     blockEnd();
     have = size_t(end - p);
-    std::memmove(buf.data(), p, have);
+    std::memmove(buf.get(), p, have);
   }
-  if (have > 0) give(std::string_view(buf.data(), have)), blockEnd();
+  if (have > 0) give(std::string_view(buf.get(), have)), blockEnd();
   return true;
 }
 
