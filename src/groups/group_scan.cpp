@@ -297,10 +297,55 @@ bool scanFile(const char* objPath, Scan& s, bool byGroupLines, OnGroup onGroup, 
   return true;
 }
 
+// A field [s, e) of a line that is a plain decimal of at most 7 digits,
+// [sign] digits [point digits], given where the line's points are: its
+// float into `out`, as shortDecimal gives it. All its digits are read as one
+// word with the point taken out, so a field costs no loop and no branch on
+// where its point is. False, `out` untouched, for any other field (left to
+// shortDecimal). p must be a line from forEachLine.
+inline __attribute__((always_inline)) bool fieldDecimal(const char* p, size_t s, size_t e, uint64_t points,
+                                                        float& out) {
+  static constexpr double kInvPow10[] = {1e0, 1e-1, 1e-2, 1e-3, 1e-4, 1e-5, 1e-6, 1e-7};
+  const bool negative = p[s] == '-';
+  s += size_t(p[s] == '-' || p[s] == '+');
+  const size_t length = e - s;  // digits, and the point if there is one
+  if (length == 0 || length > 8 || !kLittleEndian) return false;
+  uint64_t w;
+  std::memcpy(&w, p + s, 8);
+  points = (points >> s) & ((uint64_t(1) << length) - 1);
+  size_t digits = length, decimals = 0;
+  if (points != 0) {
+    const size_t at = size_t(__builtin_ctzll(points));
+    // One point, with digits on both sides of it.
+    if ((points & (points - 1)) != 0 || at == 0 || at + 1 == length) return false;
+    const uint64_t before = w & ((uint64_t(1) << (8 * at)) - 1);
+    w = before | ((w >> (8 * (at + 1))) << (8 * at));
+    digits = length - 1;
+    decimals = length - 1 - at;
+  } else if (length == 8) {
+    return false;  // 8 digits may pass 2^24
+  }
+  // digits <= 7: the value stays below 2^24, so one scaling gives the
+  // correctly rounded float (see scaleDown).
+  const uint64_t keep = (uint64_t(1) << (8 * digits)) - 1;
+  const uint64_t notDigit =
+      ((w & 0xF0F0F0F0F0F0F0F0u) ^ 0x3030303030303030u) | (((w + 0x0606060606060606u) & 0xF0F0F0F0F0F0F0F0u) ^ 0x3030303030303030u);
+  if ((notDigit & keep) != 0) return false;
+  uint64_t d = ((w & keep) - (0x3030303030303030u & keep)) << (8 * (8 - digits));
+  d = d * 10 + (d >> 8);
+  d = (((d & 0x000000FF000000FFu) * 0x000F424000000064u) + (((d >> 16) & 0x000000FF000000FFu) * 0x0000271000000001u)) >> 32;
+  const float v = float(double(uint32_t(d)) * kInvPow10[decimals]);
+  uint32_t bits;
+  std::memcpy(&bits, &v, 4);
+  bits |= uint32_t(negative) << 31;
+  std::memcpy(&out, &bits, 4);
+  return true;
+}
+
 // The usual vertex line: "v" and three plain decimals, each after one space
 // (anything after a fourth space is ignored, as it is by the full reader).
-// The spaces are found all at once, so the three fields are read side by
-// side rather than each waiting for where the one before it ended.
+// The spaces and points are found all at once, so the three fields are read
+// side by side rather than each waiting for where the one before it ended.
 bool plainVertex(std::string_view line, vertexS& out) {
   const size_t n = line.size();
   if (n < 8 || n > 64) return false;
@@ -314,9 +359,16 @@ bool plainVertex(std::string_view line, vertexS& out) {
   const size_t b = size_t(__builtin_ctzll(spaces));
   spaces &= spaces - 1;
   const size_t c = spaces == 0 ? n : size_t(__builtin_ctzll(spaces));
-  return a > 2 && b > a + 1 && c > b + 1 && shortDecimal(line.data() + 2, a - 2, out.x) == a - 2 &&
-         shortDecimal(line.data() + a + 1, b - a - 1, out.y) == b - a - 1 &&
-         shortDecimal(line.data() + b + 1, c - b - 1, out.z) == c - b - 1;
+  if (a <= 2 || b <= a + 1 || c <= b + 1) return false;
+  const uint64_t points = byteMask(line.data(), n, '.');
+  const char* p = line.data();
+  // All three at once (no short cut between them), each left to
+  // shortDecimal when it is not that plain.
+  const bool x = fieldDecimal(p, 2, a, points, out.x), y = fieldDecimal(p, a + 1, b, points, out.y),
+             z = fieldDecimal(p, b + 1, c, points, out.z);
+  if (x & y & z) return true;
+  return (x || shortDecimal(p + 2, a - 2, out.x) == a - 2) && (y || shortDecimal(p + a + 1, b - a - 1, out.y) == b - a - 1) &&
+         (z || shortDecimal(p + b + 1, c - b - 1, out.z) == c - b - 1);
 }
 
 }  // namespace

@@ -176,6 +176,27 @@ TEST_F(Split, VertexTextBecomesFloatsLikeAStreamReadsThem) {
   }
   ASSERT_EQ(splitQit(text + face + "\n"), 0);
   EXPECT_TRUE(o("a_copy1.Qit") == qit(want));
+
+  // Every shape a short field can have (sign, digits before and after the
+  // point, leading zeros), in each of the three places of a line, where the
+  // quick reading takes the point out of the word it reads.
+  text.clear(), face = "g a\nf", want.clear();
+  int line = 0;
+  for (const char* sign : {"", "-", "+"})
+    for (int before = 1; before <= 8; ++before)
+      for (int after = -1; after <= 8 - before; ++after) {
+        std::string num = sign;
+        for (int k = 0; k < before; ++k) num += char('0' + (rnd() % 10) * (k > 0 || rnd() % 4 != 0));
+        if (after >= 0) num += '.';
+        for (int k = 0; k < after; ++k) num += char('0' + rnd() % 10);
+        if (after == 0) num += '5';  // "12." is not a plain decimal; "12.5" is
+        const float f = std::strtof(num.c_str(), nullptr);
+        text += "v " + num + " 1.5 2\nv -0.25 " + num + " 3\nv 7 8.125 " + num + "\n";
+        want.insert(want.end(), {f, 1.5f, 2, -.25f, f, 3, 7, 8.125f, f});
+        for (int k = 0; k < 3; ++k) face += " " + std::to_string(++line);
+      }
+  ASSERT_EQ(splitQit(text + face + "\n"), 0);
+  EXPECT_TRUE(o("a_copy2.Qit") == qit(want));
 }
 
 }  // namespace
