@@ -172,26 +172,41 @@ struct VertexStore {
 // half is done. Face numbers below 0 are dropped at once, as the sets drop
 // them.
 struct Tail {
-  std::vector<int32_t> numbers;  // every face's numbers, one face after another
+  std::vector<int32_t> numbers;  // the faces' numbers, one stretch after another
   struct GroupLine {
     size_t numbers;  // how many numbers came before it
     std::string name;
   };
   std::vector<GroupLine> groupLines;
   // Faces between two group lines go to one group when groups follow the
-  // group lines: stretches are then counted by group lines met + 1.
-  // Otherwise the faces are kept apart (faceEnds[k]: where face k's numbers
-  // end).
+  // group lines: a stretch is then the faces between two group lines.
+  // Otherwise which group a face goes to is known only once the first half's
+  // faces are counted: a stretch is then a window of faces, with where its
+  // face lines are, so that a window that turns out to hold faces of two
+  // groups can be read again face by face.
   bool byGroupLines = false;
-  SeenIn seen;
-  std::vector<size_t> faceEnds;
+  struct Window {
+    size_t numbers = 0;  // where its numbers end
+    uint64_t from = 0, to = 0;  // its face lines' bytes in the file
+    uint32_t faces = 0;
+  };
+  static constexpr uint32_t kWindowFaces = 256;
+  std::vector<Window> windows;
+  SeenIn seen;  // repeats within a stretch are kept once
 
+  // Face line `l` at `at`.
+  void startFace(uint64_t at) {
+    if (!byGroupLines && (windows.empty() || windows.back().faces == kWindowFaces)) windows.push_back({0, at, at, 0});
+  }
   void add(int32_t n) {
     if (n < 0) return;
-    if (!byGroupLines || seen.first(size_t(n), uint32_t(groupLines.size()) + 1)) numbers.push_back(n);
+    const size_t stretch = byGroupLines ? groupLines.size() : windows.size();
+    if (seen.first(size_t(n), uint32_t(stretch) + 1)) numbers.push_back(n);
   }
-  void endFace() {
-    if (!byGroupLines) faceEnds.push_back(numbers.size());
+  void endFace(uint64_t lineEnd) {
+    if (byGroupLines) return;
+    Window& w = windows.back();
+    w.numbers = numbers.size(), w.to = lineEnd, ++w.faces;
   }
 };
 
@@ -204,9 +219,12 @@ constexpr uint64_t kSplitAt = uint64_t(8) << 20;
 // thread meanwhile; its group lines and faces reach the callbacks after the
 // first half's, so the result is that of one pass.
 //
-// byGroupLines: the group of a face changes only at group lines.
+// byGroupLines: the group of a face changes only at group lines. Besides
+// onFace(), onFace.span(n) gives the group of the next n faces when they all
+// go to one, as if onFace() had been asked n times, and UINT32_MAX, having
+// asked nothing, when they do not.
 template <class OnFace, class OnGroup>
-bool scanFile(const char* objPath, Scan& s, bool byGroupLines, OnGroup onGroup, OnFace onFace) {
+bool scanFile(const char* objPath, Scan& s, bool byGroupLines, OnGroup onGroup, OnFace&& onFace) {
   FileFront& file = s.file;
   if (!file.open(objPath)) return false;
   s.lines.clear();
@@ -236,10 +254,9 @@ bool scanFile(const char* objPath, Scan& s, bool byGroupLines, OnGroup onGroup, 
   Tail tail;
   tail.byGroupLines = byGroupLines;
   tail.seen.most = s.sets.seen.most;
-  // As many numbers and faces as the half can hold (a number takes two
-  // bytes, a face line four): address space, touched only as they come.
+  // As many numbers as the half can hold (a number takes two bytes):
+  // address space, touched only as they come.
   reserveLarge(tail.numbers, (file.size() - mid) / 2);
-  if (!byGroupLines) reserveLarge(tail.faceEnds, (file.size() - mid) / 4);
   std::atomic<bool> tailRead{false};
   auto scanTail = [&] {
     try {
@@ -251,8 +268,9 @@ bool scanFile(const char* objPath, Scan& s, bool byGroupLines, OnGroup onGroup, 
         } else if (isGroupLine(l)) {
           tail.groupLines.push_back({tail.numbers.size(), std::string(afterTag(l))});
         } else if (isFaceLine(l)) {
+          tail.startFace(at);
           forEachFaceNumber(afterTag(l), [&](int32_t n) { tail.add(n); });
-          tail.endFace();
+          tail.endFace(at + l.size() + 1);
         }
       }, mid) && !store.tooFar;
     } catch (...) {  // out of memory: nothing may leave the thread by an exception
@@ -284,14 +302,21 @@ bool scanFile(const char* objPath, Scan& s, bool byGroupLines, OnGroup onGroup, 
     s.sets.addAll(onFace(), tail.numbers.data() + from, tail.numbers.size() - from);
   } else {
     size_t from = 0;
-    uint32_t group = 0;
-    for (size_t face = 0; face <= tail.faceEnds.size(); ++face) {
-      const size_t faceFrom = face == 0 ? 0 : tail.faceEnds[face - 1];
-      const uint32_t g = face == tail.faceEnds.size() ? UINT32_MAX : onFace();
-      if (g == group && face > 0) continue;
-      s.sets.addAll(group, tail.numbers.data() + from, faceFrom - from);
-      group = g;
-      from = faceFrom;
+    for (const Tail::Window& w : tail.windows) {
+      const uint32_t g = onFace.span(w.faces);
+      if (g != UINT32_MAX) {
+        s.sets.addAll(g, tail.numbers.data() + from, w.numbers - from);
+      } else {
+        // Faces of two groups or more: read again, face by face.
+        const bool read = forEachLine(file, [&](std::string_view l) {
+          if (isVertexLine(l) || isGroupLine(l) || !isFaceLine(l)) return;
+          const uint32_t face = onFace();
+          std::vector<int32_t>& set = s.sets.of(face);
+          forEachFaceNumber(afterTag(l), [&](int32_t n) { s.sets.add(set, face, n); });
+        }, w.from, w.to);
+        if (!read) return false;
+      }
+      from = w.numbers;
     }
   }
   return true;
@@ -418,6 +443,49 @@ std::vector<int32_t> VertexSets::take(uint32_t group, int32_t lo, int32_t hi) {
   return out;
 }
 
+namespace {
+
+// Faces go to the group named by the last group line.
+struct CurrentGroup {
+  const uint32_t& current;
+  uint32_t operator()() const { return current; }
+  uint32_t span(size_t) const { return current; }
+};
+
+// Faces go to the group list's entries by their face ranges: from the first
+// entry on, face k (from 0) moves the count on to the next entry when k is
+// the current entry's end number.
+class RangeWalk {
+ public:
+  explicit RangeWalk(const std::vector<int32_t>& ends) : ends_(&ends), limit_(ends.empty() ? 0 : ends[0]) {}
+
+  uint32_t operator()() {
+    ++face_;
+    if (face_ == limit_ && position_ + 1 < ends_->size()) limit_ = (*ends_)[++position_];
+    return position_;
+  }
+  uint32_t span(size_t n) {
+    const RangeWalk before = *this;
+    const uint32_t g = (*this)();  // the first may still move on
+    const int64_t last = before.face_ + int64_t(n);
+    // The count moves only at a face equal to the current end.
+    if (limit_ > face_ && limit_ <= last && position_ + 1 < ends_->size()) {
+      *this = before;
+      return UINT32_MAX;
+    }
+    face_ = last;
+    return g;
+  }
+
+ private:
+  const std::vector<int32_t>* ends_;
+  uint32_t position_ = 0;
+  int64_t limit_;
+  int64_t face_ = -1;
+};
+
+}  // namespace
+
 bool scanByGroups(const char* objPath, Scan& s) {
   uint32_t current = 0;
   auto onGroup = [&](std::string_view name) {
@@ -425,19 +493,11 @@ bool scanByGroups(const char* objPath, Scan& s) {
     if (it == s.groups.end()) it = s.groups.emplace(std::string(name), uint32_t(s.groups.size())).first;
     current = it->second;
   };
-  return scanFile(objPath, s, true, onGroup, [&] { return current; });
+  return scanFile(objPath, s, true, onGroup, CurrentGroup{current});
 }
 
 bool scanByRanges(const char* objPath, const std::vector<int32_t>& ends, Scan& s) {
-  uint32_t position = 0;
-  int32_t limit = ends.empty() ? 0 : ends[0];
-  int64_t face = -1;
-  auto onFace = [&] {
-    ++face;
-    if (face == limit && position + 1 < ends.size()) limit = ends[++position];
-    return position;
-  };
-  return scanFile(objPath, s, false, [](std::string_view) {}, onFace);
+  return scanFile(objPath, s, false, [](std::string_view) {}, RangeWalk(ends));
 }
 
 }  // namespace tolvane

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <numeric>
 #include <set>
 #include <string>
 #include <vector>
@@ -62,8 +63,11 @@ TEST(BigObj, SplitsOfALargeFileAreThoseOfOnePass) {
   // The listed split follows face counts, which the second thread cannot
   // number until the first half is done. Here the faces stand on both sides
   // of the vertex lines, so both halves have some; the entries end in
-  // either half, one across the middle.
-  const int before = int(faces.size()) * 3 / 5;
+  // either half, one across the middle. The second thread keeps faces
+  // together in windows of 256: in the second half, entries of 257 faces
+  // end once at each place of a window, and a run of one-face entries ends
+  // many times in one.
+  const int before = int(faces.size()) / 5;
   std::string listed, vertexText;
   for (int i = 1; i <= n; ++i) vertexText += lines[i] + "\n";
   for (int f = 0; f <= int(faces.size()); ++f) {
@@ -73,14 +77,19 @@ TEST(BigObj, SplitsOfALargeFileAreThoseOfOnePass) {
     listed += "f " + std::to_string(c[0]) + " " + std::to_string(c[1]) + " " + std::to_string(c[2]) + "\n";
   }
   writeFile(dir / "listed.obj", listed);
-  const int counts[] = {1000, before - 1000 + 500, 7, 20000};
+  std::vector<int> counts = {1000, before - 1000 + 500, 7};
+  counts.insert(counts.end(), 280, 257);
+  counts.insert(counts.end(), 50, 1);
+  counts.push_back(20000);
+  ASSERT_LT(std::accumulate(counts.begin(), counts.end() - 1, 0), int(faces.size()));
+  const int entries = int(counts.size());
   clearGroupsList();
-  for (int k = 0; k < 4; ++k) addToGroupsList(("list" + std::to_string(k)).c_str(), counts[k]);
+  for (int k = 0; k < entries; ++k) addToGroupsList(("list" + std::to_string(k)).c_str(), counts[size_t(k)]);
   ASSERT_TRUE(makeDir(dir / "list"));
   ASSERT_EQ(ListSplitQiv((dir / "listed.obj").c_str(), (dir / "list/x.Qit").c_str()), 0.0f);
-  for (int k = 0, first = 0; k < 4; first += counts[k++]) {
+  for (int k = 0, first = 0; k < entries; first += counts[size_t(k++)]) {
     std::set<int> used;
-    const int end = k == 3 ? int(faces.size()) : first + counts[k];  // the last entry takes what is left
+    const int end = k == entries - 1 ? int(faces.size()) : first + counts[size_t(k)];  // the last takes what is left
     for (int f = first; f < end; ++f) used.insert(faces[size_t(f)].begin(), faces[size_t(f)].end());
     std::vector<float> xyz;
     for (int v : used) {
