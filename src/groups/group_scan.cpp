@@ -181,9 +181,12 @@ struct Tail {
   // Faces between two group lines go to one group when groups follow the
   // group lines: a stretch is then the faces between two group lines.
   // Otherwise which group a face goes to is known only once the first half's
-  // faces are counted: a stretch is then a window of faces, with where its
-  // face lines are, so that a window that turns out to hold faces of two
-  // groups can be read again face by face.
+  // faces are counted: a stretch is then a window of up to 256 face lines
+  // in a row, with where they are, so that a window that turns out to hold
+  // faces of two groups can be read again face by face. Any other line ends
+  // a window: a window is never more than its faces to read again, and
+  // groups that end where other lines come between faces (as parts of an
+  // appended file do) end with a window.
   bool byGroupLines = false;
   struct Window {
     size_t numbers = 0;  // where its numbers end
@@ -192,12 +195,17 @@ struct Tail {
   };
   static constexpr uint32_t kWindowFaces = 256;
   std::vector<Window> windows;
+  bool windowOpen = false;
   SeenIn seen;  // repeats within a stretch are kept once
 
   // Face line `l` at `at`.
   void startFace(uint64_t at) {
-    if (!byGroupLines && (windows.empty() || windows.back().faces == kWindowFaces)) windows.push_back({0, at, at, 0});
+    if (byGroupLines || (windowOpen && windows.back().faces < kWindowFaces)) return;
+    windows.push_back({0, at, at, 0});
+    windowOpen = true;
   }
+  // Any other line.
+  void otherLine() { windowOpen = false; }
   void add(int32_t n) {
     if (n < 0) return;
     const size_t stretch = byGroupLines ? groupLines.size() : windows.size();
@@ -265,12 +273,16 @@ bool scanFile(const char* objPath, Scan& s, bool byGroupLines, OnGroup onGroup, 
       tailRead = forEachLine(file, [&](std::string_view l, uint64_t at) {
         if (isVertexLine(l)) {
           store.add(l, at);
+          tail.otherLine();
         } else if (isGroupLine(l)) {
           tail.groupLines.push_back({tail.numbers.size(), std::string(afterTag(l))});
+          tail.otherLine();
         } else if (isFaceLine(l)) {
           tail.startFace(at);
           forEachFaceNumber(afterTag(l), [&](int32_t n) { tail.add(n); });
           tail.endFace(at + l.size() + 1);
+        } else {
+          tail.otherLine();
         }
       }, mid) && !store.tooFar;
     } catch (...) {  // out of memory: nothing may leave the thread by an exception
@@ -287,6 +299,9 @@ bool scanFile(const char* objPath, Scan& s, bool byGroupLines, OnGroup onGroup, 
   if (second.joinable()) second.join();
   else scanTail();
   if (!headRead || !tailRead) return false;
+  // The second half's numbers stay where they are; the sets point into them.
+  s.sets.kept = std::move(tail.numbers);
+  const std::vector<int32_t>& numbers = s.sets.kept;
 
   // The tail in file order, as one pass would have met it. Faces that go
   // to one group one after another join its set as one stretch of numbers.
@@ -295,17 +310,17 @@ bool scanFile(const char* objPath, Scan& s, bool byGroupLines, OnGroup onGroup, 
     // per stretch.
     size_t from = 0;
     for (const Tail::GroupLine& line : tail.groupLines) {
-      s.sets.addAll(onFace(), tail.numbers.data() + from, line.numbers - from);
+      s.sets.addAll(onFace(), numbers.data() + from, line.numbers - from);
       from = line.numbers;
       onGroup(line.name);
     }
-    s.sets.addAll(onFace(), tail.numbers.data() + from, tail.numbers.size() - from);
+    s.sets.addAll(onFace(), numbers.data() + from, numbers.size() - from);
   } else {
     size_t from = 0;
     for (const Tail::Window& w : tail.windows) {
       const uint32_t g = onFace.span(w.faces);
       if (g != UINT32_MAX) {
-        s.sets.addAll(g, tail.numbers.data() + from, w.numbers - from);
+        s.sets.addAll(g, numbers.data() + from, w.numbers - from);
       } else {
         // Faces of two groups or more: read again, face by face.
         const bool read = forEachLine(file, [&](std::string_view l) {
@@ -410,22 +425,36 @@ vertexS parseVertex(std::string_view line) {
 
 namespace {
 
-// Sorts non-negative numbers and drops repeats. A group's vertices usually
-// span a range not much wider than their count: one bit per number of the
-// range, read back in order, is then far quicker than a comparison sort.
-void sortDistinct(std::vector<int32_t>& v) {
-  auto [lo, hi] = std::minmax_element(v.begin(), v.end());
-  const int32_t base = *lo;
-  const uint64_t span = uint64_t(int64_t(*hi) - base) + 1;
-  if (span > 16 * uint64_t(v.size()) + 4096) {
-    std::sort(v.begin(), v.end());
+// Sorts non-negative numbers, those of `out` and of `runs`, into `out`,
+// and drops repeats. A group's vertices usually span a range not much wider
+// than their count: one bit per number of the range, read back in order, is
+// then far quicker than a comparison sort.
+void sortDistinct(std::vector<int32_t>& out, const NumberRuns& runs) {
+  int32_t lo = INT32_MAX, hi = -1;
+  size_t count = out.size();
+  auto bounds = [&](const int32_t* p, size_t n) {
+    for (size_t i = 0; i < n; ++i) lo = std::min(lo, p[i]), hi = std::max(hi, p[i]);
+  };
+  bounds(out.data(), out.size());
+  for (const auto& [p, n] : runs) bounds(p, n), count += n;
+  if (count == 0) return;
+  const uint64_t span = uint64_t(int64_t(hi) - lo) + 1;
+  if (span > 16 * uint64_t(count) + 4096) {
+    out.reserve(count);
+    for (const auto& [p, n] : runs) out.insert(out.end(), p, p + n);
+    std::sort(out.begin(), out.end());
+    out.erase(std::unique(out.begin(), out.end()), out.end());
     return;
   }
   std::vector<uint64_t> bits((span + 63) / 64, 0);
-  for (int32_t n : v) bits[uint64_t(n - base) >> 6] |= uint64_t(1) << ((n - base) & 63);
-  v.clear();
+  auto mark = [&](const int32_t* p, size_t n) {
+    for (size_t i = 0; i < n; ++i) bits[uint64_t(p[i] - lo) >> 6] |= uint64_t(1) << ((p[i] - lo) & 63);
+  };
+  mark(out.data(), out.size());
+  for (const auto& [p, n] : runs) mark(p, n);
+  out.clear();
   for (size_t w = 0; w < bits.size(); ++w)
-    for (uint64_t b = bits[w]; b != 0; b &= b - 1) v.push_back(base + int32_t(w * 64 + size_t(__builtin_ctzll(b))));
+    for (uint64_t b = bits[w]; b != 0; b &= b - 1) out.push_back(lo + int32_t(w * 64 + size_t(__builtin_ctzll(b))));
 }
 
 }  // namespace
@@ -434,7 +463,9 @@ std::vector<int32_t> VertexSets::take(uint32_t group, int32_t lo, int32_t hi) {
   std::vector<int32_t> out;
   if (group >= sets.size()) return out;
   out.swap(sets[group]);
-  if (!std::is_sorted(out.begin(), out.end())) sortDistinct(out);
+  NumberRuns more;
+  more.swap(runs[group]);
+  if (!more.empty() || !std::is_sorted(out.begin(), out.end())) sortDistinct(out, more);
   out.erase(std::unique(out.begin(), out.end()), out.end());
   auto first = std::lower_bound(out.begin(), out.end(), lo);
   auto last = std::upper_bound(first, out.end(), hi);

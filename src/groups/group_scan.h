@@ -197,29 +197,35 @@ struct SeenIn {
   }
 };
 
+// Stretches of numbers kept elsewhere.
+using NumberRuns = std::vector<std::pair<const int32_t*, size_t>>;
+
 // Vertex index sets: per group the OBJ vertex numbers its faces use.
 // Numbers below 0 are dropped at once; the rest are kept and checked against
 // the vertex count when a set is read.
 struct VertexSets {
   std::vector<std::vector<int32_t>> sets;
+  std::vector<NumberRuns> runs;  // per group, numbers that stay where they are (`kept`)
+  std::vector<int32_t> kept;
   SeenIn seen;  // stretches: group + 1
 
   // The set of `group`, for the numbers of one face.
   std::vector<int32_t>& of(uint32_t group) {
-    if (group >= sets.size()) sets.resize(size_t(group) + 1);
+    if (group >= sets.size()) sets.resize(size_t(group) + 1), runs.resize(size_t(group) + 1);
     return sets[group];
   }
   void add(std::vector<int32_t>& set, uint32_t group, int32_t number) {
     if (number >= 0 && seen.first(size_t(number), group + 1)) set.push_back(number);
   }
-  // Numbers that are all 0 or above, as they come (repeats are dropped
-  // when the set is taken).
+  // Numbers that are all 0 or above and stay in `kept` (repeats are dropped
+  // when the set is taken): they are not copied.
   void addAll(uint32_t group, const int32_t* numbers, size_t n) {
     if (n == 0) return;
-    std::vector<int32_t>& set = of(group);
-    set.insert(set.end(), numbers, numbers + n);
+    of(group);
+    runs[group].emplace_back(numbers, n);
   }
-  // Sorted, distinct numbers of `group` in [lo, hi].
+  // Sorted, distinct numbers of `group` in [lo, hi]. Groups may be taken
+  // on two threads at once.
   std::vector<int32_t> take(uint32_t group, int32_t lo, int32_t hi);
 };
 
