@@ -367,14 +367,8 @@ inline __attribute__((always_inline)) bool fieldDecimal(const char* p, size_t s,
   }
   // digits <= 7: the value stays below 2^24, so one scaling gives the
   // correctly rounded float (see scaleDown).
-  const uint64_t keep = (uint64_t(1) << (8 * digits)) - 1;
-  const uint64_t notDigit =
-      ((w & 0xF0F0F0F0F0F0F0F0u) ^ 0x3030303030303030u) | (((w + 0x0606060606060606u) & 0xF0F0F0F0F0F0F0F0u) ^ 0x3030303030303030u);
-  if ((notDigit & keep) != 0) return false;
-  uint64_t d = ((w & keep) - (0x3030303030303030u & keep)) << (8 * (8 - digits));
-  d = d * 10 + (d >> 8);
-  d = (((d & 0x000000FF000000FFu) * 0x000F424000000064u) + (((d >> 16) & 0x000000FF000000FFu) * 0x0000271000000001u)) >> 32;
-  const float v = float(double(uint32_t(d)) * kInvPow10[decimals]);
+  if ((notDigitBytes(w) & ((uint64_t(1) << (8 * digits)) - 1)) != 0) return false;
+  const float v = float(double(digitsValue(w, int(digits))) * kInvPow10[decimals]);
   uint32_t bits;
   std::memcpy(&bits, &v, 4);
   bits |= uint32_t(negative) << 31;

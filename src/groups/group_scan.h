@@ -29,6 +29,26 @@ inline std::string_view afterTag(std::string_view l) { return l.size() > 2 ? l.s
 // Stream white space: what a stream's >> skips before a number.
 inline bool isStreamSpace(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
 
+// Non-zero bits in the bytes of the little-endian word w (8 characters)
+// that are not decimal digits: a byte is a digit when its high nibble is 3
+// and adding 6 keeps it so. Carries only run from a byte that is not a
+// digit into later bytes.
+inline uint64_t notDigitBytes(uint64_t w) {
+  return ((w & 0xF0F0F0F0F0F0F0F0u) ^ 0x3030303030303030u) |
+         (((w + 0x0606060606060606u) & 0xF0F0F0F0F0F0F0F0u) ^ 0x3030303030303030u);
+}
+
+// The value of n digits (1 to 7, as characters) in the low bytes of the
+// little-endian word w, the first digit lowest; the other bytes are ignored.
+inline uint32_t digitsValue(uint64_t w, int n) {
+  // The digit values moved to the top bytes, with zero digits before them,
+  // then added up in pairs, fours and the eight at once.
+  uint64_t d = (w - 0x3030303030303030u) << (8 * (8 - n));
+  d = d * 10 + (d >> 8);
+  d = (((d & 0x000000FF000000FFu) * 0x000F424000000064u) + (((d >> 16) & 0x000000FF000000FFu) * 0x0000271000000001u)) >> 32;
+  return uint32_t(d);
+}
+
 // Up to seven decimal digits at p, read as one word: how many there are
 // (0 when eight or more, left to the caller) and their value. p must have 8
 // readable bytes; the bytes after the digits are ignored.
@@ -36,18 +56,11 @@ inline int digitRun(const char* p, uint32_t& value) {
   uint64_t w;
   std::memcpy(&w, p, 8);
   if (!kLittleEndian) return 0;
-  // A byte is a digit when its high nibble is 3 and adding 6 keeps it so.
-  // Carries only run from a byte that is not a digit into later bytes.
-  const uint64_t notDigit =
-      ((w & 0xF0F0F0F0F0F0F0F0u) ^ 0x3030303030303030u) | (((w + 0x0606060606060606u) & 0xF0F0F0F0F0F0F0F0u) ^ 0x3030303030303030u);
+  const uint64_t notDigit = notDigitBytes(w);
   if (notDigit == 0) return 0;
   const int n = __builtin_ctzll(notDigit) >> 3;
   if (n == 0) return 0;
-  // The digits moved to the top bytes, with zero digits before them.
-  uint64_t d = (w - 0x3030303030303030u) << (8 * (8 - n));
-  d = d * 10 + (d >> 8);
-  d = (((d & 0x000000FF000000FFu) * 0x000F424000000064u) + (((d >> 16) & 0x000000FF000000FFu) * 0x0000271000000001u)) >> 32;
-  value = uint32_t(d);
+  value = digitsValue(w, n);
   return n;
 }
 
