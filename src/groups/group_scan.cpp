@@ -324,7 +324,7 @@ bool scanFile(const char* objPath, Scan& s, bool byGroupLines, OnGroup onGroup, 
       } else {
         // Faces of two groups or more: read again, face by face.
         const bool read = forEachLine(file, [&](std::string_view l) {
-          if (isVertexLine(l) || isGroupLine(l) || !isFaceLine(l)) return;
+          if (!isFaceLine(l)) return;
           const uint32_t face = onFace();
           std::vector<int32_t>& set = s.sets.of(face);
           forEachFaceNumber(afterTag(l), [&](int32_t n) { s.sets.add(set, face, n); });
