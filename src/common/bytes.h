@@ -17,6 +17,15 @@ namespace tolvane {
 
 using Bytes = std::vector<unsigned char>;
 
+// State that two threads update at the same time sits on cache lines of its
+// own: were two threads' counters or buffer ends on one line, every update
+// by one would make the other's core fetch the line again.
+constexpr size_t kCacheLine = 64;
+template <class T>
+struct alignas(kCacheLine) OwnLine : T {
+  using T::T;
+};
+
 // Reads the whole file at `path` into `out` (replacing its contents).
 // Fails (returns false, `out` untouched) when the path cannot be opened for
 // reading, names a directory, or a read error occurs.

@@ -105,8 +105,8 @@ size_t runInOrder(size_t count, const std::function<bool(size_t, int)>& make,
 
 bool writeInOrder(size_t count, const std::function<bool(size_t, TextBuffer&, Bytes&)>& make,
                   const std::function<bool(const TextBuffer&)>& write) {
-  TextBuffer text[2];
-  Bytes in[2];
+  OwnLine<TextBuffer> text[2];
+  OwnLine<Bytes> in[2];
   return runInOrder(
              count, [&](size_t i, int w) { return text[w].clear(), make(i, text[w], in[w]); },
              [&](size_t, int w) { return write(text[w]); }) == count;

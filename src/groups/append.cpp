@@ -27,10 +27,13 @@ struct PieceCount {
 
 // The combined file's text for the source lines in [from, to).
 bool appendPiece(FileFront& source, uint64_t from, uint64_t to, const std::string& name, int vertexOffset,
-                 TextBuffer& out, PieceCount& count) {
+                 TextBuffer& out, PieceCount& counted) {
   // Vertex lines that stand together in a block go out as one piece.
   LineRun vertices;
-  return forEachLine(source, [&](std::string_view l) {
+  // Counted here and stored once: the pieces' counts lie side by side, and
+  // the other thread is counting the next one.
+  PieceCount count;
+  const bool read = forEachLine(source, [&](std::string_view l) {
     if (isVertexLine(l)) {
       ++count.vertices;
       vertices.add(l, out);
@@ -68,6 +71,8 @@ bool appendPiece(FileFront& source, uint64_t from, uint64_t to, const std::strin
       ++count.faces;
     }
   }, from, to, [&] { vertices.flush(out); });
+  counted = count;
+  return read;
 }
 
 }  // namespace

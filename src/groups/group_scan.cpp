@@ -171,7 +171,7 @@ struct VertexStore {
 // faces as they come, to be given to the scan in file order once the first
 // half is done. Face numbers below 0 are dropped at once, as the sets drop
 // them.
-struct Tail {
+struct alignas(kCacheLine) Tail {  // filled beside the first half's state
   std::vector<int32_t> numbers;  // the faces' numbers, one stretch after another
   struct GroupLine {
     size_t numbers;  // how many numbers came before it

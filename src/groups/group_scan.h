@@ -252,7 +252,7 @@ struct LinePlaces {
   // A line's start (below 2^44) and byte count (its line feed not counted)
   // in one word; counts of kLong (a MiB) and above are kept aside, in line
   // order.
-  struct Half {
+  struct alignas(kCacheLine) Half {  // the halves are filled side by side
     static constexpr int kSizeBits = 20;
     static constexpr uint64_t kLong = (uint64_t(1) << kSizeBits) - 1;
     std::vector<uint64_t> packed;
@@ -293,7 +293,7 @@ struct Scan {
   FileFront file;        // the OBJ, left open: the OBJ split copies vertex lines from it
   bool keepText = true;  // vertex lines as places in the file (OBJ split) or as floats (Qit)
   LinePlaces lines;      // vertex n's line is line n - 1
-  std::vector<vertexS> positions[2];  // vertex positions of the file's halves, in order
+  OwnLine<std::vector<vertexS>> positions[2];  // vertex positions of the file's halves, in order
   GroupMap groups;
   VertexSets sets;
   size_t vertexCount() const { return keepText ? lines.count() : positions[0].size() + positions[1].size(); }

@@ -55,7 +55,7 @@ float writeGroupFiles(Scan& s, const std::string& folder, const char* ext,
   std::vector<const GroupMap::value_type*> groups;
   for (const auto& g : s.groups) groups.push_back(&g);
   std::vector<float> codes(groups.size(), kOk);
-  OutFile out[2];
+  OwnLine<OutFile> out[2];
   auto make = [&](size_t i, int w) {
     codes[i] = prepare(groups[i]->second, w);
     if (codes[i] != kOk) return false;

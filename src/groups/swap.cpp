@@ -24,16 +24,21 @@ struct Tally {
 // The lines of [from, to) of `file` that `keep` selects, into `out`, and
 // their tally.
 template <class Keep>
-bool keptLines(TextBuffer& out, FileFront& file, uint64_t from, uint64_t to, Keep keep, Tally& tally) {
+bool keptLines(TextBuffer& out, FileFront& file, uint64_t from, uint64_t to, Keep keep, Tally& counted) {
   // Kept lines that stand together in a block go out as one piece.
   LineRun kept;
-  return forEachLine(file, [&](std::string_view l) {
+  // Counted here and stored once: the pieces' tallies lie side by side, and
+  // the other thread is counting the next one.
+  Tally tally;
+  const bool read = forEachLine(file, [&](std::string_view l) {
     const bool vertex = isVertexLine(l);
     tally.vertices += vertex;
     tally.others += !vertex && (l.empty() || l[0] != '#');
     if (keep(l)) kept.add(l, out);
     else kept.flush(out);
   }, from, to, [&] { kept.flush(out); });
+  counted = tally;
+  return read;
 }
 
 // Input bytes per piece of the rewritten file.
