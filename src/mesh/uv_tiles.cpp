@@ -7,6 +7,7 @@
 #include <tuple>
 
 #include "common/bytes.h"
+#include "common/in_order.h"
 #include "common/out_file.h"
 #include "common/result_codes.h"
 #include "files/path_name.h"
@@ -146,16 +147,14 @@ TilePairs splitPairs(const ByteReader& image, const Chunk& uv, const std::vector
   return pairs;
 }
 
-// One tile file: the input's first `prefix` bytes, every pair as seen from
-// tile k, and an empty chunk header to close the chunks.
-bool writeTileFile(const std::string& name, const Bytes& mesh, uint64_t prefix, const TilePairs& pairs,
-                   uint32_t k) {
+// One tile file, into `out` (created, nothing written yet): the input's
+// first `prefix` bytes, every pair as seen from tile k, and an empty chunk
+// header to close the chunks.
+bool writeTileFile(OutFile& out, const Bytes& mesh, uint64_t prefix, const TilePairs& pairs, uint32_t k) {
   static const unsigned char kOutside[8] = {0x00, 0x00, 0x80, 0xBF, 0x00, 0x00, 0x80, 0xBF};  // -1, -1
   static const unsigned char kEnd[kChunkHeaderSize] = {};
   constexpr size_t kBatch = 512;  // pairs per 4096 bytes of output buffer
 
-  OutFile out;
-  if (!out.create(name.c_str(), OutFile::Mode::Replace)) return false;
   out.write(mesh.data(), size_t(prefix));
   const size_t n = pairs.tile.size();
   for (size_t i = 0; i < n; i += kBatch) {
@@ -166,7 +165,7 @@ bool writeTileFile(const std::string& name, const Bytes& mesh, uint64_t prefix, 
     out.advance(p + m * 8);
   }
   out.write(kEnd, sizeof kEnd);
-  return out.commit();
+  return out.ok();
 }
 
 }  // namespace
@@ -221,11 +220,22 @@ float GetUVsFromQiv(const char* qivPath, const char* outPath) {
 
   const TilePairs pairs = splitPairs(image, uv, tiles);
   const std::string stem = outPath ? FileNameExtract(outPath, 3) : std::string();
-  for (uint32_t k = 0; k < tiles.size(); ++k) {
-    const std::string name = stem + std::to_string(k) + ".Qiv";
-    if (!outPath || !writeTileFile(name, mesh, uv.records(), pairs, k)) return kTileFileBase + float(k);
+  // Two files are written at a time (copying into the page cache is most of
+  // the work); each takes its name once those before it have theirs, so a
+  // failure leaves the files before it and none after it.
+  OwnLine<OutFile> out[2];
+  auto name = [&](size_t k) { return stem + std::to_string(k) + ".Qiv"; };
+  auto make = [&](size_t k, int w) {
+    return outPath && out[w].create(name(k).c_str(), OutFile::Mode::Replace) &&
+           writeTileFile(out[w], mesh, uv.records(), pairs, uint32_t(k));
+  };
+  auto finish = [&](size_t k, int w) {
+    if (!out[w].commit()) return false;
     UVTileStr.push_back(tiles[k].key);
-  }
+    return true;
+  };
+  const size_t written = runInOrder(tiles.size(), make, finish);
+  if (written < tiles.size()) return kTileFileBase + float(written);
   return float(tiles.size());
 }
 

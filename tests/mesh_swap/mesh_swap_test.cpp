@@ -221,7 +221,10 @@ TEST(UVTiles, NoTilesAndFailures) {
   makeDir(dir / "out1.Qiv");
   EXPECT_EQ(GetUVsFromQiv(in.c_str(), out.c_str()), 1502);
   EXPECT_EQ(UVTileStr, std::vector<std::string>{"-10"});
+  // The files before the failed one are written, none after it (though
+  // they are made two at a time).
   EXPECT_TRUE(exists(dir / "out0.Qiv"));
+  for (const char* later : {"out2.Qiv", "out3.Qiv", "out4.Qiv"}) EXPECT_FALSE(exists(dir / later)) << later;
   std::strcpy(buf, "keep");
   EXPECT_EQ(GetUVTile((dir / "none").c_str(), buf), -17);
   EXPECT_STREQ(buf, "keep");
