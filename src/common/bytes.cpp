@@ -87,11 +87,6 @@ void preferHugePages(const void* p, size_t n) {
 #endif
 }
 
-void reserveBytes(Bytes& data, size_t n) {
-  data.reserve(n);
-  preferHugePages(data.data(), n);
-}
-
 SeekableFile::~SeekableFile() { close(); }
 
 void SeekableFile::close() {

@@ -210,10 +210,6 @@ class FileFront {
   Bytes data_;         // its first data_.size() bytes
 };
 
-// Reserves room for n bytes in one block; a large one is backed by huge pages
-// where the system allows it.
-void reserveBytes(Bytes& data, size_t n);
-
 // Asks for huge pages behind the memory [p, p + n) where the system allows
 // it: filling a buffer of many megabytes then takes dozens of page faults
 // instead of thousands. Call it on reserved memory before filling it.

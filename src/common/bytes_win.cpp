@@ -55,7 +55,6 @@ bool loadInto(const char* path, Buffer& out) {
 bool loadFile(const char* path, Bytes& out) { return loadInto(path, out); }
 bool loadFile(const char* path, std::string& out) { return loadInto(path, out); }
 
-void reserveBytes(Bytes& data, size_t n) { data.reserve(n); }
 void preferHugePages(const void*, size_t) {}  // large pages need a privilege users rarely have
 
 SeekableFile::~SeekableFile() { close(); }

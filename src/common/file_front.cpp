@@ -17,7 +17,7 @@ size_t SeekableFile::readAt(uint64_t pos, void* into, size_t n) {
 bool FileFront::open(const char* path) {
   if (file_.open(path)) {
     size_ = file_.size();
-    reserveBytes(data_, size_);  // the buffer never moves
+    reserveLarge(data_, size_);  // the buffer never moves
     return true;
   }
   // Pipes and devices have no size to read up to: take all of it now.
