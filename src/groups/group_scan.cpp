@@ -184,9 +184,10 @@ struct alignas(kCacheLine) Tail {  // filled beside the first half's state
   // faces are counted: a stretch is then a window of up to 256 face lines
   // in a row, with where they are, so that a window that turns out to hold
   // faces of two groups can be read again face by face. Any other line ends
-  // a window: a window is never more than its faces to read again, and
-  // groups that end where other lines come between faces (as parts of an
-  // appended file do) end with a window.
+  // a window (the next face line does not start where the window's last one
+  // ended): a window is never more than its faces to read again, and groups
+  // that end where other lines come between faces (as parts of an appended
+  // file do) end with a window.
   bool byGroupLines = false;
   struct Window {
     size_t numbers = 0;  // where its numbers end
@@ -195,17 +196,13 @@ struct alignas(kCacheLine) Tail {  // filled beside the first half's state
   };
   static constexpr uint32_t kWindowFaces = 256;
   std::vector<Window> windows;
-  bool windowOpen = false;
   SeenIn seen;  // repeats within a stretch are kept once
 
   // Face line `l` at `at`.
   void startFace(uint64_t at) {
-    if (byGroupLines || (windowOpen && windows.back().faces < kWindowFaces)) return;
+    if (byGroupLines || (!windows.empty() && windows.back().to == at && windows.back().faces < kWindowFaces)) return;
     windows.push_back({0, at, at, 0});
-    windowOpen = true;
   }
-  // Any other line.
-  void otherLine() { windowOpen = false; }
   void add(int32_t n) {
     if (n < 0) return;
     const size_t stretch = byGroupLines ? groupLines.size() : windows.size();
@@ -273,16 +270,12 @@ bool scanFile(const char* objPath, Scan& s, bool byGroupLines, OnGroup onGroup, 
       tailRead = forEachLine(file, [&](std::string_view l, uint64_t at) {
         if (isVertexLine(l)) {
           store.add(l, at);
-          tail.otherLine();
         } else if (isGroupLine(l)) {
           tail.groupLines.push_back({tail.numbers.size(), std::string(afterTag(l))});
-          tail.otherLine();
         } else if (isFaceLine(l)) {
           tail.startFace(at);
           forEachFaceNumber(afterTag(l), [&](int32_t n) { tail.add(n); });
           tail.endFace(at + l.size() + 1);
-        } else {
-          tail.otherLine();
         }
       }, mid) && !store.tooFar;
     } catch (...) {  // out of memory: nothing may leave the thread by an exception
