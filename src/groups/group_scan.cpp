@@ -412,11 +412,11 @@ vertexS parseVertex(std::string_view line) {
 
 namespace {
 
-// Sorts non-negative numbers, those of `out` and of `runs`, into `out`,
-// and drops repeats. A group's vertices usually span a range not much wider
-// than their count: one bit per number of the range, read back in order, is
-// then far quicker than a comparison sort.
-void sortDistinct(std::vector<int32_t>& out, const NumberRuns& runs) {
+// Sorts non-negative numbers, those of `out` and of `runs`, into `out`
+// (repeats may be left: take() drops them). A group's vertices usually span
+// a range not much wider than their count: one bit per number of the range,
+// read back in order, is then far quicker than a comparison sort.
+void sortNumbers(std::vector<int32_t>& out, const NumberRuns& runs) {
   int32_t lo = INT32_MAX, hi = -1;
   size_t count = out.size();
   auto bounds = [&](const int32_t* p, size_t n) {
@@ -430,7 +430,6 @@ void sortDistinct(std::vector<int32_t>& out, const NumberRuns& runs) {
     out.reserve(count);
     for (const auto& [p, n] : runs) out.insert(out.end(), p, p + n);
     std::sort(out.begin(), out.end());
-    out.erase(std::unique(out.begin(), out.end()), out.end());
     return;
   }
   std::vector<uint64_t> bits((span + 63) / 64, 0);
@@ -452,7 +451,7 @@ std::vector<int32_t> VertexSets::take(uint32_t group, int32_t lo, int32_t hi) {
   out.swap(sets[group]);
   NumberRuns more;
   more.swap(runs[group]);
-  if (!more.empty() || !std::is_sorted(out.begin(), out.end())) sortDistinct(out, more);
+  if (!more.empty() || !std::is_sorted(out.begin(), out.end())) sortNumbers(out, more);
   out.erase(std::unique(out.begin(), out.end()), out.end());
   auto first = std::lower_bound(out.begin(), out.end(), lo);
   auto last = std::upper_bound(first, out.end(), hi);
