@@ -35,18 +35,23 @@ float outOfRange(std::string_view num) {
   return negative ? -FLT_MAX : FLT_MAX;
 }
 
+// m / 10^decimals as a float for m <= 2^24 and decimals <= 10: both are
+// exact floats, so one float division would give the correctly rounded
+// result. Multiplying by the reciprocal in double and rounding to float
+// gives the same float for every such m and decimals (checked for all of
+// them), and a multiplication is several times quicker than a division.
+inline float scaled(uint32_t m, size_t decimals) {
+  static constexpr double kInvPow10[] = {1e0, 1e-1, 1e-2, 1e-3, 1e-4, 1e-5, 1e-6, 1e-7, 1e-8, 1e-9, 1e-10};
+  return float(double(m) * kInvPow10[decimals]);
+}
+
 // m / 10^decimals as a float, when that can be had exactly the quick way:
 // once trailing zeros of the fraction are dropped, m <= 2^24 and decimals
-// <= 10, so both are exact floats and one float division would give the
-// correctly rounded result. Multiplying by the reciprocal in double and
-// rounding to float gives the same float for every such m and decimals
-// (checked for all of them), and a multiplication is several times quicker
-// than a division. False, with `out` untouched, for any other m.
+// <= 10 (see scaled). False, with `out` untouched, for any other m.
 bool scaleDown(uint64_t m, size_t decimals, float& out) {
-  static constexpr double kInvPow10[] = {1e0, 1e-1, 1e-2, 1e-3, 1e-4, 1e-5, 1e-6, 1e-7, 1e-8, 1e-9, 1e-10};
   while (m > (uint64_t(1) << 24) && decimals > 0 && m % 10 == 0) m /= 10, --decimals;
   if (m > (uint64_t(1) << 24) || decimals > 10) return false;
-  out = float(double(m) * kInvPow10[decimals]);
+  out = scaled(uint32_t(m), decimals);
   return true;
 }
 
@@ -338,7 +343,6 @@ bool scanFile(const char* objPath, Scan& s, bool byGroupLines, OnGroup onGroup, 
 // shortDecimal). p must be a line from forEachLine.
 inline __attribute__((always_inline)) bool fieldDecimal(const char* p, size_t s, size_t e, uint64_t points,
                                                         float& out) {
-  static constexpr double kInvPow10[] = {1e0, 1e-1, 1e-2, 1e-3, 1e-4, 1e-5, 1e-6, 1e-7};
   const bool negative = p[s] == '-';
   s += size_t(p[s] == '-' || p[s] == '+');
   const size_t length = e - s;  // digits, and the point if there is one
@@ -359,9 +363,9 @@ inline __attribute__((always_inline)) bool fieldDecimal(const char* p, size_t s,
     return false;  // 8 digits may pass 2^24
   }
   // digits <= 7: the value stays below 2^24, so one scaling gives the
-  // correctly rounded float (see scaleDown).
+  // correctly rounded float.
   if ((notDigitBytes(w) & ((uint64_t(1) << (8 * digits)) - 1)) != 0) return false;
-  const float v = float(double(digitsValue(w, int(digits))) * kInvPow10[decimals]);
+  const float v = scaled(digitsValue(w, int(digits)), decimals);
   uint32_t bits;
   std::memcpy(&bits, &v, 4);
   bits |= uint32_t(negative) << 31;
