@@ -31,9 +31,8 @@ bool keptLines(TextBuffer& out, FileFront& file, uint64_t from, uint64_t to, Kee
   // the other thread is counting the next one.
   Tally tally;
   const bool read = forEachLine(file, [&](std::string_view l) {
-    const bool vertex = isVertexLine(l);
-    tally.vertices += vertex;
-    tally.others += !vertex && (l.empty() || l[0] != '#');
+    tally.vertices += isVertexLine(l);
+    tally.others += isOther(l);
     if (keep(l)) kept.add(l, out);
     else kept.flush(out);
   }, from, to, [&] { kept.flush(out); });
