@@ -177,23 +177,23 @@ struct VertexStore {
 // half is done. Face numbers below 0 are dropped at once, as the sets drop
 // them.
 struct alignas(kCacheLine) Tail {  // filled beside the first half's state
-  std::vector<int32_t> numbers;  // the faces' numbers, one stretch after another
-  struct GroupLine {
-    size_t numbers;  // how many numbers came before it
-    std::string name;
-  };
-  std::vector<GroupLine> groupLines;
   // Faces between two group lines go to one group when groups follow the
-  // group lines: a stretch is then the faces between two group lines.
-  // Otherwise which group a face goes to is known only once the first half's
-  // faces are counted: a stretch is then a window of up to 256 face lines
-  // in a row, with where they are, so that a window that turns out to hold
-  // faces of two groups can be read again face by face. Any other line ends
-  // a window (the next face line does not start where the window's last one
-  // ended): a window is never more than its faces to read again, and groups
-  // that end where other lines come between faces (as parts of an appended
-  // file do) end with a window.
+  // group lines: the numbers of each such stretch make a set of their own,
+  // given to its group in the end.
   bool byGroupLines = false;
+  std::vector<std::string> groupNames;  // its group lines, in order
+  std::vector<NumberSet> stretches = std::vector<NumberSet>(1);  // before its first group line, then after each
+
+  // Otherwise which group a face goes to is known only once the first half's
+  // faces are counted: the numbers are kept one window after another, a
+  // window being up to 256 face lines in a row, with where they are, so
+  // that a window that turns out to hold faces of two groups can be read
+  // again face by face. Any other line ends a window (the next face line
+  // does not start where the window's last one ended): a window is never
+  // more than its faces to read again, and groups that end where other
+  // lines come between faces (as parts of an appended file do) end with a
+  // window.
+  std::vector<int32_t> numbers;  // the windows' numbers, one after another
   struct Window {
     size_t numbers = 0;  // where its numbers end
     uint64_t from = 0, to = 0;  // its face lines' bytes in the file
@@ -201,22 +201,29 @@ struct alignas(kCacheLine) Tail {  // filled beside the first half's state
   };
   static constexpr uint32_t kWindowFaces = 256;
   std::vector<Window> windows;
-  SeenIn seen;  // repeats within a stretch are kept once
+  SeenIn seen;  // repeats within a stretch or window are kept once
 
-  // Face line `l` at `at`.
-  void startFace(uint64_t at) {
-    if (byGroupLines || (!windows.empty() && windows.back().to == at && windows.back().faces < kWindowFaces)) return;
-    windows.push_back({0, at, at, 0});
-  }
-  void add(int32_t n) {
-    if (n < 0) return;
-    const size_t stretch = byGroupLines ? groupLines.size() : windows.size();
-    if (seen.first(size_t(n), uint32_t(stretch) + 1)) numbers.push_back(n);
-  }
-  void endFace(uint64_t lineEnd) {
-    if (byGroupLines) return;
+  // Face line `l` at `at`, its text and where it ends.
+  void face(std::string_view text, uint64_t at, uint64_t lineEnd) {
+    if (byGroupLines) {
+      NumberSet& set = stretches.back();
+      const uint32_t tag = uint32_t(stretches.size());
+      forEachFaceNumber(text, [&](int32_t n) { set.add(n, seen, tag); });
+      return;
+    }
+    if (windows.empty() || windows.back().to != at || windows.back().faces == kWindowFaces)
+      windows.push_back({0, at, at, 0});
+    const uint32_t tag = uint32_t(windows.size());
+    forEachFaceNumber(text, [&](int32_t n) {
+      if (n >= 0 && seen.first(size_t(n), tag)) numbers.push_back(n);
+    });
     Window& w = windows.back();
     w.numbers = numbers.size(), w.to = lineEnd, ++w.faces;
+  }
+  void group(std::string_view name) {
+    if (!byGroupLines) return;
+    groupNames.emplace_back(name);
+    stretches.emplace_back();
   }
 };
 
@@ -254,7 +261,7 @@ bool scanFile(const char* objPath, Scan& s, bool byGroupLines, OnGroup onGroup, 
         onGroup(afterTag(l));
       } else if (isFaceLine(l)) {
         const uint32_t g = onFace();
-        std::vector<int32_t>& set = s.sets.of(g);
+        NumberSet& set = s.sets.of(g);
         forEachFaceNumber(afterTag(l), [&](int32_t n) { s.sets.add(set, g, n); });
       }
     }, 0, mid) && !head.tooFar;
@@ -266,7 +273,7 @@ bool scanFile(const char* objPath, Scan& s, bool byGroupLines, OnGroup onGroup, 
   tail.seen.most = s.sets.seen.most;
   // As many numbers as the half can hold (a number takes two bytes):
   // address space, touched only as they come.
-  reserveLarge(tail.numbers, (file.size() - mid) / 2);
+  if (!byGroupLines) reserveLarge(tail.numbers, (file.size() - mid) / 2);
   std::atomic<bool> tailRead{false};
   auto scanTail = [&] {
     try {
@@ -276,11 +283,9 @@ bool scanFile(const char* objPath, Scan& s, bool byGroupLines, OnGroup onGroup, 
         if (isVertexLine(l)) {
           store.add(l, at);
         } else if (isGroupLine(l)) {
-          tail.groupLines.push_back({tail.numbers.size(), std::string(afterTag(l))});
+          tail.group(afterTag(l));
         } else if (isFaceLine(l)) {
-          tail.startFace(at);
-          forEachFaceNumber(afterTag(l), [&](int32_t n) { tail.add(n); });
-          tail.endFace(at + l.size() + 1);
+          tail.face(afterTag(l), at, at + l.size() + 1);
         }
       }, mid) && !store.tooFar;
     } catch (...) {  // out of memory: nothing may leave the thread by an exception
@@ -297,34 +302,32 @@ bool scanFile(const char* objPath, Scan& s, bool byGroupLines, OnGroup onGroup, 
   if (second.joinable()) second.join();
   else scanTail();
   if (!headRead || !tailRead) return false;
-  // The second half's numbers stay where they are; the sets point into them.
-  s.sets.kept = std::move(tail.numbers);
-  const std::vector<int32_t>& numbers = s.sets.kept;
-
-  // The tail in file order, as one pass would have met it. Faces that go
-  // to one group one after another join its set as one stretch of numbers.
+  // The tail in file order, as one pass would have met it.
   if (byGroupLines) {
     // onFace() only names the current group here: it may be asked once
     // per stretch.
-    size_t from = 0;
-    for (const Tail::GroupLine& line : tail.groupLines) {
-      s.sets.addAll(onFace(), numbers.data() + from, line.numbers - from);
-      from = line.numbers;
-      onGroup(line.name);
+    s.sets.of(onFace()).absorb(std::move(tail.stretches[0]));
+    for (size_t k = 0; k < tail.groupNames.size(); ++k) {
+      onGroup(tail.groupNames[k]);
+      s.sets.of(onFace()).absorb(std::move(tail.stretches[k + 1]));
     }
-    s.sets.addAll(onFace(), numbers.data() + from, numbers.size() - from);
   } else {
+    // The windows' numbers stay where they are; the sets point into them.
+    // Faces that go to one group one after another join its set as one
+    // stretch of numbers.
+    s.sets.kept = std::move(tail.numbers);
+    const std::vector<int32_t>& numbers = s.sets.kept;
     size_t from = 0;
     for (const Tail::Window& w : tail.windows) {
       const uint32_t g = onFace.span(w.faces);
       if (g != UINT32_MAX) {
-        s.sets.addAll(g, numbers.data() + from, w.numbers - from);
+        s.sets.of(g).addAll(numbers.data() + from, w.numbers - from);
       } else {
         // Faces of two groups or more: read again, face by face.
         const bool read = forEachLine(file, [&](std::string_view l) {
           if (!isFaceLine(l)) return;
           const uint32_t face = onFace();
-          std::vector<int32_t>& set = s.sets.of(face);
+          NumberSet& set = s.sets.of(face);
           forEachFaceNumber(afterTag(l), [&](int32_t n) { s.sets.add(set, face, n); });
         }, w.from, w.to);
         if (!read) return false;
@@ -416,51 +419,128 @@ vertexS parseVertex(std::string_view line) {
 
 namespace {
 
-// Sorts non-negative numbers, those of `out` and of `runs`, into `out`
-// (repeats may be left: take() drops them). A group's vertices usually span
-// a range not much wider than their count: one bit per number of the range,
-// read back in order, is then far quicker than a comparison sort.
-void sortNumbers(std::vector<int32_t>& out, const NumberRuns& runs) {
-  int32_t lo = INT32_MAX, hi = -1;
-  size_t count = out.size();
-  auto bounds = [&](const int32_t* p, size_t n) {
-    for (size_t i = 0; i < n; ++i) lo = std::min(lo, p[i]), hi = std::max(hi, p[i]);
-  };
-  bounds(out.data(), out.size());
-  for (const auto& [p, n] : runs) bounds(p, n), count += n;
-  if (count == 0) return;
-  const uint64_t span = uint64_t(int64_t(hi) - lo) + 1;
-  if (span > 16 * uint64_t(count) + 4096) {
-    out.reserve(count);
-    for (const auto& [p, n] : runs) out.insert(out.end(), p, p + n);
-    std::sort(out.begin(), out.end());
+// Sorts non-negative numbers and drops their repeats. Numbers that span a
+// range not much wider than their count are sorted as one bit per number
+// of the range, read back in order: far quicker than a comparison sort.
+void sortDistinct(std::vector<int32_t>& v) {
+  if (v.empty()) return;
+  const auto [least, most] = std::minmax_element(v.begin(), v.end());
+  const int32_t lo = *least;
+  const uint64_t span = uint64_t(int64_t(*most) - lo) + 1;
+  if (span > 16 * uint64_t(v.size()) + 4096) {
+    std::sort(v.begin(), v.end());
+    v.erase(std::unique(v.begin(), v.end()), v.end());
     return;
   }
   std::vector<uint64_t> bits((span + 63) / 64, 0);
-  auto mark = [&](const int32_t* p, size_t n) {
-    for (size_t i = 0; i < n; ++i) bits[uint64_t(p[i] - lo) >> 6] |= uint64_t(1) << ((p[i] - lo) & 63);
-  };
-  mark(out.data(), out.size());
-  for (const auto& [p, n] : runs) mark(p, n);
-  out.clear();
+  for (int32_t n : v) bits[uint64_t(n - lo) >> 6] |= uint64_t(1) << ((n - lo) & 63);
+  v.clear();
   for (size_t w = 0; w < bits.size(); ++w)
-    for (uint64_t b = bits[w]; b != 0; b &= b - 1) out.push_back(lo + int32_t(w * 64 + size_t(__builtin_ctzll(b))));
+    for (uint64_t b = bits[w]; b != 0; b &= b - 1) v.push_back(lo + int32_t(w * 64 + size_t(__builtin_ctzll(b))));
 }
 
 }  // namespace
 
-std::vector<int32_t> VertexSets::take(uint32_t group, int32_t lo, int32_t hi) {
+void NumberSet::clear() {
+  bits_ = NumberBits();
+  more_ = std::vector<NumberBits>();
+  loose_ = std::vector<int32_t>();
+  runs_ = NumberRuns();
+  base_ = 0, span_ = 0, words_ = nullptr, looseEver_ = 0, tryAt_ = 16;
+}
+
+void NumberSet::setBits(NumberBits&& b) {
+  bits_ = std::move(b);
+  base_ = bits_.base, span_ = 64 * uint64_t(bits_.words.size()), words_ = bits_.words.data();
+}
+
+void NumberSet::addOutside(int32_t n, SeenIn& seen, uint32_t tag) {
+  if (!seen.first(size_t(n), tag)) return;
+  loose_.push_back(n);
+  ++looseEver_;
+  if (loose_.size() >= tryAt_ && !grow()) tryAt_ = 2 * loose_.size();
+}
+
+// Widens the bits to take in every loose number, when that stays within
+// what the set may take; false, nothing changed, when it does not.
+bool NumberSet::grow() {
+  if (loose_.empty()) return true;
+  const auto [least, most] = std::minmax_element(loose_.begin(), loose_.end());
+  const int64_t lo = *least, hi = *most;
+  const int64_t end = base_ + int64_t(span_);
+  int64_t from = span_ == 0 ? lo : std::min(base_, lo), to = span_ == 0 ? hi + 1 : std::max(end, hi + 1);
+  from &= ~int64_t(63);
+  const int64_t allowed = int64_t(std::min<uint64_t>(32 * looseEver_, uint64_t(1) << 40));
+  if (to - from > allowed) return false;
+  // Room on the side the numbers went, so that faces that walk through
+  // their vertices widen the range a few times rather than at every step.
+  const int64_t room = std::min((to - from) / 2, allowed - (to - from));
+  if (span_ == 0 || hi >= end) to += room;
+  else from = std::max<int64_t>(0, from - room) & ~int64_t(63);
+  NumberBits b;
+  b.base = from;
+  b.words.assign(size_t((to - from + 63) / 64), 0);
+  if (span_ != 0) std::copy(bits_.words.begin(), bits_.words.end(), b.words.begin() + (base_ - from) / 64);
+  for (int32_t n : loose_) b.words[size_t(n - from) >> 6] |= uint64_t(1) << ((n - from) & 63);
+  setBits(std::move(b));
+  loose_.clear();
+  // Widening again copies the bits: it waits for loose numbers in
+  // proportion to them.
+  tryAt_ = std::max<size_t>(16, bits_.words.size() / 4);
+  return true;
+}
+
+void NumberSet::absorb(NumberSet&& other) {
+  if (span_ == 0 && loose_.empty() && runs_.empty() && more_.empty()) {
+    *this = std::move(other);
+    return;
+  }
+  if (other.span_ != 0) {
+    if (other.base_ >= base_ && other.base_ + int64_t(other.span_) <= base_ + int64_t(span_)) {
+      const size_t at = size_t(other.base_ - base_) / 64;
+      for (size_t w = 0; w < other.bits_.words.size(); ++w) words_[at + w] |= other.bits_.words[w];
+    } else {
+      more_.push_back(std::move(other.bits_));
+    }
+  }
+  for (NumberBits& b : other.more_) more_.push_back(std::move(b));
+  loose_.insert(loose_.end(), other.loose_.begin(), other.loose_.end());
+  runs_.insert(runs_.end(), other.runs_.begin(), other.runs_.end());
+  looseEver_ += other.looseEver_;
+  other.clear();
+}
+
+std::vector<int32_t> NumberSet::take(int32_t lo, int32_t hi) {
+  grow();  // loose numbers join the bits when they may
+  // Everything else that falls in the bits' range joins them; the rest is
+  // sorted apart and comes before or after them.
+  std::vector<int32_t> rest;
+  auto place = [&](int32_t n) {
+    const uint64_t i = uint64_t(int64_t(n) - base_);
+    if (i < span_) words_[i >> 6] |= uint64_t(1) << (i & 63);
+    else rest.push_back(n);
+  };
+  for (int32_t n : loose_) place(n);
+  for (const auto& [p, n] : runs_)
+    for (size_t i = 0; i < n; ++i) place(p[i]);
+  for (const NumberBits& b : more_)
+    for (size_t w = 0; w < b.words.size(); ++w)
+      for (uint64_t m = b.words[w]; m != 0; m &= m - 1) place(int32_t(b.base + int64_t(64 * w) + __builtin_ctzll(m)));
+  sortDistinct(rest);
+
   std::vector<int32_t> out;
-  if (group >= sets.size()) return out;
-  out.swap(sets[group]);
-  NumberRuns more;
-  more.swap(runs[group]);
-  if (!more.empty() || !std::is_sorted(out.begin(), out.end())) sortNumbers(out, more);
-  out.erase(std::unique(out.begin(), out.end()), out.end());
-  auto first = std::lower_bound(out.begin(), out.end(), lo);
-  auto last = std::upper_bound(first, out.end(), hi);
-  out.erase(last, out.end());
-  out.erase(out.begin(), first);
+  size_t count = rest.size();
+  for (uint64_t w : bits_.words) count += size_t(__builtin_popcountll(w));
+  out.reserve(count);
+  auto keep = [&](int64_t n) {
+    if (n >= lo && n <= hi) out.push_back(int32_t(n));
+  };
+  const auto above = std::lower_bound(rest.begin(), rest.end(), base_);
+  for (auto it = rest.begin(); it != above; ++it) keep(*it);
+  for (size_t w = 0; w < bits_.words.size(); ++w)
+    for (uint64_t m = bits_.words[w]; m != 0; m &= m - 1) keep(base_ + int64_t(64 * w) + __builtin_ctzll(m));
+  for (auto it = above; it != rest.end(); ++it) keep(*it);
+  clear();
   return out;
 }
 

@@ -252,33 +252,80 @@ struct SeenIn {
 // Stretches of numbers kept elsewhere.
 using NumberRuns = std::vector<std::pair<const int32_t*, size_t>>;
 
+// One bit per number from `base` (a multiple of 64) on.
+struct NumberBits {
+  int64_t base = 0;
+  std::vector<uint64_t> words;
+};
+
+// The vertex numbers of one group, in any order, repeats allowed. Faces of
+// a group mostly use vertices close together: numbers within the range of
+// its bits only set a bit (no branch on whether they were met before, and a
+// group's bits stay in the processor's cache). Numbers outside it are kept
+// as they come, repeats within a stretch of faces dropped; once enough have
+// come, the range grows to take them in, provided the bits never take more
+// memory than 4 bytes for each number ever kept that way.
+class NumberSet {
+ public:
+  NumberSet() = default;
+  NumberSet(NumberSet&& o) noexcept { *this = std::move(o); }
+  NumberSet& operator=(NumberSet&& o) noexcept {
+    bits_ = std::move(o.bits_), more_ = std::move(o.more_), loose_ = std::move(o.loose_), runs_ = std::move(o.runs_);
+    base_ = o.base_, span_ = o.span_, words_ = bits_.words.data(), looseEver_ = o.looseEver_, tryAt_ = o.tryAt_;
+    o.clear();
+    return *this;
+  }
+
+  // Number n, met in stretch `tag` (1 or above) of `seen`.
+  void add(int32_t n, SeenIn& seen, uint32_t tag) {
+    const uint64_t i = uint64_t(int64_t(n) - base_);
+    if (i < span_) words_[i >> 6] |= uint64_t(1) << (i & 63);
+    else if (n >= 0) addOutside(n, seen, tag);
+  }
+  // Numbers that are all 0 or above and stay where they are until take().
+  void addAll(const int32_t* numbers, size_t n) {
+    if (n > 0) runs_.emplace_back(numbers, n);
+  }
+  // Takes in everything `other` holds.
+  void absorb(NumberSet&& other);
+  // Sorted, distinct numbers in [lo, hi] (lo >= 0); the set is left empty.
+  std::vector<int32_t> take(int32_t lo, int32_t hi);
+
+ private:
+  NumberBits bits_;
+  int64_t base_ = 0;  // bits_.base and how many numbers its words hold, kept
+  uint64_t span_ = 0;  // beside words_ for the quick path
+  uint64_t* words_ = nullptr;
+  std::vector<NumberBits> more_;  // bits taken in from other sets
+  std::vector<int32_t> loose_;  // numbers outside the bits
+  NumberRuns runs_;
+  uint64_t looseEver_ = 0;  // numbers ever kept in loose_
+  size_t tryAt_ = 16;  // loose_ size at which the range tries to grow
+
+  void clear();
+  void addOutside(int32_t n, SeenIn& seen, uint32_t tag);
+  bool grow();
+  void setBits(NumberBits&& b);
+};
+
 // Vertex index sets: per group the OBJ vertex numbers its faces use.
 // Numbers below 0 are dropped at once; the rest are kept and checked against
-// the vertex count when a set is read.
+// the vertex count when a set is taken.
 struct VertexSets {
-  std::vector<std::vector<int32_t>> sets;
-  std::vector<NumberRuns> runs;  // per group, numbers that stay where they are (`kept`)
-  std::vector<int32_t> kept;
+  std::vector<NumberSet> sets;
+  std::vector<int32_t> kept;  // numbers the sets' runs point into
   SeenIn seen;  // stretches: group + 1
 
-  // The set of `group`, for the numbers of one face.
-  std::vector<int32_t>& of(uint32_t group) {
-    if (group >= sets.size()) sets.resize(size_t(group) + 1), runs.resize(size_t(group) + 1);
+  NumberSet& of(uint32_t group) {
+    if (group >= sets.size()) sets.resize(size_t(group) + 1);
     return sets[group];
   }
-  void add(std::vector<int32_t>& set, uint32_t group, int32_t number) {
-    if (number >= 0 && seen.first(size_t(number), group + 1)) set.push_back(number);
-  }
-  // Numbers that are all 0 or above and stay in `kept` (repeats are dropped
-  // when the set is taken): they are not copied.
-  void addAll(uint32_t group, const int32_t* numbers, size_t n) {
-    if (n == 0) return;
-    of(group);
-    runs[group].emplace_back(numbers, n);
-  }
+  void add(NumberSet& set, uint32_t group, int32_t number) { set.add(number, seen, group + 1); }
   // Sorted, distinct numbers of `group` in [lo, hi]. Groups may be taken
   // on two threads at once.
-  std::vector<int32_t> take(uint32_t group, int32_t lo, int32_t hi);
+  std::vector<int32_t> take(uint32_t group, int32_t lo, int32_t hi) {
+    return group < sets.size() ? sets[group].take(lo, hi) : std::vector<int32_t>();
+  }
 };
 
 // Group map: name to group index, byte-wise name order.

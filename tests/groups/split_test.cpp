@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <random>
+#include <set>
 #include <sstream>
 
 #include "files/path_name.h"
@@ -245,6 +246,73 @@ TEST(FaceText, NumbersAreThoseAStreamReads) {
     const std::string padded = text + std::string(16, '9');  // lines are followed by readable bytes
     tolvane::forEachFaceNumber(std::string_view(padded.data(), text.size()), [&](int32_t v) { got.push_back(v); });
     ASSERT_EQ(got, byStream(text)) << "[" << text << "]";
+  }
+}
+
+TEST(VertexSets, AnyOrderOfNumbersComesOutSortedAndOnce) {
+  // A group's numbers arrive in stretches of faces, from the first half of
+  // a file and, taken in afterwards, from the second: close together or
+  // far apart, walking up or down through the vertices, repeated, below 0
+  // or near the largest int. Whatever the set keeps them in, taking it
+  // gives each number in the range once, in order.
+  std::mt19937 rnd(5);
+  auto pick = [&](int pattern, int i, int32_t at) -> int32_t {
+    switch (pattern) {
+      case 0: return at + int32_t(rnd() % 5000);                      // a part's block of vertices
+      case 1: return at + i / 3 + int32_t(rnd() % 4);                  // faces walking up
+      case 2: return std::max(0, at + 200000 - i / 2 - int32_t(rnd() % 4));  // walking down
+      case 3: return int32_t(rnd() % 2147483647u) + int32_t(rnd() % 2);  // anywhere
+      default: return int32_t(rnd() % 9) - 4 + (rnd() % 50 == 0 ? INT32_MAX - 8 : at);  // below 0, far, repeats
+    }
+  };
+  for (int round = 0; round < 60; ++round) {
+    tolvane::SeenIn seen, tailSeen;
+    seen.most = tailSeen.most = 3000000;
+    tolvane::NumberSet set, other, tail;
+    std::set<int32_t> want;
+    const int pattern = round % 5;
+    const int32_t at = int32_t(rnd() % 1000000);
+    std::vector<int32_t> kept;
+    // Stretches of this group between stretches of another, sharing the
+    // record of what each stretch has met.
+    for (int stretch = 0; stretch < 6; ++stretch) {
+      const int count = int(rnd() % 3000);
+      for (int i = 0; i < count; ++i) {
+        const int32_t n = pick(stretch % 2 ? (pattern + 1) % 5 : pattern, i, at);
+        set.add(n, seen, 1);
+        if (n >= 0) want.insert(n);
+        other.add(pick(3, i, at), seen, 2);
+      }
+      for (int i = 0; i < count / 4; ++i) {
+        const int32_t n = pick(pattern, i, at + (round % 2 ? 0 : 3000));  // within the group's range, or past it
+        tail.add(n, tailSeen, uint32_t(stretch) + 1);
+        if (n >= 0) want.insert(n);
+      }
+    }
+    for (int i = 0; i < 500; ++i) kept.push_back(std::abs(pick(pattern, i, at + 7000)));
+    want.insert(kept.begin(), kept.end());
+    if (round % 3 == 0) set.absorb(std::move(tail));
+    else tail.absorb(std::move(set)), set = std::move(tail);
+    set.addAll(kept.data(), kept.size());
+    const int32_t lo = round % 2, hi = round % 4 == 3 ? at + 2500 : INT32_MAX;
+    std::vector<int32_t> expected;
+    for (int32_t n : want)
+      if (n >= lo && n <= hi) expected.push_back(n);
+    ASSERT_EQ(set.take(lo, hi), expected) << "round " << round;
+    EXPECT_TRUE(set.take(0, INT32_MAX).empty());
+  }
+  // The second half's set falls within the range of the first's, or
+  // starts before it: even numbers, then odd ones among them.
+  for (int32_t from : {50001, 1}) {
+    tolvane::SeenIn seen;
+    seen.most = 1000000;
+    tolvane::NumberSet set, tail;
+    std::vector<int32_t> expected;
+    for (int32_t n = 1000; n < 100000; n += 2) set.add(n, seen, 1), expected.push_back(n);
+    for (int32_t n = from; n < from + 2000; n += 2) tail.add(n, seen, 2), expected.push_back(n);
+    std::sort(expected.begin(), expected.end());
+    set.absorb(std::move(tail));
+    EXPECT_EQ(set.take(0, INT32_MAX), expected) << from;
   }
 }
 
