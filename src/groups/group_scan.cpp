@@ -6,6 +6,8 @@
 #include <charconv>
 #include <cmath>
 #include <cstring>
+#include <memory>
+#include <mutex>
 #include <new>
 #include <system_error>
 #include <thread>
@@ -150,7 +152,7 @@ bool readFloat(std::string_view s, size_t& i, float& out) {
   return true;
 }
 
-// Vertex lines as a scan keeps them, for one half of the file: where their
+// Vertex lines as a scan keeps them, for one part of the file: where their
 // text is in the file (each line is followed by its line feed there, so
 // lines that follow each other can be copied as one block) or their
 // positions.
@@ -171,28 +173,34 @@ struct VertexStore {
   }
 };
 
-// What the second thread finds in the second half of a large file besides
-// its vertex lines (those go to the scan's second half): its group lines and
-// faces as they come, to be given to the scan in file order once the first
-// half is done. Face numbers below 0 are dropped at once, as the sets drop
-// them.
-struct alignas(kCacheLine) Tail {  // filled beside the first half's state
+// What a thread finds in a part of a large file that does not follow on
+// from the file's first lines: its vertex lines (into `lines` or
+// `positions`), group lines and faces as they come, to be given to the scan
+// in file order once the parts before it are. Face numbers below 0 are
+// dropped at once, as the sets drop them.
+struct alignas(kCacheLine) Tail {  // filled beside the other thread's state
+  Tail(LinePlaces::Half& lines, std::vector<vertexS>& positions, bool keepText, bool groupLines, SeenIn& repeats,
+       uint32_t& tags)
+      : byGroupLines(groupLines), store{lines, positions, keepText}, seen(repeats), lastTag(tags) {
+    newStretch();
+  }
+
   // Faces between two group lines go to one group when groups follow the
   // group lines: the numbers of each such stretch make a set of their own,
   // given to its group in the end.
   bool byGroupLines = false;
   std::vector<std::string> groupNames;  // its group lines, in order
-  std::vector<NumberSet> stretches = std::vector<NumberSet>(1);  // before its first group line, then after each
+  std::vector<NumberSet> stretches;  // before its first group line, then after each
 
-  // Otherwise which group a face goes to is known only once the first half's
-  // faces are counted: the numbers are kept one window after another, a
-  // window being up to 256 face lines in a row, with where they are, so
-  // that a window that turns out to hold faces of two groups can be read
-  // again face by face. Any other line ends a window (the next face line
-  // does not start where the window's last one ended): a window is never
-  // more than its faces to read again, and groups that end where other
-  // lines come between faces (as parts of an appended file do) end with a
-  // window.
+  // Otherwise which group a face goes to is known only once the faces
+  // before the piece are counted: the numbers are kept one window after
+  // another, a window being up to 256 face lines in a row, with where they
+  // are, so that a window that turns out to hold faces of two groups can be
+  // read again face by face. Any other line ends a window (the next face
+  // line does not start where the window's last one ended): a window is
+  // never more than its faces to read again, and groups that end where
+  // other lines come between faces (as parts of an appended file do) end
+  // with a window.
   std::vector<int32_t> numbers;  // the windows' numbers, one after another
   struct Window {
     size_t numbers = 0;  // where its numbers end
@@ -201,19 +209,44 @@ struct alignas(kCacheLine) Tail {  // filled beside the first half's state
   };
   static constexpr uint32_t kWindowFaces = 256;
   std::vector<Window> windows;
-  SeenIn seen;  // repeats within a stretch or window are kept once
 
+  // Room for what `bytes` of file can hold: address space, touched only
+  // as it fills (a face number takes two bytes).
+  void reserve(uint64_t bytes) {
+    store.reserve(bytes);
+    if (!byGroupLines) reserveLarge(numbers, bytes / 2);
+  }
+  // The lines of [from, to) in `file`, which follow those read before;
+  // false when they cannot be read.
+  bool read(FileFront& file, uint64_t from, uint64_t to) {
+    return forEachLine(file, [&](std::string_view l, uint64_t at) {
+      if (isVertexLine(l)) store.add(l, at);
+      else if (isGroupLine(l)) group(afterTag(l));
+      else if (isFaceLine(l)) face(afterTag(l), at, at + l.size() + 1);
+    }, from, to) && !store.tooFar;
+  }
+
+ private:
+  VertexStore store;
+  SeenIn& seen;  // repeats within a stretch or window are kept once
+  uint32_t& lastTag;  // of the stretches and windows of every piece the thread reads
+  uint32_t tag = 0;
+
+  void newStretch() {
+    stretches.emplace_back();
+    tag = ++lastTag;
+  }
   // Face line `l` at `at`, its text and where it ends.
   void face(std::string_view text, uint64_t at, uint64_t lineEnd) {
     if (byGroupLines) {
       NumberSet& set = stretches.back();
-      const uint32_t tag = uint32_t(stretches.size());
       forEachFaceNumber(text, [&](int32_t n) { set.add(n, seen, tag); });
       return;
     }
-    if (windows.empty() || windows.back().to != at || windows.back().faces == kWindowFaces)
+    if (windows.empty() || windows.back().to != at || windows.back().faces == kWindowFaces) {
       windows.push_back({0, at, at, 0});
-    const uint32_t tag = uint32_t(windows.size());
+      tag = ++lastTag;
+    }
     forEachFaceNumber(text, [&](int32_t n) {
       if (n >= 0 && seen.first(size_t(n), tag)) numbers.push_back(n);
     });
@@ -223,18 +256,66 @@ struct alignas(kCacheLine) Tail {  // filled beside the first half's state
   void group(std::string_view name) {
     if (!byGroupLines) return;
     groupNames.emplace_back(name);
-    stretches.emplace_back();
+    newStretch();
   }
 };
 
-// Files below this size are scanned by one thread.
+// The pieces of a file in two halves, each read in order by a thread of
+// its own. A thread done with its half takes the other half's last pieces
+// one at a time, until none is left: however the two cores happen to run,
+// they finish within a piece of each other.
+class Halves {
+ public:
+  Halves(size_t pieces, size_t second) : mid(second), next_{0, second}, end_{second, pieces} {}
+  const size_t mid;  // the second half's first piece
+
+  // The next piece for thread t (0 or 1), and whether it is of its own half.
+  bool next(int t, size_t& k, bool& own) {
+    std::lock_guard<std::mutex> lock(m_);
+    own = next_[t] < end_[t];
+    if (own) k = next_[t]++;
+    else if (next_[1 - t] < end_[1 - t]) k = --end_[1 - t];
+    else return false;
+    return true;
+  }
+  // No more pieces for either thread.
+  void stop() {
+    std::lock_guard<std::mutex> lock(m_);
+    end_[0] = next_[0], end_[1] = next_[1];
+  }
+  // Where thread t's own pieces ended, once both are done.
+  size_t end(int t) {
+    std::lock_guard<std::mutex> lock(m_);
+    return end_[t];
+  }
+
+ private:
+  std::mutex m_;
+  size_t next_[2], end_[2];
+};
+
+// A piece a thread takes from the other half, with its vertex lines.
+struct Taken {
+  LinePlaces::Half lines;
+  std::vector<vertexS> positions;
+  std::unique_ptr<Tail> tail;
+};
+
+// Files below this size are scanned by one thread; larger ones are cut
+// into pieces of about a 32nd of them, 1 to 8 MiB.
 constexpr uint64_t kSplitAt = uint64_t(8) << 20;
+inline uint64_t pieceBytes(uint64_t size) {
+  return std::clamp<uint64_t>(size / 32, uint64_t(1) << 20, uint64_t(8) << 20);
+}
 
 // Scans the OBJ at objPath in file order: vertex lines into `s`, onGroup(name)
 // for group lines, onFace() for face lines, whose result is the set their
-// numbers join. A large file's second half is read and parsed on a second
-// thread meanwhile; its group lines and faces reach the callbacks after the
-// first half's, so the result is that of one pass.
+// numbers join. A large file is read in pieces on two threads: this one
+// reads the first half and gives its lines to the callbacks as it goes, a
+// second one reads the second half and keeps what it finds, and either
+// takes the other's last pieces when done with its own. What was kept
+// reaches the callbacks afterwards, in file order, so the result is that of
+// one pass.
 //
 // byGroupLines: the group of a face changes only at group lines. Besides
 // onFace(), onFace.span(n) gives the group of the next n faces when they all
@@ -248,12 +329,13 @@ bool scanFile(const char* objPath, Scan& s, bool byGroupLines, OnGroup onGroup, 
   s.positions[0].clear();
   s.positions[1].clear();
   s.sets.seen.most = size_t(std::min<uint64_t>(file.size() / 3 + 1, SIZE_MAX));
-  const uint64_t mid = file.size() < kSplitAt ? file.size() : nextLineStart(file, file.size() / 2);
-  if (mid == UINT64_MAX) return false;
+  std::vector<uint64_t> cuts;
+  if (!cutAtLines(file, file.size() < kSplitAt ? file.size() : pieceBytes(file.size()), cuts)) return false;
+  const size_t pieces = cuts.size() - 1;
 
   VertexStore head{s.lines.half[0], s.positions[0], s.keepText};
-  head.reserve(mid);
-  auto scanHead = [&] {
+  head.reserve(file.size() / 2);
+  auto readFront = [&](uint64_t from, uint64_t to) {
     return forEachLine(file, [&](std::string_view l, uint64_t at) {
       if (isVertexLine(l)) {
         head.add(l, at);
@@ -264,59 +346,110 @@ bool scanFile(const char* objPath, Scan& s, bool byGroupLines, OnGroup onGroup, 
         NumberSet& set = s.sets.of(g);
         forEachFaceNumber(afterTag(l), [&](int32_t n) { s.sets.add(set, g, n); });
       }
-    }, 0, mid) && !head.tooFar;
+    }, from, to) && !head.tooFar;
   };
-  if (mid == file.size()) return scanHead();
+  if (pieces <= 1) return readFront(0, file.size());
 
-  Tail tail;
-  tail.byGroupLines = byGroupLines;
-  tail.seen.most = s.sets.seen.most;
-  // As many numbers as the half can hold (a number takes two bytes):
-  // address space, touched only as they come.
-  if (!byGroupLines) reserveLarge(tail.numbers, (file.size() - mid) / 2);
-  std::atomic<bool> tailRead{false};
-  auto scanTail = [&] {
-    try {
-      VertexStore store{s.lines.half[1], s.positions[1], s.keepText};
-      store.reserve(file.size() - mid);
-      tailRead = forEachLine(file, [&](std::string_view l, uint64_t at) {
-        if (isVertexLine(l)) {
-          store.add(l, at);
-        } else if (isGroupLine(l)) {
-          tail.group(afterTag(l));
-        } else if (isFaceLine(l)) {
-          tail.face(afterTag(l), at, at + l.size() + 1);
-        }
-      }, mid) && !store.tooFar;
-    } catch (...) {  // out of memory: nothing may leave the thread by an exception
-      tailRead = false;
-    }
+  Halves halves(pieces, size_t(double(pieces) * std::clamp(s.firstShare, 0.0, 1.0)));
+  // Each thread has its own record of repeats for the parts it keeps apart.
+  struct Repeats {
+    SeenIn seen;
+    uint32_t tags = 0;
   };
+  OwnLine<Repeats> repeats[2];
+  repeats[0].seen.most = repeats[1].seen.most = s.sets.seen.most;
+  auto makeTail = [&](LinePlaces::Half& lines, std::vector<vertexS>& positions, int t) {
+    return std::make_unique<Tail>(lines, positions, s.keepText, byGroupLines, repeats[t].seen, repeats[t].tags);
+  };
+  std::unique_ptr<Tail> secondHalf = makeTail(s.lines.half[1], s.positions[1], 1);
+  secondHalf->reserve(file.size() - cuts[halves.mid]);
+  std::vector<Taken> taken(pieces);
+  // Reads pieces on thread t until none is left; false at one that cannot
+  // be read (the other thread then stops too).
+  auto readPieces = [&](int t) {
+    size_t k;
+    bool own;
+    while (halves.next(t, k, own)) {
+      bool read;
+      if (own) {
+        read = t == 0 ? readFront(cuts[k], cuts[k + 1]) : secondHalf->read(file, cuts[k], cuts[k + 1]);
+      } else {
+        Taken& piece = taken[k];
+        piece.tail = makeTail(piece.lines, piece.positions, t);
+        piece.tail->reserve(cuts[k + 1] - cuts[k]);
+        read = piece.tail->read(file, cuts[k], cuts[k + 1]);
+      }
+      if (!read) {
+        halves.stop();
+        return false;
+      }
+    }
+    return true;
+  };
+  std::atomic<bool> secondRead{true};
   std::thread second;
   try {
-    second = std::thread(scanTail);
+    second = std::thread([&] {
+      try {
+        secondRead = readPieces(1);
+      } catch (...) {  // out of memory: nothing may leave the thread by an exception
+        secondRead = false;
+        halves.stop();
+      }
+    });
   } catch (const std::system_error&) {
-    // No second thread: the tail is read after the head.
+    // No second thread: this one reads every piece.
   }
-  const bool headRead = scanHead();
+  bool firstRead;
+  try {
+    firstRead = readPieces(0);
+  } catch (...) {
+    halves.stop();
+    if (second.joinable()) second.join();
+    throw;
+  }
   if (second.joinable()) second.join();
-  else scanTail();
-  if (!headRead || !tailRead) return false;
-  // The tail in file order, as one pass would have met it.
-  if (byGroupLines) {
-    // onFace() only names the current group here: it may be asked once
-    // per stretch.
-    s.sets.of(onFace()).absorb(std::move(tail.stretches[0]));
-    for (size_t k = 0; k < tail.groupNames.size(); ++k) {
-      onGroup(tail.groupNames[k]);
-      s.sets.of(onFace()).absorb(std::move(tail.stretches[k + 1]));
+  if (!firstRead || !secondRead) return false;
+
+  // The parts kept apart, in file order, as one pass would have met them:
+  // the pieces taken from the end of the first half, the second half, the
+  // pieces taken from its end. Their vertex lines follow those of the half
+  // they belong to.
+  std::vector<Tail*> parts;
+  const size_t firstEnd = halves.end(0), secondEnd = halves.end(1);
+  auto addTaken = [&](size_t from, size_t to, int half) {
+    size_t lines = s.lines.half[half].packed.size(), positions = s.positions[half].size();
+    for (size_t k = from; k < to; ++k) lines += taken[k].lines.packed.size(), positions += taken[k].positions.size();
+    reserveLarge(s.lines.half[half].packed, lines);
+    reserveLarge(s.positions[half], positions);
+    for (size_t k = from; k < to; ++k) {
+      s.lines.half[half].append(taken[k].lines);
+      s.positions[half].insert(s.positions[half].end(), taken[k].positions.begin(), taken[k].positions.end());
+      taken[k].lines = LinePlaces::Half();
+      taken[k].positions = std::vector<vertexS>();
+      parts.push_back(taken[k].tail.get());
     }
-  } else {
+  };
+  addTaken(firstEnd, halves.mid, 0);
+  parts.push_back(secondHalf.get());
+  addTaken(secondEnd, pieces, 1);
+  for (Tail* part : parts) {
+    Tail& tail = *part;
+    if (byGroupLines) {
+      // onFace() only names the current group here: it may be asked once
+      // per stretch.
+      s.sets.of(onFace()).absorb(std::move(tail.stretches[0]));
+      for (size_t g = 0; g < tail.groupNames.size(); ++g) {
+        onGroup(tail.groupNames[g]);
+        s.sets.of(onFace()).absorb(std::move(tail.stretches[g + 1]));
+      }
+      continue;
+    }
     // The windows' numbers stay where they are; the sets point into them.
     // Faces that go to one group one after another join its set as one
     // stretch of numbers.
-    s.sets.kept = std::move(tail.numbers);
-    const std::vector<int32_t>& numbers = s.sets.kept;
+    s.sets.kept.push_back(std::move(tail.numbers));
+    const std::vector<int32_t>& numbers = s.sets.kept.back();
     size_t from = 0;
     for (const Tail::Window& w : tail.windows) {
       const uint32_t g = onFace.span(w.faces);

@@ -313,7 +313,7 @@ class NumberSet {
 // the vertex count when a set is taken.
 struct VertexSets {
   std::vector<NumberSet> sets;
-  std::vector<int32_t> kept;  // numbers the sets' runs point into
+  std::vector<std::vector<int32_t>> kept;  // numbers the sets' runs point into
   SeenIn seen;  // stretches: group + 1
 
   NumberSet& of(uint32_t group) {
@@ -351,6 +351,11 @@ struct LinePlaces {
       packed.push_back(at << kSizeBits | std::min(size, kLong));
       return true;
     }
+    // Adds the lines of `other`, which follow these in the file.
+    void append(const Half& other) {
+      for (const auto& [line, size] : other.longLines) longLines.emplace_back(packed.size() + line, size);
+      packed.insert(packed.end(), other.packed.begin(), other.packed.end());
+    }
     uint64_t size(size_t i) const {
       const uint64_t n = packed[i] & kLong;
       if (n < kLong) return n;
@@ -378,6 +383,7 @@ struct LinePlaces {
 struct Scan {
   FileFront file;        // the OBJ, left open: the OBJ split copies vertex lines from it
   bool keepText = true;  // vertex lines as places in the file (OBJ split) or as floats (Qit)
+  double firstShare = 0.5;  // of a large file's pieces, the share the first thread starts with
   LinePlaces lines;      // vertex n's line is line n - 1
   OwnLine<std::vector<vertexS>> positions[2];  // vertex positions of the file's halves, in order
   GroupMap groups;

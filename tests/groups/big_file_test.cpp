@@ -7,11 +7,14 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <map>
 #include <numeric>
+#include <random>
 #include <set>
 #include <string>
 #include <vector>
 
+#include "groups/group_scan.h"
 #include "groups/groups.h"
 #include "support/support.h"
 
@@ -112,4 +115,89 @@ TEST(BigObj, SplitsOfALargeFileAreThoseOfOnePass) {
   writeFile(dir / "dest.obj", obj);
   ASSERT_TRUE(LeanSwapVerts((dir / "big.obj").c_str(), (dir / "dest.obj").c_str()));
   EXPECT_TRUE(readFile(dir / "dest.obj") == want + rest);
+}
+
+TEST(BigObj, EveryWayOfSharingPiecesGivesTheScanOfOnePass) {
+  // A large file is read in pieces on two threads, each starting with its
+  // share; the one done first takes the other's last pieces. With the first
+  // thread's share all of the file, none or half, pieces end up read by
+  // either thread, kept apart or not: the scan is that of one pass whichever
+  // way they went. Group lines come back to earlier groups, vertex lines
+  // stand between faces throughout, some faces reach far.
+  TempDir dir;
+  std::mt19937 rnd(17);
+  std::string obj;
+  std::vector<std::string> vertexLines;
+  std::vector<std::pair<uint64_t, uint64_t>> places;  // each vertex line's start and end
+  std::map<std::string, std::set<int32_t>> byGroup;
+  std::vector<std::set<int32_t>> byEntry(7);
+  std::vector<int32_t> ends = {3000, 41000, 41001, 90000, 150000, 200000, INT32_MAX};
+  int32_t faces = 0;
+  std::string group = "";  // faces before the first group line join the first group
+  while (obj.size() < (size_t(10) << 20)) {
+    if (rnd() % 50 == 0) {
+      group = "g" + std::to_string(rnd() % 12);
+      obj += "g " + group + "\n";
+    }
+    for (int k = int(rnd() % 6); k > 0; --k) {
+      std::string line = "v " + std::to_string(int(rnd() % 2000) - 1000) + "." + std::to_string(rnd() % 100) + " 1 -2.5";
+      places.emplace_back(obj.size(), obj.size() + line.size());
+      vertexLines.push_back(line);
+      obj += line + "\n";
+    }
+    for (int k = int(rnd() % 20); k > 0; --k) {
+      std::string face = "f";
+      for (int c = 0; c < 3; ++c) {
+        const int32_t near = int32_t(vertexLines.size()) - int32_t(rnd() % 40);
+        const int32_t n = rnd() % 100 == 0 ? int32_t(rnd() % 400000) : near;
+        face += " " + std::to_string(n) + (c == 1 ? "/1" : "");
+        byGroup[group].insert(n);
+        size_t entry = 0;
+        while (faces >= ends[entry]) ++entry;
+        byEntry[entry].insert(n);
+      }
+      obj += face + "\n";
+      ++faces;
+    }
+  }
+  writeFile(dir / "big.obj", obj);
+  const std::string first = obj.substr(obj.find("\ng ") + 3, obj.find('\n', obj.find("\ng ") + 1) - obj.find("\ng ") - 3);
+  byGroup[first].insert(byGroup[""].begin(), byGroup[""].end());
+  byGroup.erase("");
+  auto expected = [](const std::set<int32_t>& set, int32_t vertices) {
+    std::vector<int32_t> out;
+    for (int32_t n : set)
+      if (n >= 0 && n <= vertices) out.push_back(n);
+    return out;
+  };
+  const int32_t vertices = int32_t(vertexLines.size());
+  for (double share : {0.5, 0.0, 1.0, 0.85}) {
+    for (bool keepText : {true, false}) {
+      SCOPED_TRACE(testing::Message() << "share " << share << (keepText ? ", as text" : ", as floats"));
+      tolvane::Scan s;
+      s.keepText = keepText;
+      s.firstShare = share;
+      ASSERT_TRUE(tolvane::scanByGroups((dir / "big.obj").c_str(), s));
+      ASSERT_EQ(s.vertexCount(), vertexLines.size());
+      for (size_t i = 0; i < vertexLines.size(); ++i) {
+        if (keepText) {
+          ASSERT_EQ(s.lines.start(i), places[i].first) << i;
+          ASSERT_EQ(s.lines.end(i), places[i].second) << i;
+        } else {
+          const std::string padded = vertexLines[i] + std::string(16, '\n');  // as lines are read
+          ASSERT_EQ(s.position(i).x, tolvane::parseVertex(std::string_view(padded).substr(0, vertexLines[i].size())).x) << i;
+        }
+      }
+      ASSERT_EQ(s.groups.size(), byGroup.size());
+      for (const auto& [name, set] : byGroup)
+        EXPECT_EQ(s.sets.take(s.groups.at(name), 0, vertices), expected(set, vertices)) << name;
+
+      tolvane::Scan r;
+      r.keepText = keepText;
+      r.firstShare = share;
+      for (size_t e = 0; e < ends.size(); ++e) r.groups.emplace("e" + std::to_string(e), uint32_t(e));
+      ASSERT_TRUE(tolvane::scanByRanges((dir / "big.obj").c_str(), ends, r));
+      for (size_t e = 0; e < ends.size(); ++e) EXPECT_EQ(r.sets.take(uint32_t(e), 0, vertices), expected(byEntry[e], vertices)) << e;
+    }
+  }
 }
