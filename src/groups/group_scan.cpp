@@ -181,16 +181,14 @@ struct VertexStore {
 struct alignas(kCacheLine) Tail {  // filled beside the other thread's state
   Tail(LinePlaces::Half& lines, std::vector<vertexS>& positions, bool keepText, bool groupLines, SeenIn& repeats,
        uint32_t& tags)
-      : byGroupLines(groupLines), store{lines, positions, keepText}, seen(repeats), lastTag(tags) {
-    newStretch();
-  }
+      : byGroupLines(groupLines), store{lines, positions, keepText}, seen(repeats), lastTag(tags) {}
 
   // Faces between two group lines go to one group when groups follow the
   // group lines: the numbers of each such stretch make a set of their own,
   // given to its group in the end.
   bool byGroupLines = false;
   std::vector<std::string> groupNames;  // its group lines, in order
-  std::vector<NumberSet> stretches;  // before its first group line, then after each
+  std::vector<NumberSet> stretches = std::vector<NumberSet>(1);  // before its first group line, then after each
 
   // Otherwise which group a face goes to is known only once the faces
   // before the piece are counted: the numbers are kept one window after
@@ -228,19 +226,15 @@ struct alignas(kCacheLine) Tail {  // filled beside the other thread's state
 
  private:
   VertexStore store;
-  SeenIn& seen;  // repeats within a stretch or window are kept once
-  uint32_t& lastTag;  // of the stretches and windows of every piece the thread reads
+  SeenIn& seen;  // repeats within a window are kept once
+  uint32_t& lastTag;  // of the windows of every piece the thread reads
   uint32_t tag = 0;
 
-  void newStretch() {
-    stretches.emplace_back();
-    tag = ++lastTag;
-  }
   // Face line `l` at `at`, its text and where it ends.
   void face(std::string_view text, uint64_t at, uint64_t lineEnd) {
     if (byGroupLines) {
       NumberSet& set = stretches.back();
-      forEachFaceNumber(text, [&](int32_t n) { set.add(n, seen, tag); });
+      forEachFaceNumber(text, [&](int32_t n) { set.add(n); });
       return;
     }
     if (windows.empty() || windows.back().to != at || windows.back().faces == kWindowFaces) {
@@ -256,7 +250,7 @@ struct alignas(kCacheLine) Tail {  // filled beside the other thread's state
   void group(std::string_view name) {
     if (!byGroupLines) return;
     groupNames.emplace_back(name);
-    newStretch();
+    stretches.emplace_back();
   }
 };
 
@@ -328,7 +322,6 @@ bool scanFile(const char* objPath, Scan& s, bool byGroupLines, OnGroup onGroup, 
   s.lines.clear();
   s.positions[0].clear();
   s.positions[1].clear();
-  s.sets.seen.most = size_t(std::min<uint64_t>(file.size() / 3 + 1, SIZE_MAX));
   std::vector<uint64_t> cuts;
   if (!cutAtLines(file, file.size() < kSplitAt ? file.size() : pieceBytes(file.size()), cuts)) return false;
   const size_t pieces = cuts.size() - 1;
@@ -344,7 +337,7 @@ bool scanFile(const char* objPath, Scan& s, bool byGroupLines, OnGroup onGroup, 
       } else if (isFaceLine(l)) {
         const uint32_t g = onFace();
         NumberSet& set = s.sets.of(g);
-        forEachFaceNumber(afterTag(l), [&](int32_t n) { s.sets.add(set, g, n); });
+        forEachFaceNumber(afterTag(l), [&](int32_t n) { set.add(n); });
       }
     }, from, to) && !head.tooFar;
   };
@@ -357,7 +350,7 @@ bool scanFile(const char* objPath, Scan& s, bool byGroupLines, OnGroup onGroup, 
     uint32_t tags = 0;
   };
   OwnLine<Repeats> repeats[2];
-  repeats[0].seen.most = repeats[1].seen.most = s.sets.seen.most;
+  repeats[0].seen.most = repeats[1].seen.most = size_t(std::min<uint64_t>(file.size() / 3 + 1, SIZE_MAX));
   auto makeTail = [&](LinePlaces::Half& lines, std::vector<vertexS>& positions, int t) {
     return std::make_unique<Tail>(lines, positions, s.keepText, byGroupLines, repeats[t].seen, repeats[t].tags);
   };
@@ -461,7 +454,7 @@ bool scanFile(const char* objPath, Scan& s, bool byGroupLines, OnGroup onGroup, 
           if (!isFaceLine(l)) return;
           const uint32_t face = onFace();
           NumberSet& set = s.sets.of(face);
-          forEachFaceNumber(afterTag(l), [&](int32_t n) { s.sets.add(set, face, n); });
+          forEachFaceNumber(afterTag(l), [&](int32_t n) { set.add(n); });
         }, w.from, w.to);
         if (!read) return false;
       }
@@ -587,8 +580,7 @@ void NumberSet::setBits(NumberBits&& b) {
   base_ = bits_.base, span_ = 64 * uint64_t(bits_.words.size()), words_ = bits_.words.data();
 }
 
-void NumberSet::addOutside(int32_t n, SeenIn& seen, uint32_t tag) {
-  if (!seen.first(size_t(n), tag)) return;
+void NumberSet::addOutside(int32_t n) {
   loose_.push_back(n);
   ++looseEver_;
   if (loose_.size() >= tryAt_ && !grow()) tryAt_ = 2 * loose_.size();

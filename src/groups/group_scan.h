@@ -262,9 +262,9 @@ struct NumberBits {
 // a group mostly use vertices close together: numbers within the range of
 // its bits only set a bit (no branch on whether they were met before, and a
 // group's bits stay in the processor's cache). Numbers outside it are kept
-// as they come, repeats within a stretch of faces dropped; once enough have
-// come, the range grows to take them in, provided the bits never take more
-// memory than 4 bytes for each number ever kept that way.
+// as they come; once enough have come, the range grows to take them in,
+// provided the bits never take more memory than 4 bytes for each number
+// ever kept that way.
 class NumberSet {
  public:
   NumberSet() = default;
@@ -276,11 +276,11 @@ class NumberSet {
     return *this;
   }
 
-  // Number n, met in stretch `tag` (1 or above) of `seen`.
-  void add(int32_t n, SeenIn& seen, uint32_t tag) {
+  // Number n; numbers below 0 are dropped.
+  void add(int32_t n) {
     const uint64_t i = uint64_t(int64_t(n) - base_);
     if (i < span_) words_[i >> 6] |= uint64_t(1) << (i & 63);
-    else if (n >= 0) addOutside(n, seen, tag);
+    else if (n >= 0) addOutside(n);
   }
   // Numbers that are all 0 or above and stay where they are until take().
   void addAll(const int32_t* numbers, size_t n) {
@@ -303,7 +303,7 @@ class NumberSet {
   size_t tryAt_ = 16;  // loose_ size at which the range tries to grow
 
   void clear();
-  void addOutside(int32_t n, SeenIn& seen, uint32_t tag);
+  void addOutside(int32_t n);
   bool grow();
   void setBits(NumberBits&& b);
 };
@@ -314,13 +314,11 @@ class NumberSet {
 struct VertexSets {
   std::vector<NumberSet> sets;
   std::vector<std::vector<int32_t>> kept;  // numbers the sets' runs point into
-  SeenIn seen;  // stretches: group + 1
 
   NumberSet& of(uint32_t group) {
     if (group >= sets.size()) sets.resize(size_t(group) + 1);
     return sets[group];
   }
-  void add(NumberSet& set, uint32_t group, int32_t number) { set.add(number, seen, group + 1); }
   // Sorted, distinct numbers of `group` in [lo, hi]. Groups may be taken
   // on two threads at once.
   std::vector<int32_t> take(uint32_t group, int32_t lo, int32_t hi) {

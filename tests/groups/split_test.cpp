@@ -266,26 +266,22 @@ TEST(VertexSets, AnyOrderOfNumbersComesOutSortedAndOnce) {
     }
   };
   for (int round = 0; round < 60; ++round) {
-    tolvane::SeenIn seen, tailSeen;
-    seen.most = tailSeen.most = 3000000;
-    tolvane::NumberSet set, other, tail;
+    tolvane::NumberSet set, tail;
     std::set<int32_t> want;
     const int pattern = round % 5;
     const int32_t at = int32_t(rnd() % 1000000);
     std::vector<int32_t> kept;
-    // Stretches of this group between stretches of another, sharing the
-    // record of what each stretch has met.
+    // Stretches of faces of one kind, then of another.
     for (int stretch = 0; stretch < 6; ++stretch) {
       const int count = int(rnd() % 3000);
       for (int i = 0; i < count; ++i) {
         const int32_t n = pick(stretch % 2 ? (pattern + 1) % 5 : pattern, i, at);
-        set.add(n, seen, 1);
+        set.add(n);
         if (n >= 0) want.insert(n);
-        other.add(pick(3, i, at), seen, 2);
       }
       for (int i = 0; i < count / 4; ++i) {
         const int32_t n = pick(pattern, i, at + (round % 2 ? 0 : 3000));  // within the group's range, or past it
-        tail.add(n, tailSeen, uint32_t(stretch) + 1);
+        tail.add(n);
         if (n >= 0) want.insert(n);
       }
     }
@@ -304,12 +300,10 @@ TEST(VertexSets, AnyOrderOfNumbersComesOutSortedAndOnce) {
   // The second half's set falls within the range of the first's, or
   // starts before it: even numbers, then odd ones among them.
   for (int32_t from : {50001, 1}) {
-    tolvane::SeenIn seen;
-    seen.most = 1000000;
     tolvane::NumberSet set, tail;
     std::vector<int32_t> expected;
-    for (int32_t n = 1000; n < 100000; n += 2) set.add(n, seen, 1), expected.push_back(n);
-    for (int32_t n = from; n < from + 2000; n += 2) tail.add(n, seen, 2), expected.push_back(n);
+    for (int32_t n = 1000; n < 100000; n += 2) set.add(n), expected.push_back(n);
+    for (int32_t n = from; n < from + 2000; n += 2) tail.add(n), expected.push_back(n);
     std::sort(expected.begin(), expected.end());
     set.absorb(std::move(tail));
     EXPECT_EQ(set.take(0, INT32_MAX), expected) << from;
