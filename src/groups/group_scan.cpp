@@ -179,79 +179,56 @@ struct VertexStore {
 // in file order once the parts before it are. Face numbers below 0 are
 // dropped at once, as the sets drop them.
 struct alignas(kCacheLine) Tail {  // filled beside the other thread's state
-  Tail(LinePlaces::Half& lines, std::vector<vertexS>& positions, bool keepText, bool groupLines, SeenIn& repeats,
-       uint32_t& tags)
-      : byGroupLines(groupLines), store{lines, positions, keepText}, seen(repeats), lastTag(tags) {}
+  Tail(LinePlaces::Half& lines, std::vector<vertexS>& positions, bool keepText, bool groupLines)
+      : byGroupLines(groupLines), sets(groupLines ? 1 : 0), store{lines, positions, keepText} {}
 
   // Faces between two group lines go to one group when groups follow the
   // group lines: the numbers of each such stretch make a set of their own,
   // given to its group in the end.
   bool byGroupLines = false;
   std::vector<std::string> groupNames;  // its group lines, in order
-  std::vector<NumberSet> stretches = std::vector<NumberSet>(1);  // before its first group line, then after each
 
   // Otherwise which group a face goes to is known only once the faces
-  // before the piece are counted: the numbers are kept one window after
-  // another, a window being up to 256 face lines in a row, with where they
-  // are, so that a window that turns out to hold faces of two groups can be
-  // read again face by face. Any other line ends a window (the next face
-  // line does not start where the window's last one ended): a window is
-  // never more than its faces to read again, and groups that end where
-  // other lines come between faces (as parts of an appended file do) end
-  // with a window.
-  std::vector<int32_t> numbers;  // the windows' numbers, one after another
+  // before the part are counted: each window of up to 1024 face lines in a
+  // row has a set of its own, and where its lines are, so that a window
+  // that turns out to hold faces of two groups can be read again face by
+  // face. Any other line ends a window (the next face line does not start
+  // where the window's last one ended): groups that end where other lines
+  // come between faces, as parts of an appended file do, end with a window.
   struct Window {
-    size_t numbers = 0;  // where its numbers end
     uint64_t from = 0, to = 0;  // its face lines' bytes in the file
     uint32_t faces = 0;
   };
-  static constexpr uint32_t kWindowFaces = 256;
+  static constexpr uint32_t kWindowFaces = 1024;
   std::vector<Window> windows;
 
-  // Room for what `bytes` of file can hold: address space, touched only
-  // as it fills (a face number takes two bytes).
-  void reserve(uint64_t bytes) {
-    store.reserve(bytes);
-    if (!byGroupLines) reserveLarge(numbers, bytes / 2);
-  }
+  // A set per stretch (before the first group line, then after each) or
+  // per window.
+  std::vector<NumberSet> sets;
+
+  // Room for the vertex lines `bytes` of file can hold: address space,
+  // touched only as it fills.
+  void reserve(uint64_t bytes) { store.reserve(bytes); }
   // The lines of [from, to) in `file`, which follow those read before;
   // false when they cannot be read.
   bool read(FileFront& file, uint64_t from, uint64_t to) {
     return forEachLine(file, [&](std::string_view l, uint64_t at) {
-      if (isVertexLine(l)) store.add(l, at);
-      else if (isGroupLine(l)) group(afterTag(l));
-      else if (isFaceLine(l)) face(afterTag(l), at, at + l.size() + 1);
+      if (isVertexLine(l)) {
+        store.add(l, at);
+      } else if (isGroupLine(l)) {
+        if (byGroupLines) groupNames.emplace_back(afterTag(l)), sets.emplace_back();
+      } else if (isFaceLine(l)) {
+        if (!byGroupLines && (windows.empty() || windows.back().to != at || windows.back().faces == kWindowFaces))
+          windows.push_back({at, at, 0}), sets.emplace_back();
+        NumberSet& set = sets.back();
+        forEachFaceNumber(afterTag(l), [&](int32_t n) { set.add(n); });
+        if (!byGroupLines) windows.back().to = at + l.size() + 1, ++windows.back().faces;
+      }
     }, from, to) && !store.tooFar;
   }
 
  private:
   VertexStore store;
-  SeenIn& seen;  // repeats within a window are kept once
-  uint32_t& lastTag;  // of the windows of every piece the thread reads
-  uint32_t tag = 0;
-
-  // Face line `l` at `at`, its text and where it ends.
-  void face(std::string_view text, uint64_t at, uint64_t lineEnd) {
-    if (byGroupLines) {
-      NumberSet& set = stretches.back();
-      forEachFaceNumber(text, [&](int32_t n) { set.add(n); });
-      return;
-    }
-    if (windows.empty() || windows.back().to != at || windows.back().faces == kWindowFaces) {
-      windows.push_back({0, at, at, 0});
-      tag = ++lastTag;
-    }
-    forEachFaceNumber(text, [&](int32_t n) {
-      if (n >= 0 && seen.first(size_t(n), tag)) numbers.push_back(n);
-    });
-    Window& w = windows.back();
-    w.numbers = numbers.size(), w.to = lineEnd, ++w.faces;
-  }
-  void group(std::string_view name) {
-    if (!byGroupLines) return;
-    groupNames.emplace_back(name);
-    stretches.emplace_back();
-  }
 };
 
 // The pieces of a file in two halves, each read in order by a thread of
@@ -344,17 +321,10 @@ bool scanFile(const char* objPath, Scan& s, bool byGroupLines, OnGroup onGroup, 
   if (pieces <= 1) return readFront(0, file.size());
 
   Halves halves(pieces, size_t(double(pieces) * std::clamp(s.firstShare, 0.0, 1.0)));
-  // Each thread has its own record of repeats for the parts it keeps apart.
-  struct Repeats {
-    SeenIn seen;
-    uint32_t tags = 0;
+  auto makeTail = [&](LinePlaces::Half& lines, std::vector<vertexS>& positions) {
+    return std::make_unique<Tail>(lines, positions, s.keepText, byGroupLines);
   };
-  OwnLine<Repeats> repeats[2];
-  repeats[0].seen.most = repeats[1].seen.most = size_t(std::min<uint64_t>(file.size() / 3 + 1, SIZE_MAX));
-  auto makeTail = [&](LinePlaces::Half& lines, std::vector<vertexS>& positions, int t) {
-    return std::make_unique<Tail>(lines, positions, s.keepText, byGroupLines, repeats[t].seen, repeats[t].tags);
-  };
-  std::unique_ptr<Tail> secondHalf = makeTail(s.lines.half[1], s.positions[1], 1);
+  std::unique_ptr<Tail> secondHalf = makeTail(s.lines.half[1], s.positions[1]);
   secondHalf->reserve(file.size() - cuts[halves.mid]);
   std::vector<Taken> taken(pieces);
   // Reads pieces on thread t until none is left; false at one that cannot
@@ -368,7 +338,7 @@ bool scanFile(const char* objPath, Scan& s, bool byGroupLines, OnGroup onGroup, 
         read = t == 0 ? readFront(cuts[k], cuts[k + 1]) : secondHalf->read(file, cuts[k], cuts[k + 1]);
       } else {
         Taken& piece = taken[k];
-        piece.tail = makeTail(piece.lines, piece.positions, t);
+        piece.tail = makeTail(piece.lines, piece.positions);
         piece.tail->reserve(cuts[k + 1] - cuts[k]);
         read = piece.tail->read(file, cuts[k], cuts[k + 1]);
       }
@@ -431,34 +401,27 @@ bool scanFile(const char* objPath, Scan& s, bool byGroupLines, OnGroup onGroup, 
     if (byGroupLines) {
       // onFace() only names the current group here: it may be asked once
       // per stretch.
-      s.sets.of(onFace()).absorb(std::move(tail.stretches[0]));
+      s.sets.of(onFace()).absorb(std::move(tail.sets[0]));
       for (size_t g = 0; g < tail.groupNames.size(); ++g) {
         onGroup(tail.groupNames[g]);
-        s.sets.of(onFace()).absorb(std::move(tail.stretches[g + 1]));
+        s.sets.of(onFace()).absorb(std::move(tail.sets[g + 1]));
       }
       continue;
     }
-    // The windows' numbers stay where they are; the sets point into them.
-    // Faces that go to one group one after another join its set as one
-    // stretch of numbers.
-    s.sets.kept.push_back(std::move(tail.numbers));
-    const std::vector<int32_t>& numbers = s.sets.kept.back();
-    size_t from = 0;
-    for (const Tail::Window& w : tail.windows) {
-      const uint32_t g = onFace.span(w.faces);
+    for (size_t w = 0; w < tail.windows.size(); ++w) {
+      const Tail::Window& window = tail.windows[w];
+      const uint32_t g = onFace.span(window.faces);
       if (g != UINT32_MAX) {
-        s.sets.of(g).addAll(numbers.data() + from, w.numbers - from);
-      } else {
-        // Faces of two groups or more: read again, face by face.
-        const bool read = forEachLine(file, [&](std::string_view l) {
-          if (!isFaceLine(l)) return;
-          const uint32_t face = onFace();
-          NumberSet& set = s.sets.of(face);
-          forEachFaceNumber(afterTag(l), [&](int32_t n) { set.add(n); });
-        }, w.from, w.to);
-        if (!read) return false;
+        s.sets.of(g).absorb(std::move(tail.sets[w]));
+        continue;
       }
-      from = w.numbers;
+      // Faces of two groups or more: read again, face by face.
+      const bool read = forEachLine(file, [&](std::string_view l) {
+        if (!isFaceLine(l)) return;
+        NumberSet& set = s.sets.of(onFace());
+        forEachFaceNumber(afterTag(l), [&](int32_t n) { set.add(n); });
+      }, window.from, window.to);
+      if (!read) return false;
     }
   }
   return true;
@@ -571,7 +534,6 @@ void NumberSet::clear() {
   bits_ = NumberBits();
   more_ = std::vector<NumberBits>();
   loose_ = std::vector<int32_t>();
-  runs_ = NumberRuns();
   base_ = 0, span_ = 0, words_ = nullptr, looseEver_ = 0, tryAt_ = 16;
 }
 
@@ -586,12 +548,10 @@ void NumberSet::addOutside(int32_t n) {
   if (loose_.size() >= tryAt_ && !grow()) tryAt_ = 2 * loose_.size();
 }
 
-// Widens the bits to take in every loose number, when that stays within
-// what the set may take; false, nothing changed, when it does not.
-bool NumberSet::grow() {
-  if (loose_.empty()) return true;
-  const auto [least, most] = std::minmax_element(loose_.begin(), loose_.end());
-  const int64_t lo = *least, hi = *most;
+// Widens the bits to cover [lo, hi] besides what they cover, when that
+// stays within what the set may take; false, nothing changed, when it does
+// not.
+bool NumberSet::widen(int64_t lo, int64_t hi) {
   const int64_t end = base_ + int64_t(span_);
   int64_t from = span_ == 0 ? lo : std::min(base_, lo), to = span_ == 0 ? hi + 1 : std::max(end, hi + 1);
   from &= ~int64_t(63);
@@ -606,22 +566,36 @@ bool NumberSet::grow() {
   b.base = from;
   b.words.assign(size_t((to - from + 63) / 64), 0);
   if (span_ != 0) std::copy(bits_.words.begin(), bits_.words.end(), b.words.begin() + (base_ - from) / 64);
-  for (int32_t n : loose_) b.words[size_t(n - from) >> 6] |= uint64_t(1) << ((n - from) & 63);
   setBits(std::move(b));
-  loose_.clear();
   // Widening again copies the bits: it waits for loose numbers in
   // proportion to them.
   tryAt_ = std::max<size_t>(16, bits_.words.size() / 4);
   return true;
 }
 
+// Takes every loose number into the bits, widening them when it may; false
+// when they are left loose.
+bool NumberSet::grow() {
+  if (loose_.empty()) return true;
+  const auto [least, most] = std::minmax_element(loose_.begin(), loose_.end());
+  if (!widen(*least, *most)) return false;
+  for (int32_t n : loose_) {
+    const uint64_t i = uint64_t(int64_t(n) - base_);
+    words_[i >> 6] |= uint64_t(1) << (i & 63);
+  }
+  loose_.clear();
+  return true;
+}
+
 void NumberSet::absorb(NumberSet&& other) {
-  if (span_ == 0 && loose_.empty() && runs_.empty() && more_.empty()) {
+  if (span_ == 0 && loose_.empty() && more_.empty()) {
     *this = std::move(other);
     return;
   }
+  looseEver_ += other.looseEver_;
   if (other.span_ != 0) {
-    if (other.base_ >= base_ && other.base_ + int64_t(other.span_) <= base_ + int64_t(span_)) {
+    const int64_t otherEnd = other.base_ + int64_t(other.span_);
+    if ((other.base_ >= base_ && otherEnd <= base_ + int64_t(span_)) || widen(other.base_, otherEnd - 1)) {
       const size_t at = size_t(other.base_ - base_) / 64;
       for (size_t w = 0; w < other.bits_.words.size(); ++w) words_[at + w] |= other.bits_.words[w];
     } else {
@@ -630,8 +604,6 @@ void NumberSet::absorb(NumberSet&& other) {
   }
   for (NumberBits& b : other.more_) more_.push_back(std::move(b));
   loose_.insert(loose_.end(), other.loose_.begin(), other.loose_.end());
-  runs_.insert(runs_.end(), other.runs_.begin(), other.runs_.end());
-  looseEver_ += other.looseEver_;
   other.clear();
 }
 
@@ -646,8 +618,6 @@ std::vector<int32_t> NumberSet::take(int32_t lo, int32_t hi) {
     else rest.push_back(n);
   };
   for (int32_t n : loose_) place(n);
-  for (const auto& [p, n] : runs_)
-    for (size_t i = 0; i < n; ++i) place(p[i]);
   for (const NumberBits& b : more_)
     for (size_t w = 0; w < b.words.size(); ++w)
       for (uint64_t m = b.words[w]; m != 0; m &= m - 1) place(int32_t(b.base + int64_t(64 * w) + __builtin_ctzll(m)));

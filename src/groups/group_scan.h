@@ -209,49 +209,6 @@ struct vertexS {
 };
 vertexS parseVertex(std::string_view line);
 
-// Per vertex number, the stretch of faces that stored it last: faces of
-// one group mostly share vertices, so a number met again in the same
-// stretch is not stored again. Holds up to `most` entries (one per 3 bytes
-// of file: the most vertex lines a file can hold), taken at once as zeroed
-// memory: only the pages of numbers actually met are ever touched, and the
-// table never moves. Numbers past what could be had are always stored.
-struct SeenIn {
-  size_t most = 0;
-
-  SeenIn() = default;
-  SeenIn(const SeenIn&) = delete;
-  SeenIn& operator=(const SeenIn&) = delete;
-  ~SeenIn() { std::free(stretch_); }
-
-  // True when n (0 or above) is new to stretch `tag` (1 or above); marks it.
-  bool first(size_t n, uint32_t tag) {
-    if (n >= size_) {
-      if (n >= most || !take() || n >= size_) return true;
-    }
-    if (stretch_[n] == tag) return false;
-    stretch_[n] = tag;
-    return true;
-  }
-
- private:
-  uint32_t* stretch_ = nullptr;
-  size_t size_ = 0;
-  bool tried_ = false;
-
-  // The table, once; a smaller one when the system will not give it all.
-  bool take() {
-    if (tried_) return false;
-    tried_ = true;
-    for (size_t n = most; n > 0 && !stretch_; n /= 2)
-      if ((stretch_ = static_cast<uint32_t*>(std::calloc(n, sizeof(uint32_t))))) size_ = n;
-    if (stretch_) preferHugePages(stretch_, size_ * sizeof(uint32_t));
-    return stretch_ != nullptr;
-  }
-};
-
-// Stretches of numbers kept elsewhere.
-using NumberRuns = std::vector<std::pair<const int32_t*, size_t>>;
-
 // One bit per number from `base` (a multiple of 64) on.
 struct NumberBits {
   int64_t base = 0;
@@ -270,7 +227,7 @@ class NumberSet {
   NumberSet() = default;
   NumberSet(NumberSet&& o) noexcept { *this = std::move(o); }
   NumberSet& operator=(NumberSet&& o) noexcept {
-    bits_ = std::move(o.bits_), more_ = std::move(o.more_), loose_ = std::move(o.loose_), runs_ = std::move(o.runs_);
+    bits_ = std::move(o.bits_), more_ = std::move(o.more_), loose_ = std::move(o.loose_);
     base_ = o.base_, span_ = o.span_, words_ = bits_.words.data(), looseEver_ = o.looseEver_, tryAt_ = o.tryAt_;
     o.clear();
     return *this;
@@ -281,10 +238,6 @@ class NumberSet {
     const uint64_t i = uint64_t(int64_t(n) - base_);
     if (i < span_) words_[i >> 6] |= uint64_t(1) << (i & 63);
     else if (n >= 0) addOutside(n);
-  }
-  // Numbers that are all 0 or above and stay where they are until take().
-  void addAll(const int32_t* numbers, size_t n) {
-    if (n > 0) runs_.emplace_back(numbers, n);
   }
   // Takes in everything `other` holds.
   void absorb(NumberSet&& other);
@@ -298,12 +251,12 @@ class NumberSet {
   uint64_t* words_ = nullptr;
   std::vector<NumberBits> more_;  // bits taken in from other sets
   std::vector<int32_t> loose_;  // numbers outside the bits
-  NumberRuns runs_;
   uint64_t looseEver_ = 0;  // numbers ever kept in loose_
   size_t tryAt_ = 16;  // loose_ size at which the range tries to grow
 
   void clear();
   void addOutside(int32_t n);
+  bool widen(int64_t lo, int64_t hi);
   bool grow();
   void setBits(NumberBits&& b);
 };
@@ -313,7 +266,6 @@ class NumberSet {
 // the vertex count when a set is taken.
 struct VertexSets {
   std::vector<NumberSet> sets;
-  std::vector<std::vector<int32_t>> kept;  // numbers the sets' runs point into
 
   NumberSet& of(uint32_t group) {
     if (group >= sets.size()) sets.resize(size_t(group) + 1);

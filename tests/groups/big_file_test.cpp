@@ -67,9 +67,9 @@ TEST(BigObj, SplitsOfALargeFileAreThoseOfOnePass) {
   // number until the first half is done. Here the faces stand on both sides
   // of the vertex lines, so both halves have some; the entries end in
   // either half, one across the middle. The second thread keeps faces
-  // together in windows of 256: in the second half, entries of 257 faces
-  // end once at each place of a window, and a run of one-face entries ends
-  // many times in one.
+  // together in windows of 1024: in the second half, entries of 257 faces
+  // end at 280 different places of a window, and a run of one-face entries
+  // ends many times in one.
   const int before = int(faces.size()) / 5;
   std::string listed, vertexText;
   for (int i = 1; i <= n; ++i) vertexText += lines[i] + "\n";
