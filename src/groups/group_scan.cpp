@@ -530,18 +530,6 @@ void sortDistinct(std::vector<int32_t>& v) {
 
 }  // namespace
 
-void NumberSet::clear() {
-  bits_ = NumberBits();
-  more_ = std::vector<NumberBits>();
-  loose_ = std::vector<int32_t>();
-  base_ = 0, span_ = 0, words_ = nullptr, looseEver_ = 0, tryAt_ = 16;
-}
-
-void NumberSet::setBits(NumberBits&& b) {
-  bits_ = std::move(b);
-  base_ = bits_.base, span_ = 64 * uint64_t(bits_.words.size()), words_ = bits_.words.data();
-}
-
 void NumberSet::addOutside(int32_t n) {
   loose_.push_back(n);
   ++looseEver_;
@@ -552,21 +540,22 @@ void NumberSet::addOutside(int32_t n) {
 // stays within what the set may take; false, nothing changed, when it does
 // not.
 bool NumberSet::widen(int64_t lo, int64_t hi) {
-  const int64_t end = base_ + int64_t(span_);
-  int64_t from = span_ == 0 ? lo : std::min(base_, lo), to = span_ == 0 ? hi + 1 : std::max(end, hi + 1);
+  const int64_t base = bits_.base, end = base + int64_t(span());
+  const bool none = bits_.words.empty();
+  int64_t from = none ? lo : std::min(base, lo), to = none ? hi + 1 : std::max(end, hi + 1);
   from &= ~int64_t(63);
   const int64_t allowed = int64_t(std::min<uint64_t>(32 * looseEver_, uint64_t(1) << 40));
   if (to - from > allowed) return false;
   // Room on the side the numbers went, so that faces that walk through
   // their vertices widen the range a few times rather than at every step.
   const int64_t room = std::min((to - from) / 2, allowed - (to - from));
-  if (span_ == 0 || hi >= end) to += room;
+  if (none || hi >= end) to += room;
   else from = std::max<int64_t>(0, from - room) & ~int64_t(63);
   NumberBits b;
   b.base = from;
   b.words.assign(size_t((to - from + 63) / 64), 0);
-  if (span_ != 0) std::copy(bits_.words.begin(), bits_.words.end(), b.words.begin() + (base_ - from) / 64);
-  setBits(std::move(b));
+  if (!none) std::copy(bits_.words.begin(), bits_.words.end(), b.words.begin() + (base - from) / 64);
+  bits_ = std::move(b);
   // Widening again copies the bits: it waits for loose numbers in
   // proportion to them.
   tryAt_ = std::max<size_t>(16, bits_.words.size() / 4);
@@ -580,31 +569,31 @@ bool NumberSet::grow() {
   const auto [least, most] = std::minmax_element(loose_.begin(), loose_.end());
   if (!widen(*least, *most)) return false;
   for (int32_t n : loose_) {
-    const uint64_t i = uint64_t(int64_t(n) - base_);
-    words_[i >> 6] |= uint64_t(1) << (i & 63);
+    const uint64_t i = uint64_t(int64_t(n) - bits_.base);
+    bits_.words[i >> 6] |= uint64_t(1) << (i & 63);
   }
   loose_.clear();
   return true;
 }
 
 void NumberSet::absorb(NumberSet&& other) {
-  if (span_ == 0 && loose_.empty() && more_.empty()) {
+  if (bits_.words.empty() && loose_.empty() && more_.empty()) {
     *this = std::move(other);
     return;
   }
   looseEver_ += other.looseEver_;
-  if (other.span_ != 0) {
-    const int64_t otherEnd = other.base_ + int64_t(other.span_);
-    if ((other.base_ >= base_ && otherEnd <= base_ + int64_t(span_)) || widen(other.base_, otherEnd - 1)) {
-      const size_t at = size_t(other.base_ - base_) / 64;
-      for (size_t w = 0; w < other.bits_.words.size(); ++w) words_[at + w] |= other.bits_.words[w];
+  if (!other.bits_.words.empty()) {
+    const int64_t otherBase = other.bits_.base, otherEnd = otherBase + int64_t(other.span());
+    if ((otherBase >= bits_.base && otherEnd <= bits_.base + int64_t(span())) || widen(otherBase, otherEnd - 1)) {
+      const size_t at = size_t(otherBase - bits_.base) / 64;
+      for (size_t w = 0; w < other.bits_.words.size(); ++w) bits_.words[at + w] |= other.bits_.words[w];
     } else {
       more_.push_back(std::move(other.bits_));
     }
   }
   for (NumberBits& b : other.more_) more_.push_back(std::move(b));
   loose_.insert(loose_.end(), other.loose_.begin(), other.loose_.end());
-  other.clear();
+  other = NumberSet();
 }
 
 std::vector<int32_t> NumberSet::take(int32_t lo, int32_t hi) {
@@ -613,8 +602,8 @@ std::vector<int32_t> NumberSet::take(int32_t lo, int32_t hi) {
   // sorted apart and comes before or after them.
   std::vector<int32_t> rest;
   auto place = [&](int32_t n) {
-    const uint64_t i = uint64_t(int64_t(n) - base_);
-    if (i < span_) words_[i >> 6] |= uint64_t(1) << (i & 63);
+    const uint64_t i = uint64_t(int64_t(n) - bits_.base);
+    if (i < span()) bits_.words[i >> 6] |= uint64_t(1) << (i & 63);
     else rest.push_back(n);
   };
   for (int32_t n : loose_) place(n);
@@ -630,12 +619,13 @@ std::vector<int32_t> NumberSet::take(int32_t lo, int32_t hi) {
   auto keep = [&](int64_t n) {
     if (n >= lo && n <= hi) out.push_back(int32_t(n));
   };
-  const auto above = std::lower_bound(rest.begin(), rest.end(), base_);
+  const int64_t base = bits_.base;
+  const auto above = std::lower_bound(rest.begin(), rest.end(), base);
   for (auto it = rest.begin(); it != above; ++it) keep(*it);
   for (size_t w = 0; w < bits_.words.size(); ++w)
-    for (uint64_t m = bits_.words[w]; m != 0; m &= m - 1) keep(base_ + int64_t(64 * w) + __builtin_ctzll(m));
+    for (uint64_t m = bits_.words[w]; m != 0; m &= m - 1) keep(base + int64_t(64 * w) + __builtin_ctzll(m));
   for (auto it = above; it != rest.end(); ++it) keep(*it);
-  clear();
+  *this = NumberSet();
   return out;
 }
 

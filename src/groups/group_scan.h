@@ -5,7 +5,6 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <cstdlib>
 #include <cstring>
 #include <functional>
 #include <map>
@@ -224,19 +223,10 @@ struct NumberBits {
 // ever kept that way.
 class NumberSet {
  public:
-  NumberSet() = default;
-  NumberSet(NumberSet&& o) noexcept { *this = std::move(o); }
-  NumberSet& operator=(NumberSet&& o) noexcept {
-    bits_ = std::move(o.bits_), more_ = std::move(o.more_), loose_ = std::move(o.loose_);
-    base_ = o.base_, span_ = o.span_, words_ = bits_.words.data(), looseEver_ = o.looseEver_, tryAt_ = o.tryAt_;
-    o.clear();
-    return *this;
-  }
-
   // Number n; numbers below 0 are dropped.
   void add(int32_t n) {
-    const uint64_t i = uint64_t(int64_t(n) - base_);
-    if (i < span_) words_[i >> 6] |= uint64_t(1) << (i & 63);
+    const uint64_t i = uint64_t(int64_t(n) - bits_.base);
+    if (i < span()) bits_.words[i >> 6] |= uint64_t(1) << (i & 63);
     else if (n >= 0) addOutside(n);
   }
   // Takes in everything `other` holds.
@@ -246,19 +236,15 @@ class NumberSet {
 
  private:
   NumberBits bits_;
-  int64_t base_ = 0;  // bits_.base and how many numbers its words hold, kept
-  uint64_t span_ = 0;  // beside words_ for the quick path
-  uint64_t* words_ = nullptr;
   std::vector<NumberBits> more_;  // bits taken in from other sets
   std::vector<int32_t> loose_;  // numbers outside the bits
   uint64_t looseEver_ = 0;  // numbers ever kept in loose_
   size_t tryAt_ = 16;  // loose_ size at which the range tries to grow
 
-  void clear();
+  uint64_t span() const { return 64 * uint64_t(bits_.words.size()); }  // how many numbers the bits hold
   void addOutside(int32_t n);
   bool widen(int64_t lo, int64_t hi);
   bool grow();
-  void setBits(NumberBits&& b);
 };
 
 // Vertex index sets: per group the OBJ vertex numbers its faces use.
