@@ -521,11 +521,10 @@ void sortDistinct(std::vector<int32_t>& v) {
     v.erase(std::unique(v.begin(), v.end()), v.end());
     return;
   }
-  std::vector<uint64_t> bits((span + 63) / 64, 0);
-  for (int32_t n : v) bits[uint64_t(n - lo) >> 6] |= uint64_t(1) << ((n - lo) & 63);
+  NumberBits bits{lo, std::vector<uint64_t>((span + 63) / 64, 0)};
+  for (int32_t n : v) bits.mark(n);
   v.clear();
-  for (size_t w = 0; w < bits.size(); ++w)
-    for (uint64_t b = bits[w]; b != 0; b &= b - 1) v.push_back(lo + int32_t(w * 64 + size_t(__builtin_ctzll(b))));
+  bits.forEach([&](int64_t n) { v.push_back(int32_t(n)); });
 }
 
 }  // namespace
@@ -540,7 +539,7 @@ void NumberSet::addOutside(int32_t n) {
 // stays within what the set may take; false, nothing changed, when it does
 // not.
 bool NumberSet::widen(int64_t lo, int64_t hi) {
-  const int64_t base = bits_.base, end = base + int64_t(span());
+  const int64_t base = bits_.base, end = base + int64_t(bits_.span());
   const bool none = bits_.words.empty();
   int64_t from = none ? lo : std::min(base, lo), to = none ? hi + 1 : std::max(end, hi + 1);
   from &= ~int64_t(63);
@@ -568,10 +567,7 @@ bool NumberSet::grow() {
   if (loose_.empty()) return true;
   const auto [least, most] = std::minmax_element(loose_.begin(), loose_.end());
   if (!widen(*least, *most)) return false;
-  for (int32_t n : loose_) {
-    const uint64_t i = uint64_t(int64_t(n) - bits_.base);
-    bits_.words[i >> 6] |= uint64_t(1) << (i & 63);
-  }
+  for (int32_t n : loose_) bits_.mark(n);
   loose_.clear();
   return true;
 }
@@ -583,8 +579,8 @@ void NumberSet::absorb(NumberSet&& other) {
   }
   looseEver_ += other.looseEver_;
   if (!other.bits_.words.empty()) {
-    const int64_t otherBase = other.bits_.base, otherEnd = otherBase + int64_t(other.span());
-    if ((otherBase >= bits_.base && otherEnd <= bits_.base + int64_t(span())) || widen(otherBase, otherEnd - 1)) {
+    const int64_t otherBase = other.bits_.base, otherEnd = otherBase + int64_t(other.bits_.span());
+    if ((otherBase >= bits_.base && otherEnd <= bits_.base + int64_t(bits_.span())) || widen(otherBase, otherEnd - 1)) {
       const size_t at = size_t(otherBase - bits_.base) / 64;
       for (size_t w = 0; w < other.bits_.words.size(); ++w) bits_.words[at + w] |= other.bits_.words[w];
     } else {
@@ -601,15 +597,11 @@ std::vector<int32_t> NumberSet::take(int32_t lo, int32_t hi) {
   // Everything else that falls in the bits' range joins them; the rest is
   // sorted apart and comes before or after them.
   std::vector<int32_t> rest;
-  auto place = [&](int32_t n) {
-    const uint64_t i = uint64_t(int64_t(n) - bits_.base);
-    if (i < span()) bits_.words[i >> 6] |= uint64_t(1) << (i & 63);
-    else rest.push_back(n);
+  auto place = [&](int64_t n) {
+    if (!bits_.mark(n)) rest.push_back(int32_t(n));
   };
   for (int32_t n : loose_) place(n);
-  for (const NumberBits& b : more_)
-    for (size_t w = 0; w < b.words.size(); ++w)
-      for (uint64_t m = b.words[w]; m != 0; m &= m - 1) place(int32_t(b.base + int64_t(64 * w) + __builtin_ctzll(m)));
+  for (const NumberBits& b : more_) b.forEach(place);
   sortDistinct(rest);
 
   std::vector<int32_t> out;
@@ -619,11 +611,9 @@ std::vector<int32_t> NumberSet::take(int32_t lo, int32_t hi) {
   auto keep = [&](int64_t n) {
     if (n >= lo && n <= hi) out.push_back(int32_t(n));
   };
-  const int64_t base = bits_.base;
-  const auto above = std::lower_bound(rest.begin(), rest.end(), base);
+  const auto above = std::lower_bound(rest.begin(), rest.end(), bits_.base);
   for (auto it = rest.begin(); it != above; ++it) keep(*it);
-  for (size_t w = 0; w < bits_.words.size(); ++w)
-    for (uint64_t m = bits_.words[w]; m != 0; m &= m - 1) keep(base + int64_t(64 * w) + __builtin_ctzll(m));
+  bits_.forEach(keep);
   for (auto it = above; it != rest.end(); ++it) keep(*it);
   *this = NumberSet();
   return out;

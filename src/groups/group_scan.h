@@ -208,10 +208,26 @@ struct vertexS {
 };
 vertexS parseVertex(std::string_view line);
 
-// One bit per number from `base` (a multiple of 64) on.
+// One bit per number from `base` on (a multiple of 64 in a NumberSet, so
+// that two sets' words line up).
 struct NumberBits {
   int64_t base = 0;
   std::vector<uint64_t> words;
+
+  uint64_t span() const { return 64 * uint64_t(words.size()); }  // how many numbers the bits hold
+  // Sets n's bit when n is within the bits; false when it is not.
+  bool mark(int64_t n) {
+    const uint64_t i = uint64_t(n - base);
+    if (i >= span()) return false;
+    words[i >> 6] |= uint64_t(1) << (i & 63);
+    return true;
+  }
+  // f(n) for each number set, in ascending order.
+  template <class F>
+  void forEach(F&& f) const {
+    for (size_t w = 0; w < words.size(); ++w)
+      for (uint64_t m = words[w]; m != 0; m &= m - 1) f(base + int64_t(64 * w) + __builtin_ctzll(m));
+  }
 };
 
 // The vertex numbers of one group, in any order, repeats allowed. Faces of
@@ -225,9 +241,7 @@ class NumberSet {
  public:
   // Number n; numbers below 0 are dropped.
   void add(int32_t n) {
-    const uint64_t i = uint64_t(int64_t(n) - bits_.base);
-    if (i < span()) bits_.words[i >> 6] |= uint64_t(1) << (i & 63);
-    else if (n >= 0) addOutside(n);
+    if (!bits_.mark(n) && n >= 0) addOutside(n);
   }
   // Takes in everything `other` holds.
   void absorb(NumberSet&& other);
@@ -241,7 +255,6 @@ class NumberSet {
   uint64_t looseEver_ = 0;  // numbers ever kept in loose_
   size_t tryAt_ = 16;  // loose_ size at which the range tries to grow
 
-  uint64_t span() const { return 64 * uint64_t(bits_.words.size()); }  // how many numbers the bits hold
   void addOutside(int32_t n);
   bool widen(int64_t lo, int64_t hi);
   bool grow();
