@@ -58,6 +58,19 @@ class TextBuffer {
 size_t runInOrder(size_t count, const std::function<bool(size_t, int)>& make,
                   const std::function<bool(size_t, int)>& finish);
 
+// runInOrder with scratch the runner keeps per worker: make(i, scratch) and
+// then finish(i, scratch) get the same worker's Scratch, on its own cache
+// line. Callers never learn how many workers there are.
+//
+//   runInOrder<Text>(n, [&](size_t i, Text& t) { ... }, [&](size_t i, Text& t) { ... });
+template <class Scratch, class Make, class Finish>
+size_t runInOrder(size_t count, Make&& make, Finish&& finish) {
+  OwnLine<Scratch> scratch[2];
+  return runInOrder(
+      count, [&](size_t i, int w) -> bool { return make(i, static_cast<Scratch&>(scratch[w])); },
+      [&](size_t i, int w) -> bool { return finish(i, static_cast<Scratch&>(scratch[w])); });
+}
+
 // Makes pieces 0 .. count-1 with make(i, text, in) on two threads (one when a
 // thread cannot be started; `in` is a buffer of the thread's own for the
 // piece's input) and calls write(text) for each in piece order, never two at
