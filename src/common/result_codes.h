@@ -1,65 +1,100 @@
 // Named result codes.
 //
 // Every operation reports through the float it returns. Each failure has one
-// name here, used by every subsystem, so tolvane-call and the bindings can
-// print what a code means. Counts (faces read, tiles found, files chosen...)
-// and chunk tags are returned as they are and have no name.
+// name here, used by every subsystem; several names share a value where the
+// host has always used one value for several causes, and each name says its
+// own cause. Counts (faces read, tiles found, files chosen...) and chunk tags
+// are returned as they are and have no name.
+//
+// The list is data: tolvane-call, the Python binding and docs/reference.md
+// print the meanings below (see host/entry_table.h). A new code is one more
+// X(name, value, meaning) line in its subsystem's block.
 #pragma once
 
+#define TOLVANE_LIBRARY_CODES(X)                                                                    \
+  X(kOk, 0, "success")                                                                             \
+  X(kFailed, -1, "failed, or a file or folder cannot be opened")                                  \
+  X(kMissingArg, -2, "a required text or buffer is missing")                                      \
+  X(kOutputNotCreated, -2, "the output file cannot be created or written")                        \
+  X(kNoFurtherEntry, -3, "no further folder entry")                                               \
+  X(kCannotCreate, -3, "an output file cannot be created or written")                             \
+  X(kCompressed, -4, "the PSD image data is compressed")                                          \
+  X(kListEmpty, -5, "the group list is empty")                                                    \
+  X(kOutputNotWritable, -5, "the output image cannot be written")                                 \
+  X(kSizeMismatch, -6, "the two images differ in size")                                           \
+  X(kNotBMP, -7, "not a BMP file")                                                                \
+  X(kNoText, -9, "the text or buffer is missing")                                                 \
+  X(kUVInputNotOpened, -17, "the Qiv file cannot be opened for UV tiles")                         \
+  X(kNoFaceIds, -18, "no face IDs are loaded")                                                    \
+  X(kNoVertexChunk, -18, "the Qiv file has no vertex chunk")                                      \
+  X(kQitNotOpened, -201, "the Qit file cannot be opened")                                         \
+  X(kQitMismatch, -301, "the Qit length or count differs from the mesh")                          \
+  X(kQivNotReopened, -401, "the Qiv file cannot be rewritten")                                    \
+  X(kInputNotOpened, -1760, "the input file cannot be opened")                                    \
+  X(kBadFile, -1761, "the input file is damaged (truncated, lying counts or sizes)")              \
+  X(kOutOfMemory, -1772, "out of memory (nothing half-written is left)")                          \
+  X(kTileFileBase, 1501, "1501 + k: UV tile file k cannot be created")                            \
+  X(kPathNotConvertedUtf8, 1234, "the chosen path is not text or does not fit")                   \
+  X(kPathNotConverted, 66666, "the chosen entry is not a file path")
+
+// Subsystem-specific additions, one block per subsystem.
+// -- mesh --
+#define TOLVANE_MESH_CODES(X)
+// -- mesh-swap --
+#define TOLVANE_MESH_SWAP_CODES(X) X(kQivNotWritten, -401, "writing the new Qiv file failed")
+// -- groups --
+#define TOLVANE_GROUPS_CODES(X)                                                                     \
+  X(kCountNotPositive, -2, "the count is not above 0")                                            \
+  X(kNoVertices, -2, "a group selects no vertex line")                                            \
+  X(kNotAppended, -2, "the destination cannot be opened for appending, or a write failed")        \
+  X(kListNotRead, -3, "the group list file cannot be read")
+// -- image --
+#define TOLVANE_IMAGE_CODES(X)                                                                      \
+  X(kNotPSD, -1, "not a PSD file")                                                                \
+  X(kPSDVersion, -2, "PSD version not 1")                                                         \
+  X(kPSDColorData, -3, "PSD colour mode data present")                                            \
+  X(kNotRGB, -3, "the PSD colour mode is not RGB")                                                \
+  X(kTooSmallToHeal, -9, "the edge image is below 100 x 100")                                     \
+  X(kOutsideImage, -1770, "outside what the image allows")                                        \
+  X(kSectionsDiffer, -1771, "the PSD header sections differ in length")
+// -- files --
+// Statuses of the desktop layer (file chooser, URL launcher).
+#define TOLVANE_FILES_CODES(X)                                                                      \
+  X(kNoChosenFile, -2101, "no chosen file at that position")                                      \
+  X(kDialogNoDisplay, -2102, "no display to show the file dialog on")                             \
+  X(kDialogNoChooser, -2103, "no file chooser program installed")                                 \
+  X(kDialogFailed, -2104, "the file chooser could not start, or ended abnormally")                \
+  X(kUrlNotStarted, -2105, "the URL opener could not be started")
+// -- end of subsystem blocks --
+
+#define TOLVANE_RESULT_CODES(X)                                                                     \
+  TOLVANE_LIBRARY_CODES(X)                                                                         \
+  TOLVANE_MESH_CODES(X)                                                                            \
+  TOLVANE_MESH_SWAP_CODES(X)                                                                       \
+  TOLVANE_GROUPS_CODES(X)                                                                          \
+  TOLVANE_IMAGE_CODES(X)                                                                           \
+  TOLVANE_FILES_CODES(X)
+
 namespace tolvane {
 
-constexpr float kOk = 0.0f;
 constexpr float kVersion = 4.03f;
 
-// Library-wide codes.
-constexpr float kFailed = -1.0f;          // missing argument, cannot open, operation failed
-constexpr float kMissingArg = -2.0f;      // split/swap entry points; count not positive
-constexpr float kOutputNotCreated = -2.0f;  // mesh export / colour export output
-constexpr float kNoFurtherEntry = -3.0f;  // folder walk; also "cannot create/open" in groups
-constexpr float kCannotCreate = -3.0f;
-constexpr float kCompressed = -4.0f;      // PSD image data compressed
-constexpr float kListEmpty = -5.0f;       // listed split with an empty group list
-constexpr float kOutputNotWritable = -5.0f;  // image write-back
-constexpr float kSizeMismatch = -6.0f;    // two PSD images differ in size
-constexpr float kNotBMP = -7.0f;          // no BMP signature
-constexpr float kNoText = -9.0f;          // mesh/group entry points: text or buffer missing
-constexpr float kUVInputNotOpened = -17.0f;
-constexpr float kNoFaceIds = -18.0f;      // OBJ export; also "no vertex chunk" in the swap
-constexpr float kNoVertexChunk = -18.0f;
-constexpr float kQitNotOpened = -201.0f;
-constexpr float kQitMismatch = -301.0f;
-constexpr float kQivNotReopened = -401.0f;
-constexpr float kInputNotOpened = -1760.0f;
-constexpr float kTileFileBase = 1501.0f;  // 1501 + k: tile file k not created
-constexpr float kPathNotConverted = 66666.0f;  // chosen path cannot be converted
-constexpr float kPathNotConvertedUtf8 = 1234.0f;
+#define TOLVANE_CODE_CONSTANT(name, value, meaning) constexpr float name = value;
+TOLVANE_RESULT_CODES(TOLVANE_CODE_CONSTANT)
+#undef TOLVANE_CODE_CONSTANT
 
-// Failures the host's own description leaves to us: files that lie about
-// their contents. They are distinct from every code above.
-constexpr float kBadFile = -1761.0f;      // truncated, lying counts, sizes past the end
-constexpr float kTooManyGroups = -1025.0f;  // more than 1024 distinct groups in one OBJ
-constexpr float kOutOfMemory = -1772.0f;    // the operation ran out of memory (nothing half-written is left)
+struct ResultCode {
+  const char* name;
+  float value;
+  const char* meaning;
+};
 
-}  // namespace tolvane
+// Every named code, in the order above: the first name of a value is the
+// one printed for it when an entry point's own list does not name it.
+constexpr ResultCode kResultCodes[] = {
+#define TOLVANE_CODE_ROW(name, value, meaning) {#name, value, meaning},
+    TOLVANE_RESULT_CODES(TOLVANE_CODE_ROW)
+#undef TOLVANE_CODE_ROW
+};
 
-// Subsystem-specific additions go below, one block per subsystem.
-namespace tolvane {
-// -- mesh --
-// -- mesh-swap --
-constexpr float kQivNotWritten = -401.0f;  // vertex swap: the new mesh could not be written
-// -- groups --
-// -- image --
-constexpr float kNotPSD = -1.0f;          // no "8BPS" signature (same value as kFailed)
-constexpr float kPSDVersion = -2.0f;      // PSD version not 1
-constexpr float kPSDColorData = -3.0f;    // colour mode data present; grayscale: mode not RGB
-constexpr float kTooSmallToHeal = -9.0f;  // heal: first image below 100 x 100
-constexpr float kOutsideImage = -1770.0f;   // crop strip or thumbnail size outside what the image allows
-constexpr float kSectionsDiffer = -1771.0f; // merge/heal: header sections of different lengths
-// -- files --
-// Statuses of the Linux desktop layer (file chooser, URL launcher).
-constexpr float kNoChosenFile = -2101.0f;    // GetFilePath: no file n (or no list)
-constexpr float kDialogNoDisplay = -2102.0f;  // no X11 or Wayland display to show the dialog on
-constexpr float kDialogNoChooser = -2103.0f;  // no file chooser program installed
-constexpr float kDialogFailed = -2104.0f;    // chooser could not start, or ended abnormally
-constexpr float kUrlNotStarted = -2105.0f;   // inPut: xdg-open could not be started
 }  // namespace tolvane
