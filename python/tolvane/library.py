@@ -10,7 +10,7 @@ from pathlib import Path
 from typing import Optional
 
 from . import codes as _codes
-from .entries import BY_NAME, ENTRIES, NON_NEGATIVE, describe, succeeded
+from .entries import BY_NAME, COUNT, ENTRIES, describe, succeeded
 
 #: Room given to entry points that copy a string into the buffer. No size is
 #: passed to the library; a path, a name or a folder entry fits easily.
@@ -312,9 +312,9 @@ def _doc(entry):
     lines = [f"{entry.name}({', '.join(entry.params)}) -> Result"]
     if entry.output:
         lines.append(f"Result.output: {entry.output}.")
-    if entry.ok == NON_NEGATIVE:
+    if entry.ok == COUNT:
         lines.append("Result.count: the count on success.")
-    lines.append(f"Results: {entry.codes}.")
+    lines.append(f"Results: {entry.results}.")
     return "\n".join(lines)
 
 
@@ -337,7 +337,7 @@ def _checked_method(entry):
         result = getattr(self._library, entry.name)(*args, **kwargs).check()
         if entry.output is not None:
             return result.output
-        if entry.ok == NON_NEGATIVE:
+        if entry.ok == COUNT:
             return result.count
         if entry.name == "Version":
             return result.code
