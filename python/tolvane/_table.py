@@ -9,7 +9,7 @@ VERSION = 4.03
 # (name, value, meaning); the first name of a value is its usual name.
 CODES = [
     ("kOk", 0, "success"),
-    ("kFailed", -1, "failed, or a file or folder cannot be opened"),
+    ("kFailed", -1, "an argument is missing, a file or folder cannot be opened, or it failed"),
     ("kMissingArg", -2, "a required text or buffer is missing"),
     ("kOutputNotCreated", -2, "the output file cannot be created or written"),
     ("kNoFurtherEntry", -3, "no further folder entry"),

@@ -13,7 +13,7 @@
 
 #define TOLVANE_LIBRARY_CODES(X)                                                                    \
   X(kOk, 0, "success")                                                                             \
-  X(kFailed, -1, "failed, or a file or folder cannot be opened")                                  \
+  X(kFailed, -1, "an argument is missing, a file or folder cannot be opened, or it failed")      \
   X(kMissingArg, -2, "a required text or buffer is missing")                                      \
   X(kOutputNotCreated, -2, "the output file cannot be created or written")                        \
   X(kNoFurtherEntry, -3, "no further folder entry")                                               \

@@ -87,14 +87,14 @@ float LeanAddGroupOBJ(const char* sourcePath, const char* destPath, int vertexOf
   std::vector<uint64_t> cuts;
   if (!cutAtLines(source, kPieceBytes, cuts)) return kFailed;
   OutFile out;
-  if (!out.openAppend(destPath)) return kMissingArg;
+  if (!out.openAppend(destPath)) return kNotAppended;
   std::vector<PieceCount> counts(cuts.size() - 1);
   const Pieces written = writePiecesInOrder(out, counts.size(), [&](size_t i, TextBuffer& t, Bytes&) {
     return appendPiece(source, cuts[i], cuts[i + 1], name, vertexOffset, t, counts[i]);
   });
   // A failed read or write is cut back: the destination keeps what it had.
   if (written == Pieces::Unreadable) return kFailed;
-  if (written == Pieces::Unwritten || !out.commit()) return kMissingArg;
+  if (written == Pieces::Unwritten || !out.commit()) return kNotAppended;
   int64_t vertices = vertexOffset, faces = 0;
   for (const PieceCount& c : counts) vertices += c.vertices, faces += c.faces;
   addToGroupsList(name.c_str(), int(std::min<int64_t>(faces, INT32_MAX)));

@@ -81,7 +81,7 @@ float loadGroupsList(const char* path) {
   using namespace tolvane;
   clearGroupsList();
   Bytes file;
-  if (!loadFile(path, file)) return kCannotCreate;
+  if (!loadFile(path, file)) return kListNotRead;
   ByteReader r(file);
   groupsList.reserve(file.size() / kRecord + 1);
   for (uint64_t pos = 0; pos < r.size; pos += kRecord) {

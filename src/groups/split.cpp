@@ -16,7 +16,7 @@ float LeanSplitOBJ(const char* objPath, const char* outPath) {
     // Number 0 selects the "#start of vector" line; past the last vertex
     // line there is nothing to select.
     numbers[w] = s.sets.take(index, 0, int32_t(std::min<size_t>(s.vertexCount(), INT32_MAX)));
-    return numbers[w].empty() ? kMissingArg : kOk;
+    return numbers[w].empty() ? kNoVertices : kOk;
   };
   auto fill = [&](int w, OutFile& out) {
     const std::vector<int32_t>& n = numbers[w];

@@ -17,7 +17,7 @@ TOLVANE_ENTRY(AppendOBJ) {
 TOLVANE_ENTRY(GroupListAdd) {
   (void)buffer;
   int32_t faces = truncateNumber(number);
-  if (faces <= 0) return kMissingArg;
+  if (faces <= 0) return kCountNotPositive;
   if (!text) return kFailed;
   addToGroupsList(text, faces);
   return kOk;

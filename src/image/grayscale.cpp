@@ -176,7 +176,7 @@ float GrayscalePSD(const char* inPath, const char* outPath, int threshold) {
   // Refusals and failed writes: the whole file in `img`.
   float loaded = loadPSD(inPath);
   if (loaded != kOk) return loaded;
-  if (fHeader.mode != 3) return kPSDColorData;
+  if (fHeader.mode != 3) return kNotRGB;
   if (!planesFit(3)) return kBadFile;
   makeGrayHeader(img.data());
   size_t plane = size_t(planeBytes());
