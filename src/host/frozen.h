@@ -1,10 +1,17 @@
 // Names the host already knows and that must never change.
 //
 // Everything here is exported (or read by the host's scripts) under exactly
-// this name and signature: the internal operations under their C++ names and
-// the image globals. Each is a thin wrapper over our own tolvane:: code,
-// defined in frozen_<subsystem>.cpp beside this header; nothing else in the
-// library declares an exported name.
+// this name and signature: the internal operations under their C++ names,
+// the image globals and the sample class. Each operation is a thin wrapper
+// over our own tolvane:: code, defined in frozen_<subsystem>.cpp beside this
+// header; nothing else in the library declares an exported C++ name. The
+// plain-C entry points are declared in include/tolvane/host.h and listed in
+// host/entry_table.h.
+//
+// src/tolvane.map lets exactly these names out of libtolvane.so (the DLL
+// exports what TOLVANE_API marks); tests/host/exports_test.cpp checks the
+// built library against this header's names and the entry point table.
+// A signature changed here changes a mangled name the host links against.
 #pragma once
 
 #include "common/export.h"
@@ -35,3 +42,22 @@
 // (declarations of the file services' frozen names)
 //
 // ---- end of files ------------------------------------------------------------
+
+
+// ---- sample class ------------------------------------------------------------
+//
+// Exported as it has always been; nothing in the library calls it. Hosts
+// use it to check that C++ symbols resolve.
+
+class TOLVANE_API Tolvane4 {
+ public:
+  // Writes text and a line feed to standard output.
+  void HelloWorld(const char* text);
+};
+
+class TOLVANE_API Tolvane4Priv {
+ public:
+  void HelloWorldPriv(const char* text);
+};
+
+// ---- end of sample class -------------------------------------------------------

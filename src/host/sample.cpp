@@ -1,4 +1,5 @@
-#include "host/sample.h"
+// The sample class: a Tolvane4 makes a Tolvane4Priv to say its text.
+#include "host/frozen.h"
 
 #include <cstdio>
 
