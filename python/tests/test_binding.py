@@ -82,7 +82,7 @@ def test_paths_and_outputs_keep_their_bytes(lib, tmp_path):
     lib.checked.ClearNameSet()
 
 
-def test_meaning_and_success_are_the_entry_points_own():
+def test_meaning_success_and_errors_are_the_entry_points_own():
     assert Result("qivtoOBJ", -18.0).meaning == "failed: no face IDs loaded"
     assert Result("SwapVertices_Qiv", -18.0).meaning == "failed: no vertex chunk"
     assert Result("qivtoOBJ", 20001.0).meaning.startswith("failed: a chunk tag")
@@ -97,9 +97,6 @@ def test_meaning_and_success_are_the_entry_points_own():
     assert Code.NO_FACE_IDS is Code.NO_VERTEX_CHUNK and Code.NOT_RGB == -3
     assert Result("qivtoOBJ", -1760.0).name is Code.INPUT_NOT_OPENED
     assert Result("GroupListGetName", math.nan).name is None and Result("qivtoOBJ", 20001.0).name is None
-
-
-def test_check_raises_with_code_and_meaning():
     ok = Result("qivtoOBJ", 0.0)
     assert ok.check() is ok
     with pytest.raises(TolvaneError) as info:

@@ -62,16 +62,14 @@ std::string functionName(std::string s) {
 // The frozen C++ names, by function name (the parameter lists are the
 // declarations' in host/frozen.h).
 const std::set<std::string> kOperations = {
-    "HelloWorld",        "HelloWorldPriv",  "readUnInt",       "readSignInt",       "readanInt",
-    "readaFloat",        "writeOBJfromQiv", "GetFaceIDsQiv",   "ReadVertColorQiv",  "swapVerticesQiv",
-    "GetUVTile",         "GetUVsFromQiv",   "getUVTileString", "clearUVTileString", "clearGroupsList",
-    "getGroupsListSize", "addToGroupsList", "getGroupName",    "saveGroupsList",    "loadGroupsList",
-    "NameSetClear",      "NameCheck",       "LeanSplitOBJ",    "LeanAddGroupOBJ",   "LeanSwapVerts",
-    "LeanSplitQiv",      "ListSplitQiv",    "readPSDHeader",   "readShort",         "readLong",
-    "writeShort",        "writeLong",       "readFloat",       "readFloatLE",       "bigEndian",
-    "littleEndian",      "convertPSD",      "GrayscalePSD",    "mergePSD",          "mergeSeamlessPSD",
-    "createThumb",       "cropBMP",         "readBMPHeader",   "FileNameExtract",   "ClearFolder",
-    "IsDirectory",       "MyNavEventProc"};
+    "HelloWorld", "HelloWorldPriv", "readUnInt", "readSignInt", "readanInt", "readaFloat", "writeOBJfromQiv",
+    "GetFaceIDsQiv", "ReadVertColorQiv", "swapVerticesQiv", "GetUVTile", "GetUVsFromQiv", "getUVTileString",
+    "clearUVTileString", "clearGroupsList", "getGroupsListSize", "addToGroupsList", "getGroupName",
+    "saveGroupsList", "loadGroupsList", "NameSetClear", "NameCheck", "LeanSplitOBJ", "LeanAddGroupOBJ",
+    "LeanSwapVerts", "LeanSplitQiv", "ListSplitQiv", "readPSDHeader", "readShort", "readLong", "writeShort",
+    "writeLong", "readFloat", "readFloatLE", "bigEndian", "littleEndian", "convertPSD", "GrayscalePSD", "mergePSD",
+    "mergeSeamlessPSD", "createThumb", "cropBMP", "readBMPHeader", "FileNameExtract", "ClearFolder", "IsDirectory",
+    "MyNavEventProc"};
 
 std::set<std::string> entryPoints() {
   std::set<std::string> names;

@@ -47,21 +47,17 @@ bool contains(const std::string& s, const std::string& part) { return s.find(par
 }  // namespace
 
 TEST(ToolHelp, HelpAndListShowEveryEntryPointWithItsArgumentsAndCodes) {
-  Outcome help = run({"--help"}), list = run({"--list"});
-  EXPECT_EQ(help.status, 0);
-  EXPECT_TRUE(contains(help.out, "usage: tolvane-call") && contains(help.out, "Exit status")) << help.out;
-  EXPECT_EQ(list.status, 0);
-  for (const tolvane::table::Entry& e : tolvane::table::kEntries) {
-    std::string synopsis = std::string("\n") + e.name;
-    for (const char* role : {e.text.role, e.number.role, e.buffer == tolvane::table::Buf::In ? e.bufferArg.role : nullptr})
-      if (role) synopsis += std::string(" <") + role + ">";
-    EXPECT_TRUE(contains("\n" + list.out, synopsis + "\n")) << synopsis;
-  }
-  EXPECT_TRUE(contains(help.out, list.out));
+  Outcome help = run({"--help"}), list = run({"--list"}), one = run({"--list", "QIVTOobj"});  // any case
+  EXPECT_TRUE(help.status == 0 && list.status == 0 && one.status == 0);
+  EXPECT_TRUE(contains(help.out, "usage: tolvane-call") && contains(help.out, "\n" + list.out)) << help.out;
+  for (const tolvane::table::Entry& e : tolvane::table::kEntries)
+    EXPECT_TRUE(contains("\n" + list.out, "\n" + std::string(e.name) + " <") ||
+                contains("\n" + list.out, "\n" + std::string(e.name) + "\n"))
+        << e.name;
+  EXPECT_TRUE(contains(list.out, "\nAppendOBJ <source OBJ path> <vertex offset> <combined OBJ path>\n"));
   // Codes are wrapped, never cut.
   const std::string flat = std::regex_replace(list.out, std::regex("\\s+"), " ");
   EXPECT_TRUE(contains(flat, "a chunk tag (>0) when the chunks are out of order"));
-  Outcome one = run({"--list", "QIVTOobj"});  // any case
   EXPECT_EQ(one.out.rfind("qivtoOBJ <Qiv path> <OBJ path>\n    result: ", 0), 0u) << one.out;
   EXPECT_FALSE(contains(one.out, "getFaceIDs"));
 }
@@ -99,28 +95,22 @@ TEST(ToolErrors, RefusalsRunNothingAndSayWhy) {
 TEST(ToolScript, LibraryNumbersCommentsQuotesAndCarriageReturns) {
   EXPECT_EQ(run({"--lib", TOLVANE_LIBRARY_PATH, "Version"}).out, "Version = 4.03 (ok)\n");
   EXPECT_EQ(run({"Version"}, "", TOLVANE_LIBRARY_PATH).out, "Version = 4.03 (ok)\n");
-  // Empty, '-', spaces, exponents and nan are numbers.
-  Outcome ok = run({"CropBMP_SetWidth", "", "--", "SetInColor", "-", "--", "SetInColor", " 7", "--", "SetInColor",
-                    "1.5e3", "--", "SetInColor", "nan"});
-  EXPECT_EQ(ok.status, 0) << ok.err;
-  EXPECT_EQ(ok.out,
-            "CropBMP_SetWidth = 0 (ok)\nSetInColor = 0 (ok)\nSetInColor = 0 (ok)\nSetInColor = 0 (ok)\n"
-            "SetInColor = 0 (ok)\n");
+  // Empty, '-', spaces, exponents and nan are numbers; quotes make words.
   TempDir dir;
   writeFile(dir / "a b.txt", "payload");
-  const std::string script =
-      "# set up\n\n   Version   # trailing comment\r\nCropBMP_SetWidth '12.5'\n"
-      "SetInColor \"\"   # '' and \"\" are empty words: number 0\nVersion - - -\n"
-      "FileCopyTo '" +
-      (dir / "a b.txt") + "' \"" + (dir / "c #d.txt") + "\"\n";
+  const std::string script = "# set up\n\n   Version   # trailing comment\r\nCropBMP_SetWidth '12.5'\n"
+                             "SetInColor \"\"\nSetInColor ' 7'\nSetInColor 1.5e3\nSetInColor nan\nVersion - - -\n"
+                             "FileCopyTo '" + (dir / "a b.txt") + "' \"" + (dir / "c #d.txt") + "\"\n";
   writeFile(dir / "job.txt", script);
   Outcome r = run({"-f", dir / "job.txt"});
   EXPECT_EQ(r.status, 0) << r.err;
-  EXPECT_EQ(r.out,
-            "Version = 4.03 (ok)\nCropBMP_SetWidth = 0 (ok)\nSetInColor = 0 (ok)\nVersion = 4.03 (ok)\n"
-            "FileCopyTo = 0 (ok)\n");
+  EXPECT_EQ(r.out, "Version = 4.03 (ok)\nCropBMP_SetWidth = 0 (ok)\n"
+                   "SetInColor = 0 (ok)\nSetInColor = 0 (ok)\nSetInColor = 0 (ok)\nSetInColor = 0 (ok)\n"
+                   "Version = 4.03 (ok)\nFileCopyTo = 0 (ok)\n");
   EXPECT_EQ(readFile(dir / "c #d.txt"), "payload");
   EXPECT_EQ(run({"-f", "-"}, script).out, r.out) << "the same script from standard input";
+  EXPECT_EQ(run({"SetInColor", "-", "--", "CropBMP_SetWidth", ""}).out,
+            "SetInColor = 0 (ok)\nCropBMP_SetWidth = 0 (ok)\n");
   // In a freshly loaded library the crop width is 50 and the match colour 0.
   writeFile(dir / "a.psd", rgbPsd(2, 1, [](int x, int) { return x ? RGB{} : RGB{9, 9, 9}; }).bytes());
   writeFile(dir / "in.bmp", testsupport::bmp(60, 5, [](int i, int) { return uint8_t(i); }));
@@ -138,10 +128,9 @@ TEST(ToolResults, NullsFailuresCountsAndExitStatuses) {
   EXPECT_EQ(run({"FileDelete", "-"}).out, failed);
   // The first failure stops the rest and exits 1; -k goes on and still exits 1.
   Outcome stop = run({"FileDelete", dir / "absent", "--", "Version"});
-  EXPECT_EQ(stop.status, 1);
-  EXPECT_EQ(stop.out, failed);
   Outcome keep = run({"-k", "FileDelete", dir / "absent", "--", "Version"});
-  EXPECT_EQ(keep.status, 1);
+  EXPECT_TRUE(stop.status == 1 && keep.status == 1);
+  EXPECT_EQ(stop.out, failed);
   EXPECT_EQ(keep.out, failed + "Version = 4.03 (ok)\n");
   EXPECT_EQ(run({"qivtoOBJ", dir / "a.qiv", dir / "a.obj"}).out,
             "qivtoOBJ = -18 (failed: no face IDs loaded)\n");
