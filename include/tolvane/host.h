@@ -14,7 +14,10 @@
  *           GetFilePath needs 256).
  *
  * The result is a float: 0 for success, a count for counting operations, and
- * a distinct value per kind of failure, listed per entry point below.
+ * a distinct value per kind of failure, listed per entry point below (and,
+ * with the name and meaning of every code, in docs/reference.md, written
+ * from the library's own table). Any entry point may also return -1772:
+ * the operation ran out of memory, and nothing half-written is left.
  * Number conversions: "truncate" turns the double into a 32-bit integer
  * toward zero (out-of-range values saturate, NaN gives 0); "to float" rounds
  * it to single precision.
