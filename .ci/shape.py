@@ -5,8 +5,9 @@ Run from the repository root:  python3 .ci/shape.py
 Fails (exit 1) when
   - a file under src/ or include/ is over 400 lines,
   - a function in src/ or tools/ (*.cpp, *.h) is over 60 lines, counted from
-    the first line of its signature to its closing brace (lambdas and local
-    classes count toward the function they sit in),
+    the first line of its signature (not a template head above it) to its
+    closing brace (lambdas and local classes count toward the function they
+    sit in),
   - the test share (lines of tests/ and python/tests over lines of src/,
     include/, tools/ and python/tolvane) is above 35 % or below 25 %.
 Files are those git tracks plus new ones it does not ignore, so a check
@@ -95,16 +96,21 @@ def code_only(text):
     return "".join(out)
 
 
-def strip_template(statement):
-    """The statement without a leading template<...> head."""
-    if not TEMPLATE_HEAD.match(statement):
-        return statement
+def template_head(text):
+    """Length of a leading template<...> head of text, 0 without one."""
+    if not TEMPLATE_HEAD.match(text):
+        return 0
     depth = 0
-    for k, ch in enumerate(statement):
+    for k, ch in enumerate(text):
         depth += (ch == "<") - (ch == ">")
         if ch == ">" and depth == 0:
-            return statement[k + 1:].lstrip()
-    return statement
+            return k + 1
+    return 0
+
+
+def strip_template(statement):
+    """The statement without a leading template<...> head."""
+    return statement[template_head(statement):].lstrip()
 
 
 def classify(statement, paren_depth):
@@ -146,7 +152,11 @@ def long_functions(path):
             kind = classify(statement, paren_depth)
             stack.append(kind)
             if kind == "function":
+                # Counted from the signature's first line, a template head above it aside.
                 function_start = statement_start if statement_start is not None else i
+                head = template_head(code[function_start:i])
+                if head:
+                    function_start += head + len(code[function_start + head:i]) - len(code[function_start + head:i].lstrip())
             if kind != "other":  # an initializer's braces belong to the statement around them
                 statement_start = None
             continue
