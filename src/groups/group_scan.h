@@ -23,66 +23,55 @@ namespace tolvane {
 // Group map: name to group index, byte-wise name order.
 using GroupMap = std::map<std::string, uint32_t, std::less<>>;
 
-// Where each vertex line is in the file, in file order. A large file's two
-// halves are read side by side and kept apart: joining them would copy them
-// into fresh memory, which costs more here than choosing a half per lookup.
+// Where each vertex line is in the file, in file order: a line's start
+// (below 2^44) and byte count (its line feed not counted) in one word;
+// counts of kLong (a MiB) and above are kept aside, in line order.
 struct LinePlaces {
-  // A line's start (below 2^44) and byte count (its line feed not counted)
-  // in one word; counts of kLong (a MiB) and above are kept aside, in line
-  // order.
-  struct alignas(kCacheLine) Half {  // the halves are filled side by side
-    static constexpr int kSizeBits = 20;
-    static constexpr uint64_t kLong = (uint64_t(1) << kSizeBits) - 1;
-    std::vector<uint64_t> packed;
-    std::vector<std::pair<size_t, uint64_t>> longLines;  // (line, byte count)
+  static constexpr int kSizeBits = 20;
+  static constexpr uint64_t kLong = (uint64_t(1) << kSizeBits) - 1;
+  std::vector<uint64_t> packed;
+  std::vector<std::pair<size_t, uint64_t>> longLines;  // (line, byte count)
 
-    // False for a line that starts 16 TiB or more into the file.
-    bool add(uint64_t at, uint64_t size) {
-      if (at >> (64 - kSizeBits)) return false;
-      if (size >= kLong) longLines.emplace_back(packed.size(), size);
-      packed.push_back(at << kSizeBits | std::min(size, kLong));
-      return true;
-    }
-    // Adds the lines of `other`, which follow these in the file.
-    void append(const Half& other) {
-      for (const auto& [line, size] : other.longLines) longLines.emplace_back(packed.size() + line, size);
-      packed.insert(packed.end(), other.packed.begin(), other.packed.end());
-    }
-    uint64_t size(size_t i) const {
-      const uint64_t n = packed[i] & kLong;
-      if (n < kLong) return n;
-      return std::lower_bound(longLines.begin(), longLines.end(), std::make_pair(i, uint64_t(0)))->second;
-    }
-  };
-  Half half[2];
-
-  size_t count() const { return half[0].packed.size() + half[1].packed.size(); }
-  void clear() { half[0] = Half(), half[1] = Half(); }
-  // Line i (from 0): [start, end) in the file.
-  uint64_t start(size_t i) const {
-    const size_t first = half[0].packed.size();
-    return (i < first ? half[0].packed[i] : half[1].packed[i - first]) >> Half::kSizeBits;
+  // False for a line that starts 16 TiB or more into the file.
+  bool add(uint64_t at, uint64_t size) {
+    if (at >> (64 - kSizeBits)) return false;
+    if (size >= kLong) longLines.emplace_back(packed.size(), size);
+    packed.push_back(at << kSizeBits | std::min(size, kLong));
+    return true;
   }
-  uint64_t end(size_t i) const {
-    const size_t first = half[0].packed.size();
-    const Half& h = half[i < first ? 0 : 1];
-    const size_t at = i < first ? i : i - first;
-    return (h.packed[at] >> Half::kSizeBits) + h.size(at);
+  // Adds the lines of `other`, which follow these in the file.
+  void append(const LinePlaces& other) {
+    for (const auto& [line, size] : other.longLines) longLines.emplace_back(packed.size() + line, size);
+    packed.insert(packed.end(), other.packed.begin(), other.packed.end());
+  }
+  void clear() { packed.clear(), longLines.clear(); }
+  size_t count() const { return packed.size(); }
+  // Line i (from 0): [start, end) in the file.
+  uint64_t start(size_t i) const { return packed[i] >> kSizeBits; }
+  uint64_t end(size_t i) const { return start(i) + size(i); }
+
+ private:
+  uint64_t size(size_t i) const {
+    const uint64_t n = packed[i] & kLong;
+    if (n < kLong) return n;
+    return std::lower_bound(longLines.begin(), longLines.end(), std::make_pair(i, uint64_t(0)))->second;
   }
 };
+
+// Bytes of file a scan reads as one piece: pieces are read on two threads
+// and taken in, in file order, by one.
+constexpr uint64_t kScanPieceBytes = uint64_t(2) << 20;
 
 // One scanned OBJ file.
 struct Scan {
   FileFront file;        // the OBJ, left open: the OBJ split copies vertex lines from it
   bool keepText = true;  // vertex lines as places in the file (OBJ split) or as floats (Qit)
-  double firstShare = 0.5;  // of a large file's pieces, the share the first thread starts with
+  uint64_t pieceBytes = kScanPieceBytes;
   LinePlaces lines;      // vertex n's line is line n - 1
-  OwnLine<std::vector<vertexS>> positions[2];  // vertex positions of the file's halves, in order
+  std::vector<vertexS> positions;  // vertex n's position at [n - 1]
   GroupMap groups;
   VertexSets sets;
-  size_t vertexCount() const { return keepText ? lines.count() : positions[0].size() + positions[1].size(); }
-  // Position of vertex n at [n - 1].
-  const vertexS& position(size_t i) const { return i < positions[0].size() ? positions[0][i] : positions[1][i - positions[0].size()]; }
+  size_t vertexCount() const { return keepText ? lines.count() : positions.size(); }
 };
 
 // Reads objPath and scans it by its own group lines. False when it cannot be

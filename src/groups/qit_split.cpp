@@ -29,7 +29,7 @@ float writeAll(Scan& s, const char* outPath) {
     putLe32(header + 8, uint32_t(n.size()));
     out.write(header, sizeof header);
     for (int32_t k : n) {
-      const vertexS& v = s.position(size_t(k) - 1);
+      const vertexS& v = s.positions[size_t(k) - 1];
       unsigned char* p = reinterpret_cast<unsigned char*>(out.room(kVertexRecord));
       uint32_t bits[3];
       std::memcpy(bits, &v, sizeof bits);
