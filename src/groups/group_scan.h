@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
-#include <functional>
 #include <map>
 #include <string>
 #include <string_view>
@@ -82,23 +81,5 @@ bool scanByGroups(const char* objPath, Scan& s);
 // (`ends`, one per entry); group lines are ignored. `s.groups` must already
 // map the names to entry positions.
 bool scanByRanges(const char* objPath, const std::vector<int32_t>& ends, Scan& s);
-
-// First free name of folder + name + ext, folder + name + "_copy" + n + ext.
-std::string freeOutputName(const std::string& folder, const std::string& name, const char* ext);
-
-// Writes one file per group of `s`, in the groups' name order, two at a
-// time. For each group, prepare(index, worker) is called first, then the
-// file is created in `folder` and fill(worker, out) writes it; each returns
-// kOk or its failure's code (state kept per worker is that thread's alone).
-// The files take their names in order, each the first free one when it
-// does, so the names are those of writing one file after another; at a
-// failure the files of the groups before it are written and none after it.
-// kOk or the first failure's code (kCannotCreate when a file cannot be made).
-float writeGroupFiles(Scan& s, const std::string& folder, const char* ext,
-                      const std::function<float(uint32_t, int)>& prepare,
-                      const std::function<float(int, OutFile&)>& fill);
-
-// Folder part of the split's output path.
-std::string outputFolder(const char* outPath);
 
 }  // namespace tolvane

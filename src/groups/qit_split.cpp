@@ -5,7 +5,7 @@
 #include "common/bytes.h"
 #include "common/out_file.h"
 #include "common/result_codes.h"
-#include "groups/group_scan.h"
+#include "groups/output_naming.h"
 #include "groups/groups.h"
 #include "mesh/qiv.h"
 
@@ -16,13 +16,11 @@ namespace {
 // the positions of the group's vertices in ascending order. Vertex numbers
 // 0 and below, and past the last vertex line, select nothing.
 float writeAll(Scan& s, const char* outPath) {
-  std::vector<int32_t> numbers[2];
-  auto prepare = [&](uint32_t index, int w) {
-    numbers[w] = s.sets.take(index, 1, int32_t(std::min<size_t>(s.vertexCount(), INT32_MAX)));
-    return kChunkHeaderSize + kVertexRecord * uint64_t(numbers[w].size()) > UINT32_MAX ? kCannotCreate : kOk;
+  auto prepare = [&](uint32_t index, std::vector<int32_t>& numbers) {
+    numbers = s.sets.take(index, 1, int32_t(std::min<size_t>(s.vertexCount(), INT32_MAX)));
+    return kChunkHeaderSize + kVertexRecord * uint64_t(numbers.size()) > UINT32_MAX ? kCannotCreate : kOk;
   };
-  auto fill = [&](int w, OutFile& out) {
-    const std::vector<int32_t>& n = numbers[w];
+  auto fill = [&](const std::vector<int32_t>& n, OutFile& out) {
     unsigned char header[kChunkHeaderSize] = {};
     putLe32(header, kVertexTag);
     putLe32(header + 4, uint32_t(kChunkHeaderSize + kVertexRecord * n.size()));
