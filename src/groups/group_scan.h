@@ -13,6 +13,7 @@
 #include "common/bytes.h"
 #include "common/lines.h"
 #include "common/out_file.h"
+#include "groups/groups.h"
 #include "groups/number_set.h"
 #include "groups/obj_text.h"
 #include "groups/vertex_fields.h"
@@ -57,15 +58,11 @@ struct LinePlaces {
   }
 };
 
-// Bytes of file a scan reads as one piece: pieces are read on two threads
-// and taken in, in file order, by one.
-constexpr uint64_t kScanPieceBytes = uint64_t(2) << 20;
-
 // One scanned OBJ file.
 struct Scan {
   FileFront file;        // the OBJ, left open: the OBJ split copies vertex lines from it
   bool keepText = true;  // vertex lines as places in the file (OBJ split) or as floats (Qit)
-  uint64_t pieceBytes = kScanPieceBytes;
+  uint64_t pieceBytes = kDefaultPieceBytes;  // pieces are read on two threads, taken in on one
   LinePlaces lines;      // vertex n's line is line n - 1
   std::vector<vertexS> positions;  // vertex n's position at [n - 1]
   GroupMap groups;

@@ -42,21 +42,20 @@ float writeAll(Scan& s, const char* outPath) {
 }
 
 }  // namespace
-}  // namespace tolvane
 
-float LeanSplitQiv(const char* objPath, const char* outPath) {
-  using namespace tolvane;
+float splitQit(const char* objPath, const char* outPath, uint64_t pieceBytes) {
   Scan s;
   s.keepText = false;
+  s.pieceBytes = pieceBytes;
   if (!scanByGroups(objPath, s)) return kFailed;
   return writeAll(s, outPath);
 }
 
-float ListSplitQiv(const char* objPath, const char* outPath) {
-  using namespace tolvane;
+float listSplitQit(const char* objPath, const char* outPath, uint64_t pieceBytes) {
   if (groupsList.empty()) return kListEmpty;
   Scan s;
   s.keepText = false;
+  s.pieceBytes = pieceBytes;
   std::vector<int32_t> ends;
   ends.reserve(groupsList.size());
   for (const groupID& g : groupsList) {
@@ -67,3 +66,5 @@ float ListSplitQiv(const char* objPath, const char* outPath) {
   if (!scanByRanges(objPath, ends, s)) return kFailed;
   return writeAll(s, outPath);
 }
+
+}  // namespace tolvane

@@ -6,10 +6,12 @@
 #include "groups/output_naming.h"
 #include "groups/groups.h"
 
-float LeanSplitOBJ(const char* objPath, const char* outPath) {
-  using namespace tolvane;
+namespace tolvane {
+
+float splitObj(const char* objPath, const char* outPath, uint64_t pieceBytes) {
   Scan s;
   s.keepText = true;
+  s.pieceBytes = pieceBytes;
   if (!scanByGroups(objPath, s)) return kFailed;
   auto prepare = [&](uint32_t index, std::vector<int32_t>& numbers) {
     // Number 0 selects the "#start of vector" line; past the last vertex
@@ -39,3 +41,5 @@ float LeanSplitOBJ(const char* objPath, const char* outPath) {
   };
   return writeGroupFiles(s, outputFolder(outPath), ".obj", prepare, fill);
 }
+
+}  // namespace tolvane

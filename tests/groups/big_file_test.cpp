@@ -49,8 +49,8 @@ TEST(BigObj, SplitsOfALargeFileAreThoseOfOnePass) {
   faces.push_back({n, 1, 2});
   writeFile(dir / "big.obj", obj);
 
-  ASSERT_EQ(LeanSplitOBJ((dir / "big.obj").c_str(), (dir / "out.obj").c_str()), 0.0f);
-  ASSERT_EQ(LeanSplitQiv((dir / "big.obj").c_str(), (dir / "out.Qit").c_str()), 0.0f);
+  ASSERT_EQ(tolvane::splitObj((dir / "big.obj").c_str(), (dir / "out.obj").c_str()), 0.0f);
+  ASSERT_EQ(tolvane::splitQit((dir / "big.obj").c_str(), (dir / "out.Qit").c_str()), 0.0f);
   for (auto [name, set] : {std::make_pair("a", &a), std::make_pair("b", &b)}) {
     std::string text;
     std::vector<float> xyz;
@@ -86,10 +86,10 @@ TEST(BigObj, SplitsOfALargeFileAreThoseOfOnePass) {
   counts.push_back(20000);
   ASSERT_LT(std::accumulate(counts.begin(), counts.end() - 1, 0), int(faces.size()));
   const int entries = int(counts.size());
-  clearGroupsList();
-  for (int k = 0; k < entries; ++k) addToGroupsList(("list" + std::to_string(k)).c_str(), counts[size_t(k)]);
+  tolvane::clearGroupList();
+  for (int k = 0; k < entries; ++k) tolvane::addToGroupList(("list" + std::to_string(k)).c_str(), counts[size_t(k)]);
   ASSERT_TRUE(makeDir(dir / "list"));
-  ASSERT_EQ(ListSplitQiv((dir / "listed.obj").c_str(), (dir / "list/x.Qit").c_str()), 0.0f);
+  ASSERT_EQ(tolvane::listSplitQit((dir / "listed.obj").c_str(), (dir / "list/x.Qit").c_str()), 0.0f);
   for (int k = 0, first = 0; k < entries; first += counts[size_t(k++)]) {
     std::set<int> used;
     const int end = k == entries - 1 ? int(faces.size()) : first + counts[size_t(k)];  // the last takes what is left
@@ -101,7 +101,7 @@ TEST(BigObj, SplitsOfALargeFileAreThoseOfOnePass) {
     }
     EXPECT_TRUE(readFile(dir / ("list/list" + std::to_string(k) + ".Qit")) == qit(xyz)) << k;
   }
-  clearGroupsList();
+  tolvane::clearGroupList();
 
   // The swap reads both files in pieces on two threads: the source's vertex
   // lines, then the rest of the destination, in file order.
@@ -113,7 +113,7 @@ TEST(BigObj, SplitsOfALargeFileAreThoseOfOnePass) {
     at = end + 1;
   }
   writeFile(dir / "dest.obj", obj);
-  ASSERT_TRUE(LeanSwapVerts((dir / "big.obj").c_str(), (dir / "dest.obj").c_str()));
+  ASSERT_TRUE(tolvane::swapVertices((dir / "big.obj").c_str(), (dir / "dest.obj").c_str()));
   EXPECT_TRUE(readFile(dir / "dest.obj") == want + rest);
 }
 
@@ -171,7 +171,7 @@ TEST(BigObj, EveryWayOfSharingPiecesGivesTheScanOfOnePass) {
     return out;
   };
   const int32_t vertices = int32_t(vertexLines.size());
-  for (uint64_t piece : {tolvane::kScanPieceBytes, uint64_t(4096), uint64_t(1) << 20}) {
+  for (uint64_t piece : {tolvane::kDefaultPieceBytes, uint64_t(4096), uint64_t(1) << 20}) {
     for (bool keepText : {true, false}) {
       SCOPED_TRACE(testing::Message() << "piece " << piece << (keepText ? ", as text" : ", as floats"));
       tolvane::Scan s;

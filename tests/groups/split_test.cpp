@@ -26,8 +26,8 @@ class Split : public ::testing::Test {
     writeFile(src / "in.obj", text);
     return src / "in.obj";
   }
-  float splitObj(const std::string& text) { return LeanSplitOBJ(obj(text).c_str(), (dir / "any.obj").c_str()); }
-  float splitQit(const std::string& text) { return LeanSplitQiv(obj(text).c_str(), (dir / "any.obj").c_str()); }
+  float splitObj(const std::string& text) { return tolvane::splitObj(obj(text).c_str(), (dir / "any.obj").c_str()); }
+  float splitQit(const std::string& text) { return tolvane::splitQit(obj(text).c_str(), (dir / "any.obj").c_str()); }
   std::string o(const std::string& name) { return readFile(dir / name); }
   TempDir src, dir;
 };
@@ -89,7 +89,7 @@ TEST_F(Split, NeverOverwritesAndCountsCopiesPerGroup) {
   // taken by group "a".
   TempDir fresh;
   writeFile(fresh / "a.obj", "mine");
-  ASSERT_EQ(LeanSplitOBJ(obj("v 1 2 3\nv 4 5 6\ng a_copy1\nf 2\ng a\nf 1\n").c_str(), (fresh / "x").c_str()), 0);
+  ASSERT_EQ(tolvane::splitObj(obj("v 1 2 3\nv 4 5 6\ng a_copy1\nf 2\ng a\nf 1\n").c_str(), (fresh / "x").c_str()), 0);
   EXPECT_EQ(readFile(fresh / "a_copy1.obj"), "v 1 2 3\n");
   EXPECT_EQ(readFile(fresh / "a_copy1_copy1.obj"), "v 4 5 6\n");
 }
@@ -127,11 +127,11 @@ TEST_F(Split, OddLinesAndFaceNumbers) {
 }
 
 TEST_F(Split, FailuresAndTheirCodes) {
-  EXPECT_EQ(LeanSplitOBJ((dir / "none.obj").c_str(), (dir / "x").c_str()), -1);
-  EXPECT_EQ(LeanSplitQiv(dir.path().c_str(), (dir / "x").c_str()), -1);
+  EXPECT_EQ(tolvane::splitObj((dir / "none.obj").c_str(), (dir / "x").c_str()), -1);
+  EXPECT_EQ(tolvane::splitQit(dir.path().c_str(), (dir / "x").c_str()), -1);
   std::string in = obj("v 1 2 3\ng a\nf 1\n");
-  EXPECT_EQ(LeanSplitOBJ(in.c_str(), (dir / "nofolder/x").c_str()), -3);
-  EXPECT_EQ(LeanSplitQiv(in.c_str(), (dir / "nofolder/x").c_str()), -3);
+  EXPECT_EQ(tolvane::splitObj(in.c_str(), (dir / "nofolder/x").c_str()), -3);
+  EXPECT_EQ(tolvane::splitQit(in.c_str(), (dir / "nofolder/x").c_str()), -3);
   // Without any group line nothing is written.
   EXPECT_EQ(splitObj("v 1 2 3\nf 1\n"), 0);
   EXPECT_EQ(splitQit("v 1 2 3\nf 1\n"), 0);
