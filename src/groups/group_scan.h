@@ -1,10 +1,11 @@
-// The OBJ reading pass shared by the splits, and the splits' output files.
-// Internal to the group tools.
+// The OBJ reading pass shared by the splits: where the vertex lines are (or
+// their positions), the groups, and each group's vertex numbers. Internal to
+// the group tools.
 #pragma once
 
 #include <algorithm>
 #include <cstdint>
-#include <cstring>
+#include <functional>
 #include <map>
 #include <string>
 #include <string_view>
@@ -12,7 +13,6 @@
 
 #include "common/bytes.h"
 #include "common/lines.h"
-#include "common/out_file.h"
 #include "groups/groups.h"
 #include "groups/number_set.h"
 #include "groups/obj_text.h"

@@ -101,13 +101,8 @@ TEST_F(Groups, SwapChecksEverythingBeforeReplacing) {
                     src8 = file("s8.obj", seven + "v 6 6 6\n"),
                     onlyVerts = file("only.obj", "# c\n" + seven + "v 0 0 0\n"),
                     noVerts = file("none.obj", "f 1 2 3\n"), missing = dir / "missing";
-  for (const auto& [from, to] : {std::pair{src7, cube},
-                                 {src8, onlyVerts},
-                                 {noVerts, cube},
-                                 {src8, noVerts},
-                                 {missing, cube},
-                                 {src8, missing},
-                                 {src8, dir.path()}})
+  for (const auto& [from, to] : {std::pair{src7, cube}, {src8, onlyVerts}, {noVerts, cube}, {src8, noVerts},
+                                 {missing, cube}, {src8, missing}, {src8, dir.path()}})
     EXPECT_FALSE(tolvane::swapVertices(from.c_str(), to.c_str())) << from << " " << to;
   EXPECT_EQ(readFile(cube), kCube);
   EXPECT_EQ(readFile(onlyVerts), "# c\n" + seven + "v 0 0 0\n");
