@@ -279,17 +279,6 @@ TEST(VertexSets, AnyOrderOfNumbersComesOutSortedAndOnce) {
     ASSERT_EQ(set.take(lo, hi), expected) << "round " << round;
     EXPECT_TRUE(set.take(0, INT32_MAX).empty());
   }
-  // The set taken in falls within the range of the other's, or starts
-  // before it: even numbers, then odd ones among them.
-  for (int32_t from : {50001, 1}) {
-    tolvane::NumberSet set, tail;
-    std::vector<int32_t> expected;
-    for (int32_t n = 1000; n < 100000; n += 2) set.add(n), expected.push_back(n);
-    for (int32_t n = from; n < from + 2000; n += 2) tail.add(n), expected.push_back(n);
-    std::sort(expected.begin(), expected.end());
-    set.absorb(std::move(tail));
-    EXPECT_EQ(set.take(0, INT32_MAX), expected) << from;
-  }
 }
 
 TEST(FileNameExtract, EveryModeOnTypicalAndAwkwardPaths) {
