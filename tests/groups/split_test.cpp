@@ -44,12 +44,6 @@ TEST_F(Split, VertexLinesOncePerGroupAscendingAsTextAndAsFloats) {
   ASSERT_EQ(splitQit(mesh), 0);
   EXPECT_EQ(o("b.Qit"), qit({1, 0, 0, 3, 0, 0, 4, 0, 0}));
   EXPECT_EQ(o("a.Qit"), qit({2, 0, 0}));
-
-  // Scattered faces of a larger mesh.
-  std::string text;
-  for (int i = 1; i <= 6000; ++i) text += "v " + std::to_string(i) + " 0 0\n";
-  ASSERT_EQ(splitObj(text + "g s\nf 5999 7 3000\nf 7 1 5999\n"), 0);
-  EXPECT_EQ(o("s.obj"), "v 1 0 0\nv 7 0 0\nv 3000 0 0\nv 5999 0 0\n");
 }
 
 TEST_F(Split, GroupsAreWrittenInByteOrderAndAFailureKeepsTheEarlierOnes) {
