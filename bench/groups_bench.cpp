@@ -149,10 +149,10 @@ void splitInto(benchmark::State& st, F split) {
 }
 
 void SplitOBJ(benchmark::State& st) {
-  splitInto(st, [](const std::string& in, const std::string& out) { return LeanSplitOBJ(in.c_str(), out.c_str()); });
+  splitInto(st, [](const std::string& in, const std::string& out) { return tolvane::splitObj(in.c_str(), out.c_str()); });
 }
 void SplitOBJtoQiv(benchmark::State& st) {
-  splitInto(st, [](const std::string& in, const std::string& out) { return LeanSplitQiv(in.c_str(), out.c_str()); });
+  splitInto(st, [](const std::string& in, const std::string& out) { return tolvane::splitQit(in.c_str(), out.c_str()); });
 }
 void Baseline_SplitOBJ(benchmark::State& st) { splitInto(st, baselineSplitOBJ); }
 void Baseline_SplitOBJtoQiv(benchmark::State& st) { splitInto(st, baselineSplitQiv); }
@@ -161,7 +161,7 @@ template <class F>
 void appendAll(benchmark::State& st, F append) {
   for (auto _ : st) {
     st.PauseTiming();
-    clearGroupsList();
+    tolvane::clearGroupList();
     std::string dest = freshFolder("append") + "all.obj";
     st.ResumeTiming();
     float offset = 0;
@@ -172,7 +172,7 @@ void appendAll(benchmark::State& st, F append) {
 }
 
 void AppendOBJ(benchmark::State& st) {
-  appendAll(st, [](const std::string& p, const std::string& d, int o) { return LeanAddGroupOBJ(p.c_str(), d.c_str(), o); });
+  appendAll(st, [](const std::string& p, const std::string& d, int o) { return tolvane::appendGroup(p.c_str(), d.c_str(), o); });
 }
 void Baseline_AppendOBJ(benchmark::State& st) { appendAll(st, baselineAppend); }
 
@@ -189,7 +189,7 @@ void swapInto(benchmark::State& st, F swap) {
 }
 
 void SwapVertices(benchmark::State& st) {
-  swapInto(st, [](const std::string& s, const std::string& d) { return LeanSwapVerts(s.c_str(), d.c_str()); });
+  swapInto(st, [](const std::string& s, const std::string& d) { return tolvane::swapVertices(s.c_str(), d.c_str()); });
 }
 void Baseline_SwapVertices(benchmark::State& st) { swapInto(st, baselineSwap); }
 

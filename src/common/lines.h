@@ -29,12 +29,17 @@ namespace tolvane {
 // a time near a line's end.
 constexpr size_t kLineSlack = 16;
 
-// Bit i set where p[i] is c, for i < n <= 64: bytes are compared 16 at a
-// time, so p needs as many readable bytes after its n as a line from
-// forEachLine has.
-inline uint64_t byteMask(const char* p, size_t n, char c) {
+// Bit i set where p[i] is c, for i < n <= 64.
+inline uint64_t byteMaskPlain(const char* p, size_t n, char c) {
   uint64_t mask = 0;
+  for (size_t i = 0; i < n; ++i) mask |= uint64_t(p[i] == c) << i;
+  return mask;
+}
+// byteMaskPlain, bytes compared 16 at a time: p needs as many readable bytes
+// after its n as a line from forEachLine has.
+inline uint64_t byteMask(const char* p, size_t n, char c) {
 #if defined(__SSE2__)
+  uint64_t mask = 0;
   const __m128i want = _mm_set1_epi8(c);
   for (size_t b = 0; b < n; b += 16) {
     const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + b));
@@ -42,8 +47,7 @@ inline uint64_t byteMask(const char* p, size_t n, char c) {
   }
   return n < 64 ? mask & ((uint64_t(1) << n) - 1) : mask;
 #else
-  for (size_t i = 0; i < n; ++i) mask |= uint64_t(p[i] == c) << i;
-  return mask;
+  return byteMaskPlain(p, n, c);
 #endif
 }
 

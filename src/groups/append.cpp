@@ -76,10 +76,8 @@ bool appendPiece(FileFront& source, uint64_t from, uint64_t to, const std::strin
 }
 
 }  // namespace
-}  // namespace tolvane
 
-float LeanAddGroupOBJ(const char* sourcePath, const char* destPath, int vertexOffset) {
-  using namespace tolvane;
+float appendGroup(const char* sourcePath, const char* destPath, int vertexOffset) {
   std::string name = FileNameExtract(sourcePath ? sourcePath : "", 2);
   // The source is read a block at a time: a part mesh is never held whole.
   FileFront source;
@@ -97,6 +95,8 @@ float LeanAddGroupOBJ(const char* sourcePath, const char* destPath, int vertexOf
   if (written == Pieces::Unwritten || !out.commit()) return kNotAppended;
   int64_t vertices = vertexOffset, faces = 0;
   for (const PieceCount& c : counts) vertices += c.vertices, faces += c.faces;
-  addToGroupsList(name.c_str(), int(std::min<int64_t>(faces, INT32_MAX)));
+  addToGroupList(name.c_str(), int(std::min<int64_t>(faces, INT32_MAX)));
   return float(vertices);
 }
+
+}  // namespace tolvane

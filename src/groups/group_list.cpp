@@ -40,30 +40,28 @@ groupID readRecord(const unsigned char* p, size_t n) {
 }
 
 }  // namespace
-}  // namespace tolvane
 
-void clearGroupsList() {
+void clearGroupList() {
   groupsList.clear();
   faceIndex = 0;
 }
 
-float getGroupsListSize() { return groupsList.empty() ? -1.0f : float(groupsList.size()); }
+float groupListSize() { return groupsList.empty() ? -1.0f : float(groupsList.size()); }
 
-void addToGroupsList(const char* name, int faces) {
+void addToGroupList(const char* name, int faces) {
   // Counts beyond 32 bits saturate instead of wrapping into the next range.
   int64_t end = std::clamp<int64_t>(int64_t(faceIndex) + faces, INT32_MIN, INT32_MAX);
-  groupsList.push_back(tolvane::makeEntry(name, faceIndex, int32_t(end)));
+  groupsList.push_back(makeEntry(name, faceIndex, int32_t(end)));
   faceIndex = int32_t(end);
 }
 
-std::string getGroupName(int index) {
+std::string groupName(int index) {
   if (index < 0 || size_t(index) >= groupsList.size()) return "null";
   const groupID& g = groupsList[size_t(index)];
   return std::string(g.name, strnlen(g.name, sizeof g.name));
 }
 
-float saveGroupsList(const char* path) {
-  using namespace tolvane;
+float saveGroupList(const char* path) {
   if (groupsList.empty()) return kFailed;
   OutFile out;
   if (!out.create(path)) return kCannotCreate;
@@ -77,9 +75,8 @@ float saveGroupsList(const char* path) {
   return out.commit() ? kOk : kCannotCreate;
 }
 
-float loadGroupsList(const char* path) {
-  using namespace tolvane;
-  clearGroupsList();
+float loadGroupList(const char* path) {
+  clearGroupList();
   Bytes file;
   if (!loadFile(path, file)) return kListNotRead;
   ByteReader r(file);
@@ -91,4 +88,6 @@ float loadGroupsList(const char* path) {
   return kOk;
 }
 
-void NameSetClear() { nameSet.clear(); }
+void clearNameSet() { nameSet.clear(); }
+
+}  // namespace tolvane

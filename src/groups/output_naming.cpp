@@ -11,7 +11,7 @@
 #include "common/in_order.h"
 #include "common/result_codes.h"
 #include "files/path_name.h"
-#include "groups/group_scan.h"
+#include "groups/output_naming.h"
 
 namespace tolvane {
 namespace {
@@ -49,33 +49,42 @@ std::string freeOutputName(const std::string& folder, const std::string& name, c
 
 std::string outputFolder(const char* outPath) { return FileNameExtract(outPath, 1); }
 
+namespace {
+
+// What one worker holds while it makes a group's file.
+struct GroupFile {
+  std::vector<int32_t> numbers;
+  OutFile out;
+};
+
+}  // namespace
+
 float writeGroupFiles(Scan& s, const std::string& folder, const char* ext,
-                      const std::function<float(uint32_t, int)>& prepare,
-                      const std::function<float(int, OutFile&)>& fill) {
+                      const std::function<float(uint32_t, std::vector<int32_t>&)>& prepare,
+                      const std::function<float(const std::vector<int32_t>&, OutFile&)>& fill) {
   std::vector<const GroupMap::value_type*> groups;
   for (const auto& g : s.groups) groups.push_back(&g);
   std::vector<float> codes(groups.size(), kOk);
-  OwnLine<OutFile> out[2];
-  auto make = [&](size_t i, int w) {
-    codes[i] = prepare(groups[i]->second, w);
+  auto make = [&](size_t i, GroupFile& f) {
+    codes[i] = prepare(groups[i]->second, f.numbers);
     if (codes[i] != kOk) return false;
     // Created under the name that is free now; it is named for good when
     // its turn comes.
-    if (!out[w].create(freeOutputName(folder, groups[i]->first, ext).c_str(), OutFile::Mode::NoReplace)) {
+    if (!f.out.create(freeOutputName(folder, groups[i]->first, ext).c_str(), OutFile::Mode::NoReplace)) {
       codes[i] = kCannotCreate;
       return false;
     }
-    codes[i] = fill(w, out[w]);
+    codes[i] = fill(f.numbers, f.out);
     if (codes[i] == kOk) return true;
-    out[w].abort();
+    f.out.abort();
     return false;
   };
-  auto finish = [&](size_t i, int w) {
-    if (out[w].commitAs(freeOutputName(folder, groups[i]->first, ext))) return true;
+  auto finish = [&](size_t i, GroupFile& f) {
+    if (f.out.commitAs(freeOutputName(folder, groups[i]->first, ext))) return true;
     codes[i] = kCannotCreate;
     return false;
   };
-  const size_t stopped = runInOrder(groups.size(), make, finish);
+  const size_t stopped = runInOrder<GroupFile>(groups.size(), make, finish);
   return stopped == groups.size() ? kOk : codes[stopped];
 }
 

@@ -5,7 +5,7 @@
 #include "common/bytes.h"
 #include "common/out_file.h"
 #include "common/result_codes.h"
-#include "groups/group_scan.h"
+#include "groups/output_naming.h"
 #include "groups/groups.h"
 #include "mesh/qiv.h"
 
@@ -16,20 +16,18 @@ namespace {
 // the positions of the group's vertices in ascending order. Vertex numbers
 // 0 and below, and past the last vertex line, select nothing.
 float writeAll(Scan& s, const char* outPath) {
-  std::vector<int32_t> numbers[2];
-  auto prepare = [&](uint32_t index, int w) {
-    numbers[w] = s.sets.take(index, 1, int32_t(std::min<size_t>(s.vertexCount(), INT32_MAX)));
-    return kChunkHeaderSize + kVertexRecord * uint64_t(numbers[w].size()) > UINT32_MAX ? kCannotCreate : kOk;
+  auto prepare = [&](uint32_t index, std::vector<int32_t>& numbers) {
+    numbers = s.sets.take(index, 1, int32_t(std::min<size_t>(s.vertexCount(), INT32_MAX)));
+    return kChunkHeaderSize + kVertexRecord * uint64_t(numbers.size()) > UINT32_MAX ? kCannotCreate : kOk;
   };
-  auto fill = [&](int w, OutFile& out) {
-    const std::vector<int32_t>& n = numbers[w];
+  auto fill = [&](const std::vector<int32_t>& n, OutFile& out) {
     unsigned char header[kChunkHeaderSize] = {};
     putLe32(header, kVertexTag);
     putLe32(header + 4, uint32_t(kChunkHeaderSize + kVertexRecord * n.size()));
     putLe32(header + 8, uint32_t(n.size()));
     out.write(header, sizeof header);
     for (int32_t k : n) {
-      const vertexS& v = s.position(size_t(k) - 1);
+      const vertexS& v = s.positions[size_t(k) - 1];
       unsigned char* p = reinterpret_cast<unsigned char*>(out.room(kVertexRecord));
       uint32_t bits[3];
       std::memcpy(bits, &v, sizeof bits);
@@ -44,21 +42,20 @@ float writeAll(Scan& s, const char* outPath) {
 }
 
 }  // namespace
-}  // namespace tolvane
 
-float LeanSplitQiv(const char* objPath, const char* outPath) {
-  using namespace tolvane;
+float splitQit(const char* objPath, const char* outPath, uint64_t pieceBytes) {
   Scan s;
   s.keepText = false;
+  s.pieceBytes = pieceBytes;
   if (!scanByGroups(objPath, s)) return kFailed;
   return writeAll(s, outPath);
 }
 
-float ListSplitQiv(const char* objPath, const char* outPath) {
-  using namespace tolvane;
+float listSplitQit(const char* objPath, const char* outPath, uint64_t pieceBytes) {
   if (groupsList.empty()) return kListEmpty;
   Scan s;
   s.keepText = false;
+  s.pieceBytes = pieceBytes;
   std::vector<int32_t> ends;
   ends.reserve(groupsList.size());
   for (const groupID& g : groupsList) {
@@ -69,3 +66,5 @@ float ListSplitQiv(const char* objPath, const char* outPath) {
   if (!scanByRanges(objPath, ends, s)) return kFailed;
   return writeAll(s, outPath);
 }
+
+}  // namespace tolvane

@@ -3,23 +3,23 @@
 
 #include "common/out_file.h"
 #include "common/result_codes.h"
-#include "groups/group_scan.h"
+#include "groups/output_naming.h"
 #include "groups/groups.h"
 
-float LeanSplitOBJ(const char* objPath, const char* outPath) {
-  using namespace tolvane;
+namespace tolvane {
+
+float splitObj(const char* objPath, const char* outPath, uint64_t pieceBytes) {
   Scan s;
   s.keepText = true;
+  s.pieceBytes = pieceBytes;
   if (!scanByGroups(objPath, s)) return kFailed;
-  std::vector<int32_t> numbers[2];
-  auto prepare = [&](uint32_t index, int w) {
+  auto prepare = [&](uint32_t index, std::vector<int32_t>& numbers) {
     // Number 0 selects the "#start of vector" line; past the last vertex
     // line there is nothing to select.
-    numbers[w] = s.sets.take(index, 0, int32_t(std::min<size_t>(s.vertexCount(), INT32_MAX)));
-    return numbers[w].empty() ? kNoVertices : kOk;
+    numbers = s.sets.take(index, 0, int32_t(std::min<size_t>(s.vertexCount(), INT32_MAX)));
+    return numbers.empty() ? kNoVertices : kOk;
   };
-  auto fill = [&](int w, OutFile& out) {
-    const std::vector<int32_t>& n = numbers[w];
+  auto fill = [&](const std::vector<int32_t>& n, OutFile& out) {
     size_t k = 0;
     if (n[0] == 0) out.put("#start of vector\n"), k = 1;
     // Vertex lines that stand together in the file are copied as one block,
@@ -41,3 +41,5 @@ float LeanSplitOBJ(const char* objPath, const char* outPath) {
   };
   return writeGroupFiles(s, outputFolder(outPath), ".obj", prepare, fill);
 }
+
+}  // namespace tolvane

@@ -44,10 +44,8 @@ bool keptLines(TextBuffer& out, FileFront& file, uint64_t from, uint64_t to, Kee
 constexpr uint64_t kPieceBytes = uint64_t(512) << 10;
 
 }  // namespace
-}  // namespace tolvane
 
-bool LeanSwapVerts(const char* sourcePath, const char* destPath) {
-  using namespace tolvane;
+bool swapVertices(const char* sourcePath, const char* destPath) {
   // Both files are read once, a piece at a time on two threads, into a new
   // unnamed file beside the destination. Only when the counts pass every
   // check does it take the destination's name; otherwise it is dropped and
@@ -78,3 +76,5 @@ bool LeanSwapVerts(const char* sourcePath, const char* destPath) {
   }  // closed before the new file takes the name: Windows keeps an open file from being replaced
   return out.commit();
 }
+
+}  // namespace tolvane

@@ -11,7 +11,7 @@ using namespace tolvane;
 
 TOLVANE_ENTRY(AppendOBJ) {
   if (!text || !buffer) return kNoText;
-  return LeanAddGroupOBJ(text, buffer, truncateNumber(number));
+  return appendGroup(text, buffer, truncateNumber(number));
 }
 
 TOLVANE_ENTRY(GroupListAdd) {
@@ -19,7 +19,7 @@ TOLVANE_ENTRY(GroupListAdd) {
   int32_t faces = truncateNumber(number);
   if (faces <= 0) return kCountNotPositive;
   if (!text) return kFailed;
-  addToGroupsList(text, faces);
+  addToGroupList(text, faces);
   return kOk;
 }
 
@@ -27,61 +27,61 @@ TOLVANE_ENTRY(GroupListGetName) {
   (void)text;
   if (std::isnan(number) || number <= -1) return kFailed;
   if (!buffer) return kFailed;
-  std::string name = getGroupName(truncateNumber(number));
+  std::string name = groupName(truncateNumber(number));
   std::memcpy(buffer, name.c_str(), name.size() + 1);
   return kOk;
 }
 
 TOLVANE_ENTRY(GroupListSize) {
   (void)text, (void)number, (void)buffer;
-  return getGroupsListSize();
+  return groupListSize();
 }
 
 TOLVANE_ENTRY(GroupListLoad) {
   (void)number, (void)buffer;
   if (!text) return kNoText;
-  return loadGroupsList(text);
+  return loadGroupList(text);
 }
 
 TOLVANE_ENTRY(GroupListSave) {
   (void)number, (void)buffer;
   if (!text) return kNoText;
-  return saveGroupsList(text);
+  return saveGroupList(text);
 }
 
 TOLVANE_ENTRY(GroupListClear) {
   (void)text, (void)number, (void)buffer;
-  clearGroupsList();
+  clearGroupList();
   return kOk;
 }
 
 TOLVANE_ENTRY(SplitOBJ) {
   (void)number;
   if (!text || !buffer) return kMissingArg;
-  return LeanSplitOBJ(text, buffer);
+  return splitObj(text, buffer);
 }
 
 TOLVANE_ENTRY(ListSplitOBJtoQiv) {
   (void)number;
   if (!text || !buffer) return kMissingArg;
-  return ListSplitQiv(text, buffer);
+  return listSplitQit(text, buffer);
 }
 
 TOLVANE_ENTRY(SplitOBJtoQiv) {
   (void)number;
   if (!text || !buffer) return kMissingArg;
-  return LeanSplitQiv(text, buffer);
+  return splitQit(text, buffer);
 }
 
 TOLVANE_ENTRY(SwapVertices) {
   (void)number;
   if (!text || !buffer) return kMissingArg;
-  return LeanSwapVerts(text, buffer) ? kOk : kFailed;
+  return swapVertices(text, buffer) ? kOk : kFailed;
 }
 
 TOLVANE_ENTRY(ClearNameSet) {
   (void)text, (void)number, (void)buffer;
-  NameSetClear();
+  clearNameSet();
   return kOk;
 }
 
@@ -90,7 +90,7 @@ TOLVANE_ENTRY(CheckName) {
   // A null name or buffer has nothing to check or nowhere to go: the set is
   // left as it was.
   if (!text || !buffer) return kFailed;
-  std::string name = NameCheck(text);
+  std::string name = checkName(text);
   std::memcpy(buffer, name.c_str(), name.size() + 1);
   return kOk;
 }

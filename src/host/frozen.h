@@ -24,9 +24,23 @@
 
 
 // ---- OBJ group tools -----------------------------------------------------
-//
-// (declarations of the group tools' frozen names)
-//
+// What each does: the tolvane:: function of the same purpose in
+// groups/groups.h.
+#include <string>
+
+TOLVANE_API void clearGroupsList();
+TOLVANE_API float getGroupsListSize();
+TOLVANE_API void addToGroupsList(const char* name, int faces);
+TOLVANE_API std::string getGroupName(int index);
+TOLVANE_API float saveGroupsList(const char* path);
+TOLVANE_API float loadGroupsList(const char* path);
+TOLVANE_API void NameSetClear();
+TOLVANE_API std::string NameCheck(const char* wanted);
+TOLVANE_API float LeanSplitOBJ(const char* objPath, const char* outPath);
+TOLVANE_API float LeanAddGroupOBJ(const char* sourcePath, const char* destPath, int vertexOffset);
+TOLVANE_API bool LeanSwapVerts(const char* sourcePath, const char* destPath);
+TOLVANE_API float LeanSplitQiv(const char* objPath, const char* outPath);
+TOLVANE_API float ListSplitQiv(const char* objPath, const char* outPath);
 // ---- end of OBJ group tools ----------------------------------------------
 
 

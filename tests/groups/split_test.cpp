@@ -26,8 +26,8 @@ class Split : public ::testing::Test {
     writeFile(src / "in.obj", text);
     return src / "in.obj";
   }
-  float splitObj(const std::string& text) { return LeanSplitOBJ(obj(text).c_str(), (dir / "any.obj").c_str()); }
-  float splitQit(const std::string& text) { return LeanSplitQiv(obj(text).c_str(), (dir / "any.obj").c_str()); }
+  float splitObj(const std::string& text) { return tolvane::splitObj(obj(text).c_str(), (dir / "any.obj").c_str()); }
+  float splitQit(const std::string& text) { return tolvane::splitQit(obj(text).c_str(), (dir / "any.obj").c_str()); }
   std::string o(const std::string& name) { return readFile(dir / name); }
   TempDir src, dir;
 };
@@ -44,13 +44,6 @@ TEST_F(Split, VertexLinesOncePerGroupAscendingAsTextAndAsFloats) {
   ASSERT_EQ(splitQit(mesh), 0);
   EXPECT_EQ(o("b.Qit"), qit({1, 0, 0, 3, 0, 0, 4, 0, 0}));
   EXPECT_EQ(o("a.Qit"), qit({2, 0, 0}));
-}
-
-TEST_F(Split, ScatteredFacesOfALargeMeshComeOutSortedAndOnce) {
-  std::string text;
-  for (int i = 1; i <= 6000; ++i) text += "v " + std::to_string(i) + " 0 0\n";
-  ASSERT_EQ(splitObj(text + "g s\nf 5999 7 3000\nf 7 1 5999\n"), 0);
-  EXPECT_EQ(o("s.obj"), "v 1 0 0\nv 7 0 0\nv 3000 0 0\nv 5999 0 0\n");
 }
 
 TEST_F(Split, GroupsAreWrittenInByteOrderAndAFailureKeepsTheEarlierOnes) {
@@ -89,7 +82,7 @@ TEST_F(Split, NeverOverwritesAndCountsCopiesPerGroup) {
   // taken by group "a".
   TempDir fresh;
   writeFile(fresh / "a.obj", "mine");
-  ASSERT_EQ(LeanSplitOBJ(obj("v 1 2 3\nv 4 5 6\ng a_copy1\nf 2\ng a\nf 1\n").c_str(), (fresh / "x").c_str()), 0);
+  ASSERT_EQ(tolvane::splitObj(obj("v 1 2 3\nv 4 5 6\ng a_copy1\nf 2\ng a\nf 1\n").c_str(), (fresh / "x").c_str()), 0);
   EXPECT_EQ(readFile(fresh / "a_copy1.obj"), "v 1 2 3\n");
   EXPECT_EQ(readFile(fresh / "a_copy1_copy1.obj"), "v 4 5 6\n");
 }
@@ -127,11 +120,11 @@ TEST_F(Split, OddLinesAndFaceNumbers) {
 }
 
 TEST_F(Split, FailuresAndTheirCodes) {
-  EXPECT_EQ(LeanSplitOBJ((dir / "none.obj").c_str(), (dir / "x").c_str()), -1);
-  EXPECT_EQ(LeanSplitQiv(dir.path().c_str(), (dir / "x").c_str()), -1);
+  EXPECT_EQ(tolvane::splitObj((dir / "none.obj").c_str(), (dir / "x").c_str()), -1);
+  EXPECT_EQ(tolvane::splitQit(dir.path().c_str(), (dir / "x").c_str()), -1);
   std::string in = obj("v 1 2 3\ng a\nf 1\n");
-  EXPECT_EQ(LeanSplitOBJ(in.c_str(), (dir / "nofolder/x").c_str()), -3);
-  EXPECT_EQ(LeanSplitQiv(in.c_str(), (dir / "nofolder/x").c_str()), -3);
+  EXPECT_EQ(tolvane::splitObj(in.c_str(), (dir / "nofolder/x").c_str()), -3);
+  EXPECT_EQ(tolvane::splitQit(in.c_str(), (dir / "nofolder/x").c_str()), -3);
   // Without any group line nothing is written.
   EXPECT_EQ(splitObj("v 1 2 3\nf 1\n"), 0);
   EXPECT_EQ(splitQit("v 1 2 3\nf 1\n"), 0);
@@ -140,14 +133,6 @@ TEST_F(Split, FailuresAndTheirCodes) {
   EXPECT_EQ(call("SplitOBJ", nullptr, 0, buf), -2);
   EXPECT_EQ(call("SplitOBJtoQiv", in.c_str(), 0, nullptr), -2);
   EXPECT_EQ(call("ListSplitOBJtoQiv", nullptr, 0, nullptr), -2);
-}
-
-TEST_F(Split, MoreThan1024GroupsAreAllWritten) {
-  std::string text = "v 0 0 0\nv 1 1 1\n";
-  for (int g = 0; g < 1500; ++g) text += "g g" + std::to_string(g) + "\nf " + std::to_string(1 + g % 2) + "\n";
-  ASSERT_TRUE(splitObj(text) == 0 && splitQit(text) == 0);
-  EXPECT_EQ(dir.list().size(), 3000u);
-  EXPECT_EQ(o("g1499.obj") + o("g1024.Qit"), "v 1 1 1\n" + qit({0, 0, 0}));
 }
 
 TEST_F(Split, VertexTextBecomesFloatsLikeAStreamReadsThem) {
@@ -162,50 +147,37 @@ TEST_F(Split, VertexTextBecomesFloatsLikeAStreamReadsThem) {
   ASSERT_EQ(splitQit("g b\nf 1\nv 0.25 1.5 2"), 0);
   EXPECT_EQ(o("b.Qit"), qit({.25f, 1.5f, 2}));
 
-  // Short decimals take a quick path: it must round exactly as strtof.
+  // Decimals of every shape (sign, digits before and after the point,
+  // leading zeros), in each of the three places of a line: the quick
+  // readings must round exactly as strtof.
   std::string text, face = "g a\nf";
   std::vector<float> want;
-  std::mt19937_64 rnd(5);
-  for (int i = 1; i <= 20000; ++i) {
-    const uint64_t x = rnd();
-    char num[64];
-    std::snprintf(num, sizeof num, "%.*f", int(x % 12),
-                  double(int64_t(x >> 16) % 200000001 - 100000000) / std::pow(10.0, double((x >> 8) % 9)));
-    text += std::string("v ") + num + " " + num + " 0\n";
-    face += " " + std::to_string(i);
-    want.insert(want.end(), {std::strtof(num, nullptr), std::strtof(num, nullptr), 0});
+  std::mt19937 rnd(5);
+  for (int line = 1; line <= 20000; ++line) {
+    std::string num = std::vector<std::string>{"", "-", "+"}[rnd() % 3];
+    const int before = 1 + int(rnd() % 9), after = int(rnd() % 13) - 1;
+    for (int k = 0; k < before; ++k) num += char('0' + (rnd() % 10) * (k > 0 || rnd() % 4 != 0));
+    if (after >= 0) num += '.';
+    for (int k = 0; k < after; ++k) num += char('0' + rnd() % 10);
+    if (after == 0) num += '5';  // "12." is not a plain decimal; "12.5" is
+    const float f = std::strtof(num.c_str(), nullptr);
+    const int at = line % 3;
+    text += "v " + (at == 0 ? num : "1.5") + " " + (at == 1 ? num : "-0.25") + " " + (at == 2 ? num : "8.125") + "\n";
+    want.insert(want.end(), {at == 0 ? f : 1.5f, at == 1 ? f : -.25f, at == 2 ? f : 8.125f});
+    face += " " + std::to_string(line);
   }
   ASSERT_EQ(splitQit(text + face + "\n"), 0);
   EXPECT_TRUE(o("a_copy1.Qit") == qit(want));
-
-  // Every shape a short field can have (sign, digits before and after the
-  // point, leading zeros), in each of the three places of a line, where the
-  // quick reading takes the point out of the word it reads.
-  text.clear(), face = "g a\nf", want.clear();
-  int line = 0;
-  for (const char* sign : {"", "-", "+"})
-    for (int before = 1; before <= 8; ++before)
-      for (int after = -1; after <= 8 - before; ++after) {
-        std::string num = sign;
-        for (int k = 0; k < before; ++k) num += char('0' + (rnd() % 10) * (k > 0 || rnd() % 4 != 0));
-        if (after >= 0) num += '.';
-        for (int k = 0; k < after; ++k) num += char('0' + rnd() % 10);
-        if (after == 0) num += '5';  // "12." is not a plain decimal; "12.5" is
-        const float f = std::strtof(num.c_str(), nullptr);
-        text += "v " + num + " 1.5 2\nv -0.25 " + num + " 3\nv 7 8.125 " + num + "\n";
-        want.insert(want.end(), {f, 1.5f, 2, -.25f, f, 3, 7, 8.125f, f});
-        for (int k = 0; k < 3; ++k) face += " " + std::to_string(++line);
-      }
-  ASSERT_EQ(splitQit(text + face + "\n"), 0);
-  EXPECT_TRUE(o("a_copy2.Qit") == qit(want));
 }
 
 }  // namespace
 
-TEST(FaceText, NumbersAreThoseAStreamReads) {
-  // Face text of every kind the quick paths meet or must refuse, against
-  // a stream: corners split at spaces and cut at their first "/", then >> int
-  // until the first thing that is not an int.
+TEST(WordHelpers, EqualTheirPlainLoopsAndReadFacesAsAStream) {
+  // Random text of the bytes face and vertex text is made of. At every
+  // place in it, each word-at-a-time helper gives what its plain loop
+  // gives; and as face text it gives the numbers a stream reads: corners
+  // split at spaces and cut at their first "/", then >> int until the first
+  // thing that is not an int.
   auto byStream = [](const std::string& text) {
     std::vector<int32_t> out;
     const bool corners = text.find('/') != std::string::npos;
@@ -237,79 +209,69 @@ TEST(FaceText, NumbersAreThoseAStreamReads) {
     return out;
   };
   const char* pieces[] = {"1", "23", "456", "7890123", "12345678", "2147483647", "2147483648", "-5", "+6", "0",
-                          "00000000012", "/", "//", "/7", " ", " ", " ", "  ", "\t", "\r", "x", "-"};
+                          "00000000012", "/", "//", "/7", " ", " ", " ", "  ", "\t", "\r", "x", "-", ".", "e", ":"};
   std::mt19937 rnd(11);
   for (int k = 0; k < 20000; ++k) {
     std::string text;
     for (int n = int(rnd() % 12); n > 0; --n) text += pieces[rnd() % (sizeof pieces / sizeof *pieces)];
+    const std::string padded = text + std::string(80, '9');  // lines are followed by readable bytes
+    for (size_t i = 0; i <= text.size(); ++i) {
+      const char* p = padded.data() + i;
+      const size_t n = std::min<size_t>(64, text.size() - i);
+      uint32_t word = 0, plain = 0;
+      ASSERT_EQ(tolvane::digitRun(p, word), tolvane::digitRunPlain(p, plain)) << "[" << text << "] at " << i;
+      ASSERT_EQ(word, plain) << "[" << text << "] at " << i;
+      const tolvane::ByteClasses a = tolvane::classifyBytes(p, n), b = tolvane::classifyBytesPlain(p, n);
+      ASSERT_TRUE(a.digits == b.digits && a.spaces == b.spaces && a.slashes == b.slashes) << "[" << text << "] at " << i;
+      for (char c : {'/', '9'})  // '9' also pads the text
+        ASSERT_EQ(tolvane::byteMask(p, n, c), tolvane::byteMaskPlain(p, n, c)) << "[" << text << "] at " << i;
+    }
     std::vector<int32_t> got;
-    const std::string padded = text + std::string(16, '9');  // lines are followed by readable bytes
     tolvane::forEachFaceNumber(std::string_view(padded.data(), text.size()), [&](int32_t v) { got.push_back(v); });
     ASSERT_EQ(got, byStream(text)) << "[" << text << "]";
   }
 }
 
 TEST(VertexSets, AnyOrderOfNumbersComesOutSortedAndOnce) {
-  // A group's numbers arrive in stretches of faces, from the first half of
-  // a file and, taken in afterwards, from the second: close together or
-  // far apart, walking up or down through the vertices, repeated, below 0
-  // or near the largest int. Whatever the set keeps them in, taking it
-  // gives each number in the range once, in order.
+  // A group's numbers arrive in runs of faces, each run's set taken into the
+  // group's: close together or far apart, walking up or down through the
+  // vertices, repeated, below 0 or near the largest int. Whatever the set
+  // keeps them in, taking it gives each number in the range once, in order.
   std::mt19937 rnd(5);
   auto pick = [&](int pattern, int i, int32_t at) -> int32_t {
     switch (pattern) {
-      case 0: return at + int32_t(rnd() % 5000);                      // a part's block of vertices
-      case 1: return at + i / 3 + int32_t(rnd() % 4);                  // faces walking up
+      case 0: return at + int32_t(rnd() % 5000);                             // a part's block of vertices
+      case 1: return at + i / 3 + int32_t(rnd() % 4);                         // faces walking up
       case 2: return std::max(0, at + 200000 - i / 2 - int32_t(rnd() % 4));  // walking down
-      case 3: return int32_t(rnd() % 2147483647u) + int32_t(rnd() % 2);  // anywhere
+      case 3: return int32_t(rnd() % 2147483647u) + int32_t(rnd() % 2);     // anywhere
       default: return int32_t(rnd() % 9) - 4 + (rnd() % 50 == 0 ? INT32_MAX - 8 : at);  // below 0, far, repeats
     }
   };
   for (int round = 0; round < 60; ++round) {
-    tolvane::NumberSet set, tail;
+    tolvane::NumberSet set, tail, run;
     std::set<int32_t> want;
     const int pattern = round % 5;
     const int32_t at = int32_t(rnd() % 1000000);
-    tolvane::NumberSet window;
-    // Stretches of faces of one kind, then of another.
+    auto add = [&](tolvane::NumberSet& to, int32_t n) {
+      to.add(n);
+      if (n >= 0) want.insert(n);
+    };
     for (int stretch = 0; stretch < 6; ++stretch) {
       const int count = int(rnd() % 3000);
-      for (int i = 0; i < count; ++i) {
-        const int32_t n = pick(stretch % 2 ? (pattern + 1) % 5 : pattern, i, at);
-        set.add(n);
-        if (n >= 0) want.insert(n);
-      }
-      for (int i = 0; i < count / 4; ++i) {
-        const int32_t n = pick(pattern, i, at + (round % 2 ? 0 : 3000));  // within the group's range, or past it
-        tail.add(n);
-        if (n >= 0) want.insert(n);
-      }
+      for (int i = 0; i < count; ++i) add(set, pick(stretch % 2 ? (pattern + 1) % 5 : pattern, i, at));
+      // Within the group's range, or past it.
+      for (int i = 0; i < count / 4; ++i) add(tail, pick(pattern, i, at + (round % 2 ? 0 : 3000)));
     }
-    for (int i = 0; i < 500; ++i) {
-      const int32_t n = pick(pattern, i, at + 7000);
-      window.add(n);
-      if (n >= 0) want.insert(n);
-    }
+    for (int i = 0; i < 500; ++i) add(run, pick(pattern, i, at + 7000));
     if (round % 3 == 0) set.absorb(std::move(tail));
     else tail.absorb(std::move(set)), set = std::move(tail);
-    set.absorb(std::move(window));
+    set.absorb(std::move(run));
     const int32_t lo = round % 2, hi = round % 4 == 3 ? at + 2500 : INT32_MAX;
     std::vector<int32_t> expected;
     for (int32_t n : want)
       if (n >= lo && n <= hi) expected.push_back(n);
     ASSERT_EQ(set.take(lo, hi), expected) << "round " << round;
     EXPECT_TRUE(set.take(0, INT32_MAX).empty());
-  }
-  // The second half's set falls within the range of the first's, or
-  // starts before it: even numbers, then odd ones among them.
-  for (int32_t from : {50001, 1}) {
-    tolvane::NumberSet set, tail;
-    std::vector<int32_t> expected;
-    for (int32_t n = 1000; n < 100000; n += 2) set.add(n), expected.push_back(n);
-    for (int32_t n = from; n < from + 2000; n += 2) tail.add(n), expected.push_back(n);
-    std::sort(expected.begin(), expected.end());
-    set.absorb(std::move(tail));
-    EXPECT_EQ(set.take(0, INT32_MAX), expected) << from;
   }
 }
 
@@ -319,22 +281,14 @@ TEST(FileNameExtract, EveryModeOnTypicalAndAwkwardPaths) {
     int mode;
     const char* want;
   } cases[] = {
-      {"D:\\work\\model.obj", 1, "D:\\work\\"},
-      {"a/b\\c.obj", 1, "a/b\\"},  // either separator
-      {"/", 1, "/"},
-      {"/x/y/name.part.obj", 2, "name.part"},
-      {"/x.d/name", 2, "name"},
-      {"/x/y/.hidden", 2, ""},
-      {"/x/y/", 2, ""},
-      {"/x/y/name.obj", 3, "/x/y/name"},
-      {"/x.d/name", 3, "/x"},
-      {"/x/y/name.obj", 4, ".obj"},
-      {"a.b.c", 4, ".c"},
-      {"/x/y/name", 4, ""},
-      {"C:\\a/b\\c.d", 6, "c.d"},
-      {"/x/y/", 6, ""},
-      {"/x/y/name.obj", 0, "/x/y/name.obj"},  // other modes: the path unchanged
-      {"/x/y/name.obj", 5, "/x/y/name.obj"},
+      {"D:\\work\\model.obj", 1, "D:\\work\\"}, {"a/b\\c.obj", 1, "a/b\\"},  // either separator
+      {"/", 1, "/"},                                {"/x/y/name.part.obj", 2, "name.part"},
+      {"/x.d/name", 2, "name"},                     {"/x/y/.hidden", 2, ""},
+      {"/x/y/", 2, ""},                             {"/x/y/name.obj", 3, "/x/y/name"},
+      {"/x.d/name", 3, "/x"},                       {"/x/y/name.obj", 4, ".obj"},
+      {"a.b.c", 4, ".c"},                           {"/x/y/name", 4, ""},
+      {"C:\\a/b\\c.d", 6, "c.d"},                   {"/x/y/", 6, ""},
+      {"/x/y/name.obj", 0, "/x/y/name.obj"},        {"/x/y/name.obj", 5, "/x/y/name.obj"},  // other modes: unchanged
   };
   for (const auto& c : cases) EXPECT_EQ(FileNameExtract(c.path, c.mode), c.want) << c.path << " mode " << c.mode;
 }
