@@ -223,18 +223,17 @@ float GetUVsFromQiv(const char* qivPath, const char* outPath) {
   // Two files are written at a time (copying into the page cache is most of
   // the work); each takes its name once those before it have theirs, so a
   // failure leaves the files before it and none after it.
-  OwnLine<OutFile> out[2];
   auto name = [&](size_t k) { return stem + std::to_string(k) + ".Qiv"; };
-  auto make = [&](size_t k, int w) {
-    return outPath && out[w].create(name(k).c_str(), OutFile::Mode::Replace) &&
-           writeTileFile(out[w], mesh, uv.records(), pairs, uint32_t(k));
+  auto make = [&](size_t k, OutFile& out) {
+    return outPath && out.create(name(k).c_str(), OutFile::Mode::Replace) &&
+           writeTileFile(out, mesh, uv.records(), pairs, uint32_t(k));
   };
-  auto finish = [&](size_t k, int w) {
-    if (!out[w].commit()) return false;
+  auto finish = [&](size_t k, OutFile& out) {
+    if (!out.commit()) return false;
     UVTileStr.push_back(tiles[k].key);
     return true;
   };
-  const size_t written = runInOrder(tiles.size(), make, finish);
+  const size_t written = runInOrder<OutFile>(tiles.size(), make, finish);
   if (written < tiles.size()) return kTileFileBase + float(written);
   return float(tiles.size());
 }
