@@ -138,3 +138,13 @@ TEST(UVTiles, NoTilesAndFailures) {
             1501);
   EXPECT_EQ(small.list(), std::vector<std::string>{"m.qiv"});
 }
+
+TEST(UVTiles, ZeroLiesInTileZero) {
+  TempDir dir;
+  writeFile(dir / "m.qiv", uvMesh({{0, 0.5f}, {0, 0}, {0, 0}, {0, 0}, {0.5f, 0}, {0, 0}, {0, 0}, {0, 0}}).bytes());
+  char key[16] = "";
+  EXPECT_EQ(GetUVTile((dir / "m.qiv").c_str(), key), 1);
+  EXPECT_STREQ(key, "00");
+  ASSERT_EQ(GetUVsFromQiv((dir / "m.qiv").c_str(), (dir / "t.Qiv").c_str()), 1);
+  EXPECT_EQ(pairsIn(readFile(dir / "t0.Qiv"), 5)[4], Pair(0.5f, 0.0f));
+}
