@@ -177,10 +177,7 @@ int32_t uvTileNumber(float x) {
   return s >= -2147483648.0f && s < 2147483648.0f ? int32_t(s) : INT32_MIN;
 }
 
-}  // namespace tolvane
-
-float GetUVTile(const char* qivPath, char* buffer) {
-  using namespace tolvane;
+float countUVTiles(const char* qivPath, char* buffer) {
   // Only the chunk headers and the UV records are read, a piece at a time.
   FileFront file;
   if (!file.open(qivPath)) return kUVInputNotOpened;
@@ -205,8 +202,7 @@ float GetUVTile(const char* qivPath, char* buffer) {
   return float(count);
 }
 
-float GetUVsFromQiv(const char* qivPath, const char* outPath) {
-  using namespace tolvane;
+float writeUVTileFiles(const char* qivPath, const char* outPath) {
   UVTileStr.clear();
   Bytes mesh;
   if (!loadFile(qivPath, mesh)) return kInputNotOpened;
@@ -219,7 +215,7 @@ float GetUVsFromQiv(const char* qivPath, const char* outPath) {
   if (tiles.empty()) return 0;
 
   const TilePairs pairs = splitPairs(image, uv, tiles);
-  const std::string stem = outPath ? FileNameExtract(outPath, 3) : std::string();
+  const std::string stem = outPath ? pathPart(outPath, 3) : std::string();
   // Two files are written at a time (copying into the page cache is most of
   // the work); each takes its name once those before it have theirs, so a
   // failure leaves the files before it and none after it.
@@ -238,10 +234,12 @@ float GetUVsFromQiv(const char* qivPath, const char* outPath) {
   return float(tiles.size());
 }
 
-void getUVTileString(int index, char* buffer) {
+void uvTileKey(int index, char* buffer) {
   if (!buffer || index < 0 || size_t(index) >= UVTileStr.size()) return;
   const std::string& key = UVTileStr[size_t(index)];
   std::memcpy(buffer, key.c_str(), key.size() + 1);
 }
 
-void clearUVTileString() { UVTileStr.clear(); }
+void clearUVTileKeys() { UVTileStr.clear(); }
+
+}  // namespace tolvane

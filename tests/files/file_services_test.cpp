@@ -6,6 +6,7 @@
 #include <algorithm>
 
 #include "files/files.h"
+#include "host/frozen.h"
 #include "support/support.h"
 
 using namespace testsupport;

@@ -10,6 +10,7 @@
 #include <functional>
 
 #include "common/result_codes.h"
+#include "host/frozen.h"
 #include "support/support.h"
 
 using namespace testsupport;

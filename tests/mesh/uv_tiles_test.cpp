@@ -8,6 +8,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "host/frozen.h"
 #include "support/support.h"
 
 using namespace testsupport;
