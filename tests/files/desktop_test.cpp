@@ -102,8 +102,8 @@ TEST(FileChooser, NoDisplayNoChooserOrABrokenChooserIsAPlatformStatus) {
   EXPECT_EQ(path(1).second, "/a.obj");  // the one choice that succeeded
 }
 
-// Conversion into Mac Roman on a real display is in the display test; here
-// the bytes around the 256-byte limit and the paths it cannot convert.
+// Paths converted into Mac Roman or kept as UTF-8, the bytes around the
+// 256-byte limit, and the paths that cannot be converted.
 TEST(FileChooser, PathsInMacRomanCutAt256OrRefused) {
   FakeDesktop desk;
   std::string longPath = "/" + std::string(290, 'p') + "/x.obj";  // 297 bytes
