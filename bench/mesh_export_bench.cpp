@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "gen_qiv.h"
+#include "host/frozen.h"
 #include "mesh/obj_export.h"
 
 float baselineObjExport(const char* qivPath, const char* objPath, const std::vector<uint32_t>& ids);

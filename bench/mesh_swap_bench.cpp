@@ -15,6 +15,7 @@
 
 #include "common/bytes.h"
 #include "common/out_file.h"
+#include "host/frozen.h"
 #include "mesh/uv_tiles.h"
 #include "mesh/qiv.h"
 #include "tolvane/host.h"

@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "mesh/uv_tiles.h"
+#include "host/frozen.h"
 
 int main(int argc, char** argv) {
   float r;

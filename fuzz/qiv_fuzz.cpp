@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "fuzz_support.h"
+#include "host/frozen.h"
 #include "mesh/uv_tiles.h"
 #include "tolvane/host.h"
 

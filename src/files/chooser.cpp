@@ -15,7 +15,9 @@ platform::DescList docList;
 // What GetOpenDialog returns when the dialog ends without a selection.
 float answer = 0.0f;
 
-void MyNavEventProc(long selector, platform::CallbackParams* params, void* userData) {
+namespace tolvane {
+
+void onDialogEvent(long selector, platform::CallbackParams* params, void* userData) {
   (void)userData;
   if (selector != platform::kEventUserAction || !params) return;
   platform::Reply reply;
@@ -24,8 +26,6 @@ void MyNavEventProc(long selector, platform::CallbackParams* params, void* userD
   if (action == platform::kActionCancel || action == platform::kActionOpen) answer = 0.0f;
   platform::disposeReply(reply);
 }
-
-namespace tolvane {
 
 namespace {
 
@@ -65,7 +65,7 @@ float chooseFiles() {
   options.optionFlags = kDialogFlags;
 
   platform::Dialog* dialog = nullptr;
-  status = platform::createGetFileDialog(options, MyNavEventProc, nullptr, &dialog);
+  status = platform::createGetFileDialog(options, onDialogEvent, nullptr, &dialog);
   if (status != platform::kNoErr) return closeDialog(dialog, status);
   status = platform::runDialog(dialog);
   if (status != platform::kNoErr) return closeDialog(dialog, status);

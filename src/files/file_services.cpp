@@ -208,8 +208,6 @@ float closeFolder() {
   return kOk;
 }
 
-}  // namespace tolvane
-
 namespace {
 
 bool isDotOrDotDot(const char* name) {
@@ -218,7 +216,7 @@ bool isDotOrDotDot(const char* name) {
 
 }  // namespace
 
-bool IsDirectory(const char* name) {
+bool namesFolder(const char* name) {
   if (!name) return true;
   for (size_t i = std::strlen(name); i > 0; --i) {
     char c = name[i - 1];
@@ -228,7 +226,7 @@ bool IsDirectory(const char* name) {
   return true;
 }
 
-bool ClearFolder(const std::string& path) {
+bool clearFolder(const std::string& path) {
   // An empty path names no folder (it must not become "/").
   if (path.empty()) return false;
   std::string base = path;
@@ -240,11 +238,11 @@ bool ClearFolder(const std::string& path) {
   // the folder's name.
   if (base.back() != '/') base += '/';
 #endif
-  tolvane::Folder* dir = tolvane::openDir(base.c_str());
+  Folder* dir = openDir(base.c_str());
   if (!dir) return false;
-  char name[tolvane::kNameBuffer];
+  char name[kNameBuffer];
   std::string keep;
-  while (const char* entry = tolvane::nextName(dir, keep)) {
+  while (const char* entry = nextName(dir, keep)) {
     // "." and ".." are skipped by name: hashed folders (ext4) deliver them
     // anywhere in the listing, not as the first two entries.
     if (isDotOrDotDot(entry)) continue;
@@ -253,8 +251,10 @@ bool ClearFolder(const std::string& path) {
     std::memset(name, 0, sizeof name);
     std::memcpy(name, base.data(), base.size());
     std::memcpy(name + base.size(), entry, len);
-    if (!IsDirectory(name)) tolvane::removeFile(name);
+    if (!namesFolder(name)) removeFile(name);
   }
-  tolvane::closeDir(dir);
+  closeDir(dir);
   return true;
 }
+
+}  // namespace tolvane

@@ -8,33 +8,31 @@
 
 #include <string>
 
-#include "common/export.h"
+namespace tolvane {
+
+namespace platform {
+struct CallbackParams;
+}  // namespace platform
 
 // Removes the files of the folder `path`: apart from "." and "..", every
-// entry that IsDirectory() takes for a file (its name has a dot) is removed,
+// entry that namesFolder() takes for a file (its name has a dot) is removed,
 // a dotted empty folder too. Undotted entries stay; subfolders are not
 // entered. "/" is added to `path` unless it already ends in "/"; an empty
 // path names no folder. Joined names longer than 255 bytes are left alone.
 // False only when the folder cannot be opened, whatever the single removals
 // did.
-TOLVANE_API bool ClearFolder(const std::string& path);
+bool clearFolder(const std::string& path);
 
 // Decides by the text alone whether `name` is a folder: scanning from the
 // end, a "." met before any "/" or "\" means a file (false); a separator
 // first, or no "." at all, means a folder (true). A null name gives true, so
 // nothing is ever removed for it.
-TOLVANE_API bool IsDirectory(const char* name);
-
-namespace tolvane::platform {
-struct CallbackParams;
-}
+bool namesFolder(const char* name);
 
 // Event callback of the file-open dialog: on the user-action event (12) it
 // reads the dialog's reply and action and sets `answer` to 0 for Cancel or
 // Open; every other event is ignored.
-TOLVANE_API void MyNavEventProc(long selector, tolvane::platform::CallbackParams* params, void* userData);
-
-namespace tolvane {
+void onDialogEvent(long selector, platform::CallbackParams* params, void* userData);
 
 // remove(path): 0 removed, -1 not (also for a null path).
 float fileDelete(const char* path);

@@ -1,12 +1,13 @@
 #include "files/path_name.h"
 
+namespace tolvane {
 namespace {
 
 size_t lastSeparator(const std::string& path) { return path.find_last_of("/\\"); }
 
 }  // namespace
 
-std::string FileNameExtract(const std::string& path, int mode) {
+std::string pathPart(const std::string& path, int mode) {
   switch (mode) {
     case 1: {
       size_t sep = lastSeparator(path);
@@ -34,3 +35,5 @@ std::string FileNameExtract(const std::string& path, int mode) {
       return path;
   }
 }
+
+}  // namespace tolvane

@@ -4,7 +4,10 @@
 
 #include <string>
 
-#include "common/export.h"
+// FileNameExtract, the name the group tools call it by.
+#include "host/frozen.h"
+
+namespace tolvane {
 
 // mode 1: folder part, up to and including the last separator ("" if none)
 // mode 2: base name: after the last separator, cut before its last "."
@@ -12,4 +15,6 @@
 // mode 4: the extension, from the last "." on ("" if none)
 // mode 6: the file name: after the last separator
 // any other mode: the path unchanged
-TOLVANE_API std::string FileNameExtract(const std::string& path, int mode);
+std::string pathPart(const std::string& path, int mode);
+
+}  // namespace tolvane

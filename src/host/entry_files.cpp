@@ -36,7 +36,7 @@ TOLVANE_ENTRY(CloseFolder) {
 TOLVANE_ENTRY(EmptyFolder) {
   (void)number, (void)buffer;
   if (!text) return tolvane::kFailed;
-  return ClearFolder(std::string(text)) ? tolvane::kOk : tolvane::kFailed;
+  return tolvane::clearFolder(std::string(text)) ? tolvane::kOk : tolvane::kFailed;
 }
 
 TOLVANE_ENTRY(GetOpenDialog) {

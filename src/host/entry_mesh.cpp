@@ -6,17 +6,17 @@
 TOLVANE_ENTRY(qivtoOBJ) {
   (void)number;
   if (!text || !buffer) return tolvane::kNoText;
-  return writeOBJfromQiv(text, buffer);
+  return tolvane::exportQivToObj(text, buffer);
 }
 
 TOLVANE_ENTRY(getFaceIDs) {
   (void)buffer;
   if (!text) return tolvane::kNoText;
-  return GetFaceIDsQiv(text, number);
+  return tolvane::readFaceIds(text, number);
 }
 
 TOLVANE_ENTRY(outMRGB) {
   (void)number;
   if (!text || !buffer) return tolvane::kNoText;
-  return ReadVertColorQiv(text, buffer);
+  return tolvane::writeColourBlock(text, buffer);
 }

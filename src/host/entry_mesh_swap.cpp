@@ -8,5 +8,5 @@
 TOLVANE_ENTRY(SwapVertices_Qiv) {
   (void)number;
   if (!text || !buffer) return tolvane::kMissingArg;
-  return swapVerticesQiv(buffer, text);
+  return tolvane::swapQivVertices(buffer, text);
 }

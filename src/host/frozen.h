@@ -18,7 +18,24 @@
 
 // ---- binary meshes -------------------------------------------------------
 //
-// (declarations of the mesh subsystem's frozen names)
+// Wrappers over the mesh operations in src/mesh/, documented there under
+// their own names (given after each).
+
+// Byte primitives, bytes in file order (least significant first): le32,
+// le32 as signed, one byte, bitsToFloat(le32) of common/bytes.h.
+TOLVANE_API unsigned int readUnInt(unsigned char b0, unsigned char b1, unsigned char b2, unsigned char b3);
+TOLVANE_API int readSignInt(unsigned char b0, unsigned char b1, unsigned char b2, unsigned char b3);
+TOLVANE_API int readanInt(unsigned char b);
+TOLVANE_API float readaFloat(unsigned char b0, unsigned char b1, unsigned char b2, unsigned char b3);
+
+TOLVANE_API float writeOBJfromQiv(const char* qivPath, const char* objPath);    // tolvane::exportQivToObj
+TOLVANE_API float GetFaceIDsQiv(const char* path, double level);                // tolvane::readFaceIds
+TOLVANE_API float ReadVertColorQiv(const char* qivPath, const char* outPath);   // tolvane::writeColourBlock
+TOLVANE_API float swapVerticesQiv(const char* qivPath, const char* qitPath);    // tolvane::swapQivVertices
+TOLVANE_API float GetUVTile(const char* qivPath, char* buffer);                 // tolvane::countUVTiles
+TOLVANE_API float GetUVsFromQiv(const char* qivPath, const char* outPath);      // tolvane::writeUVTileFiles
+TOLVANE_API void getUVTileString(int index, char* buffer);                      // tolvane::uvTileKey
+TOLVANE_API void clearUVTileString();                                           // tolvane::clearUVTileKeys
 //
 // ---- end of binary meshes ------------------------------------------------
 
@@ -53,7 +70,19 @@ TOLVANE_API float ListSplitQiv(const char* objPath, const char* outPath);
 
 // ---- files -----------------------------------------------------------------
 //
-// (declarations of the file services' frozen names)
+// Wrappers over the file services in src/files/, documented there under
+// their own names (given after each).
+#include <string>
+
+namespace tolvane::platform {
+struct CallbackParams;
+}
+
+TOLVANE_API std::string FileNameExtract(const std::string& path, int mode);  // tolvane::pathPart
+TOLVANE_API bool ClearFolder(const std::string& path);                        // tolvane::clearFolder
+TOLVANE_API bool IsDirectory(const char* name);                               // tolvane::namesFolder
+TOLVANE_API void MyNavEventProc(long selector, tolvane::platform::CallbackParams* params,
+                                void* userData);  // tolvane::onDialogEvent
 //
 // ---- end of files ------------------------------------------------------------
 

@@ -65,10 +65,7 @@ bool colourPiece(TextBuffer& out, FileFront& file, const RecordRun& colours, siz
   return true;
 }
 
-}  // namespace tolvane
-
-float ReadVertColorQiv(const char* qivPath, const char* outPath) {
-  using namespace tolvane;
+float writeColourBlock(const char* qivPath, const char* outPath) {
   FileFront front;
   if (!front.open(qivPath)) return kInputNotOpened;
   // The first chunk is the colour chunk, whatever its tag; nothing after it
@@ -85,3 +82,5 @@ float ReadVertColorQiv(const char* qivPath, const char* outPath) {
   if (result != kOk) return result;
   return out.commit() ? kOk : kOutputNotCreated;
 }
+
+}  // namespace tolvane

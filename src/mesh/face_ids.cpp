@@ -28,10 +28,7 @@ int32_t faceIdFactor(double level) {
   return int32_t(k);
 }
 
-}  // namespace tolvane
-
-float GetFaceIDsQiv(const char* path, double level) {
-  using namespace tolvane;
+float readFaceIds(const char* path, double level) {
   const int32_t k = faceIdFactor(level);
   faceID.clear();
 
@@ -51,3 +48,5 @@ float GetFaceIDsQiv(const char* path, double level) {
     faceID[i] = int32_t(le32(r + 12)) < 0 ? triangle : quad;
   return float(faces.count);
 }
+
+}  // namespace tolvane

@@ -175,10 +175,7 @@ float writePieces(OutFile& out, size_t count, const std::function<bool(size_t, T
   return kOutputNotCreated;
 }
 
-}  // namespace tolvane
-
-float writeOBJfromQiv(const char* qivPath, const char* objPath) {
-  using namespace tolvane;
+float exportQivToObj(const char* qivPath, const char* objPath) {
   if (faceID.empty()) return kNoFaceIds;
   FileFront front;
   if (!front.open(qivPath)) return kInputNotOpened;
@@ -231,3 +228,5 @@ float writeOBJfromQiv(const char* qivPath, const char* objPath) {
   if (result == kOk) faceID.clear();
   return result;
 }
+
+}  // namespace tolvane

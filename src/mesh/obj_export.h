@@ -2,9 +2,9 @@
 // vertex colour block.
 //
 // The face ID list says, per face ID of a coarse mesh, how many consecutive
-// faces of a finer mesh belong to it: GetFaceIDsQiv fills it from the coarse
-// mesh's face chunk, writeOBJfromQiv consumes it. Typical use, in one
-// process:
+// faces of a finer mesh belong to it: readFaceIds (GetFaceIDsQiv) fills it
+// from the coarse mesh's face chunk, exportQivToObj (writeOBJfromQiv)
+// consumes it. Typical use, in one process:
 //
 //   GetFaceIDsQiv("coarse.qiv", 1);            // [4, 4, 3, ...]
 //   writeOBJfromQiv("fine.qiv", "fine.obj");   // faces under "#FaceID n"
@@ -20,7 +20,6 @@
 #include <vector>
 
 #include "common/bytes.h"
-#include "common/export.h"
 #include "common/in_order.h"
 #include "common/out_file.h"
 
@@ -30,6 +29,8 @@
 // failed export can be repeated.
 extern std::vector<uint32_t> faceID;
 
+namespace tolvane {
+
 // Fills the face ID list from the first chunk of the Qiv file at `path`
 // (read as a face chunk whatever its tag): one entry per face record, 3k for
 // a triangle (fourth index negative), 4k for a quad, with
@@ -38,14 +39,14 @@ extern std::vector<uint32_t> faceID;
 // 2^32-1. The list is emptied first and stays empty on failure.
 // Returns the number of entries, -1760 when the file cannot be opened (also
 // a directory), -1761 when it is shorter than its face records.
-TOLVANE_API float GetFaceIDsQiv(const char* path, double level);
+float readFaceIds(const char* path, double level);
 
 // Writes the colour block of the first chunk of the Qiv file at `qivPath`
 // (read as a colour chunk whatever its tag) alone to the text file
 // `outPath`, replacing it. Returns 0, -1760 when the Qiv file cannot be
 // opened, -1761 when it is shorter than its colour records, -2 when the
 // output cannot be created or written (any previous file stays as it was).
-TOLVANE_API float ReadVertColorQiv(const char* qivPath, const char* outPath);
+float writeColourBlock(const char* qivPath, const char* outPath);
 
 // Exports the Qiv mesh at `qivPath` (vertex chunk at offset 32, colour
 // chunk directly after the vertex records, face chunk directly after the
@@ -65,9 +66,7 @@ TOLVANE_API float ReadVertColorQiv(const char* qivPath, const char* outPath);
 //   tag    no face chunk directly after the colour records: the OBJ holds
 //          everything up to "# End of RGB block"
 // Tags are returned as unsigned values, so they are never negative.
-TOLVANE_API float writeOBJfromQiv(const char* qivPath, const char* objPath);
-
-namespace tolvane {
+float exportQivToObj(const char* qivPath, const char* objPath);
 
 // Records per piece of text: a multiple of 32, so that a piece of colour
 // records holds whole "#RGB " lines.

@@ -49,18 +49,3 @@ bool findChunk(FileFront& file, uint32_t tag, Chunk& out) {
 }
 
 }  // namespace tolvane
-
-unsigned int readUnInt(unsigned char b0, unsigned char b1, unsigned char b2, unsigned char b3) {
-  const unsigned char b[4] = {b0, b1, b2, b3};
-  return tolvane::le32(b);
-}
-
-int readSignInt(unsigned char b0, unsigned char b1, unsigned char b2, unsigned char b3) {
-  return int(readUnInt(b0, b1, b2, b3));
-}
-
-int readanInt(unsigned char b) { return b; }
-
-float readaFloat(unsigned char b0, unsigned char b1, unsigned char b2, unsigned char b3) {
-  return tolvane::bitsToFloat(readUnInt(b0, b1, b2, b3));
-}

@@ -10,7 +10,6 @@
 #include <cstdint>
 
 #include "common/bytes.h"
-#include "common/export.h"
 
 namespace tolvane {
 
@@ -59,9 +58,3 @@ inline bool recordsFit(const FileFront& file, const Chunk& c, uint64_t recordSiz
 }
 
 }  // namespace tolvane
-
-// Byte primitives, bytes given in file order (least significant first).
-TOLVANE_API unsigned int readUnInt(unsigned char b0, unsigned char b1, unsigned char b2, unsigned char b3);
-TOLVANE_API int readSignInt(unsigned char b0, unsigned char b1, unsigned char b2, unsigned char b3);
-TOLVANE_API int readanInt(unsigned char b);
-TOLVANE_API float readaFloat(unsigned char b0, unsigned char b1, unsigned char b2, unsigned char b3);

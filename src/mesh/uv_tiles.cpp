@@ -39,14 +39,14 @@ std::string tileKey(int32_t u, int32_t v) {
   return std::string(text, end);
 }
 
-// The UV chunk of a loaded mesh; a mesh without one has a UV chunk of 0
-// records.
-float findUVChunk(const ByteReader& image, Chunk& uv) {
-  if (!findChunk(image, kUVTag, uv)) {
+// The UV chunk of a mesh (a mesh without one has a UV chunk of 0 records);
+// false when its records run past the end of the file.
+bool findUVChunk(FileFront& file, Chunk& uv) {
+  if (!findChunk(file, kUVTag, uv)) {
     uv = Chunk();
-    return kOk;
+    return true;
   }
-  return recordsFit(image, uv, kUVRecord) ? kOk : kBadFile;
+  return recordsFit(file, uv, kUVRecord);
 }
 
 float pairCoordinate(const ByteReader& image, const Chunk& uv, uint64_t pair, int which) {
@@ -150,12 +150,12 @@ TilePairs splitPairs(const ByteReader& image, const Chunk& uv, const std::vector
 // One tile file, into `out` (created, nothing written yet): the input's
 // first `prefix` bytes, every pair as seen from tile k, and an empty chunk
 // header to close the chunks.
-bool writeTileFile(OutFile& out, const Bytes& mesh, uint64_t prefix, const TilePairs& pairs, uint32_t k) {
+bool writeTileFile(OutFile& out, const ByteReader& mesh, uint64_t prefix, const TilePairs& pairs, uint32_t k) {
   static const unsigned char kOutside[8] = {0x00, 0x00, 0x80, 0xBF, 0x00, 0x00, 0x80, 0xBF};  // -1, -1
   static const unsigned char kEnd[kChunkHeaderSize] = {};
   constexpr size_t kBatch = 512;  // pairs per 4096 bytes of output buffer
 
-  out.write(mesh.data(), size_t(prefix));
+  out.write(mesh.data, size_t(prefix));
   const size_t n = pairs.tile.size();
   for (size_t i = 0; i < n; i += kBatch) {
     const size_t m = std::min(kBatch, n - i);
@@ -177,16 +177,12 @@ int32_t uvTileNumber(float x) {
   return s >= -2147483648.0f && s < 2147483648.0f ? int32_t(s) : INT32_MIN;
 }
 
-}  // namespace tolvane
-
-float GetUVTile(const char* qivPath, char* buffer) {
-  using namespace tolvane;
+float countUVTiles(const char* qivPath, char* buffer) {
   // Only the chunk headers and the UV records are read, a piece at a time.
   FileFront file;
   if (!file.open(qivPath)) return kUVInputNotOpened;
-  // A mesh without a UV chunk has one of 0 records.
   Chunk uv;
-  if (findChunk(file, kUVTag, uv) && !recordsFit(file, uv, kUVRecord)) return kBadFile;
+  if (!findUVChunk(file, uv)) return kBadFile;
   std::vector<MetTile> met;
   constexpr uint32_t kPiece = 8192;  // records
   Bytes piece(size_t(kPiece) * kUVRecord);
@@ -205,44 +201,47 @@ float GetUVTile(const char* qivPath, char* buffer) {
   return float(count);
 }
 
-float GetUVsFromQiv(const char* qivPath, const char* outPath) {
-  using namespace tolvane;
+float writeUVTileFiles(const char* qivPath, const char* outPath) {
   UVTileStr.clear();
-  Bytes mesh;
-  if (!loadFile(qivPath, mesh)) return kInputNotOpened;
-  const ByteReader image(mesh);
+  FileFront file;
+  if (!file.open(qivPath)) return kInputNotOpened;
   Chunk uv;
-  if (findUVChunk(image, uv) != kOk) return kBadFile;
+  if (!findUVChunk(file, uv)) return kBadFile;
+  // What the tile files copy and rewrite: the file up to the end of the UV
+  // records. Chunks after them are never read.
+  const ByteReader image = file.upTo(uv.records() + uint64_t(uv.count) * kUVRecord);
+  if (uv.count > 0 && !recordsFit(image, uv, kUVRecord)) return kBadFile;  // the file shrank
   std::vector<MetTile> met;
   for (uint32_t i = 0; i < uv.count; ++i) meet(met, recordTile(image, uv, i));
   const std::vector<UV_tile> tiles = tileSet(std::move(met));
   if (tiles.empty()) return 0;
 
   const TilePairs pairs = splitPairs(image, uv, tiles);
-  const std::string stem = outPath ? FileNameExtract(outPath, 3) : std::string();
+  const std::string stem = outPath ? pathPart(outPath, 3) : std::string();
   // Two files are written at a time (copying into the page cache is most of
   // the work); each takes its name once those before it have theirs, so a
   // failure leaves the files before it and none after it.
-  OwnLine<OutFile> out[2];
   auto name = [&](size_t k) { return stem + std::to_string(k) + ".Qiv"; };
-  auto make = [&](size_t k, int w) {
-    return outPath && out[w].create(name(k).c_str(), OutFile::Mode::Replace) &&
-           writeTileFile(out[w], mesh, uv.records(), pairs, uint32_t(k));
+  auto make = [&](size_t k, OutFile& out) {
+    return outPath && out.create(name(k).c_str(), OutFile::Mode::Replace) &&
+           writeTileFile(out, image, uv.records(), pairs, uint32_t(k));
   };
-  auto finish = [&](size_t k, int w) {
-    if (!out[w].commit()) return false;
+  auto finish = [&](size_t k, OutFile& out) {
+    if (!out.commit()) return false;
     UVTileStr.push_back(tiles[k].key);
     return true;
   };
-  const size_t written = runInOrder(tiles.size(), make, finish);
+  const size_t written = runInOrder<OutFile>(tiles.size(), make, finish);
   if (written < tiles.size()) return kTileFileBase + float(written);
   return float(tiles.size());
 }
 
-void getUVTileString(int index, char* buffer) {
+void uvTileKey(int index, char* buffer) {
   if (!buffer || index < 0 || size_t(index) >= UVTileStr.size()) return;
   const std::string& key = UVTileStr[size_t(index)];
   std::memcpy(buffer, key.c_str(), key.size() + 1);
 }
 
-void clearUVTileString() { UVTileStr.clear(); }
+void clearUVTileKeys() { UVTileStr.clear(); }
+
+}  // namespace tolvane

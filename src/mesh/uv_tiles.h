@@ -12,14 +12,12 @@
 // tile, the first one met in the file: (1, 23) and (12, 3) share "123".
 //
 // These operations have no host entry point; the library exports them under
-// their C++ names. A Qiv file without a UV chunk has 0 tiles.
+// their C++ names (host/frozen.h). A Qiv file without a UV chunk has 0 tiles.
 #pragma once
 
 #include <cstdint>
 #include <string>
 #include <vector>
-
-#include "common/export.h"
 
 struct UV_tile {
   std::string key;
@@ -32,16 +30,18 @@ struct UV_tile {
 // its start and by clearUVTileString.
 extern std::vector<std::string> UVTileStr;
 
+namespace tolvane {
+
 // Counts the tiles of the Qiv file at `qivPath` and copies the key of the
 // last UV record's tile into `buffer` ("" when there is none; nothing when
 // `buffer` is null). The UV tile list is not touched.
 // Returns the number of tiles, -17 when the file cannot be read (buffer
 // untouched), -1761 when the UV records run past the end of the file
 // (buffer untouched).
-TOLVANE_API float GetUVTile(const char* qivPath, char* buffer);
+float countUVTiles(const char* qivPath, char* buffer);
 
 // Writes one copy of the Qiv file per tile, in key order, to
-// FileNameExtract(outPath, 3) + k + ".Qiv" (/x/out.Qiv gives /x/out0.Qiv,
+// pathPart(outPath, 3) + k + ".Qiv" (/x/out.Qiv gives /x/out0.Qiv,
 // /x/out1.Qiv ...), replacing files of those names, and lists the tile keys
 // in UVTileStr. Each copy holds the input up to the end of the UV chunk's
 // header, then every (u, v) pair of the input rewritten for its tile, then
@@ -53,16 +53,16 @@ TOLVANE_API float GetUVTile(const char* qivPath, char* buffer);
 // -1761 when the UV records run past the end of the file (nothing written);
 // 1501 + k when file k cannot be written: files 0 to k - 1 stay written and
 // their keys listed, file k is left as it was.
-TOLVANE_API float GetUVsFromQiv(const char* qivPath, const char* outPath);
+float writeUVTileFiles(const char* qivPath, const char* outPath);
 
 // Copies entry `index` (from 0) of the UV tile list into `buffer`; leaves
 // the buffer unchanged when the index is outside the list.
-TOLVANE_API void getUVTileString(int index, char* buffer);
+void uvTileKey(int index, char* buffer);
 
 // Empties the UV tile list.
-TOLVANE_API void clearUVTileString();
+void clearUVTileKeys();
 
-namespace tolvane {
 // The tile number of one coordinate (see above).
 int32_t uvTileNumber(float x);
+
 }  // namespace tolvane

@@ -82,10 +82,8 @@ float writeSwapped(const char* qivPath, FileFront& mesh, const Chunk& vertices, 
 }
 
 }  // namespace
-}  // namespace tolvane
 
-float swapVerticesQiv(const char* qivPath, const char* qitPath) {
-  using namespace tolvane;
+float swapQivVertices(const char* qivPath, const char* qitPath) {
   // Only the chunk headers and the Qit records are read into memory.
   FileFront mesh;
   if (!mesh.open(qivPath)) return kInputNotOpened;
@@ -97,3 +95,5 @@ float swapVerticesQiv(const char* qivPath, const char* qitPath) {
   if (code != kOk) return code;
   return writeSwapped(qivPath, mesh, vertices, records);
 }
+
+}  // namespace tolvane

@@ -2,7 +2,7 @@
 // those of the mesh's vertex chunk, and nothing else in the mesh changes.
 #pragma once
 
-#include "common/export.h"
+namespace tolvane {
 
 // Copies the vertex records of the Qit file at `qitPath` over those of the
 // first vertex chunk (tag 10001) of the Qiv file at `qivPath`. The Qit file
@@ -25,4 +25,6 @@
 // Every result other than 0 leaves both files as they were. The new mesh is
 // written beside the old one and renamed over it, so the Qiv file is always
 // either fully old or fully new.
-TOLVANE_API float swapVerticesQiv(const char* qivPath, const char* qitPath);
+float swapQivVertices(const char* qivPath, const char* qitPath);
+
+}  // namespace tolvane

@@ -10,6 +10,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <stdio_ext.h>
 #include <thread>
 
@@ -101,8 +102,8 @@ TEST(FileChooser, NoDisplayNoChooserOrABrokenChooserIsAPlatformStatus) {
   EXPECT_EQ(path(1).second, "/a.obj");  // the one choice that succeeded
 }
 
-// Conversion into Mac Roman on a real display is in the display test; here
-// the bytes around the 256-byte limit and the paths it cannot convert.
+// Paths converted into Mac Roman or kept as UTF-8, the bytes around the
+// 256-byte limit, and the paths that cannot be converted.
 TEST(FileChooser, PathsInMacRomanCutAt256OrRefused) {
   FakeDesktop desk;
   std::string longPath = "/" + std::string(290, 'p') + "/x.obj";  // 297 bytes
@@ -144,9 +145,14 @@ TEST(OpenUrl, HandsTheUrlToXdgOpenAsOneArgument) {
 
   unlink(record.c_str());
   for (const char* text : {"not a url", "", "example.org", "://x", "1http://x", "-x:y", "http://a b",
-                           "http://x/;rm -rf ~", "http://x/`id`", "http://x/%zz", "http://x/%4", "http://x/\"q\"",
-                           "http://x/<tag>", "http://x/a#b#c", "http://x/caf\xC3\xA9", "http://x/\n", "--help:x"})
-    EXPECT_EQ(call("inPut", text, 0, nullptr), -1.0f) << text;
+                           "http://x/;rm -rf ~", "http://x/`id`", "http://x/%zz", "http://x/%4g", "http://x/%4",
+                           "http://x/\"q\"", "http://x/<tag>", "http://x/a#b#c", "http://x/caf\xC3\xA9", "http://x/\n",
+                           "--help:x"}) {
+    // In a buffer of its exact size, so that a read past its end shows.
+    std::unique_ptr<char[]> exact(new char[std::strlen(text) + 1]);
+    std::memcpy(exact.get(), text, std::strlen(text) + 1);
+    EXPECT_EQ(call("inPut", exact.get(), 0, nullptr), -1.0f) << text;
+  }
   EXPECT_EQ(call("inPut", nullptr, 0, nullptr), -1.0f);
   std::this_thread::sleep_for(std::chrono::milliseconds(100));
   EXPECT_FALSE(testsupport::exists(record));

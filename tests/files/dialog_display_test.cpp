@@ -111,7 +111,7 @@ std::set<std::string> chosenPaths(int count) {
 
 }  // namespace
 
-TEST(FileChooserOnDisplay, ChooseCancelAndConvertLikeAUser) {
+TEST(FileChooserOnDisplay, ChooseAndCancelLikeAUser) {
   for (const char* tool : {"Xvfb", "zenity", "xdotool"})
     if (std::system(("command -v " + std::string(tool) + " >/dev/null").c_str()) != 0)
       GTEST_SKIP() << tool << " is not installed";
@@ -132,15 +132,4 @@ TEST(FileChooserOnDisplay, ChooseCancelAndConvertLikeAUser) {
   EXPECT_EQ(chosenPaths(3), chosen);
   EXPECT_EQ(dialogWith(x, [] { run("xdotool key Escape"); }), 0.0f);  // cancel keeps the earlier choice
   EXPECT_EQ(chosenPaths(3), chosen);
-
-  // A deep folder: a 300-byte path, one that Mac Roman holds, one it cannot.
-  const std::string deep = dir / std::string(180, 'd');
-  testsupport::makeDir(deep);
-  const std::string longName = std::string(300 - deep.size() - 1 - 4, 'n') + ".obj",
-                    cyrillic = "\xD0\xB6\xD0\xB8\xD1\x80.obj";
-  for (const std::string& name : {longName, std::string("caf\xC3\xA9.obj"), cyrillic})
-    testsupport::writeFile(deep + "/" + name, "x");
-  ASSERT_EQ(chooseAllIn(x, deep), 3.0f);
-  EXPECT_EQ(chosenPaths(3), (std::set<std::string>{deep + "/caf\x8E.obj", deep + "/" + cyrillic,
-                                                   (deep + "/" + longName).substr(0, 256)}));
 }

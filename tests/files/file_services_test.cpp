@@ -6,6 +6,7 @@
 #include <algorithm>
 
 #include "files/files.h"
+#include "host/frozen.h"
 #include "support/support.h"
 
 using namespace testsupport;
@@ -106,8 +107,9 @@ TEST(EmptyFolder, RemovesDottedEntriesOnlyAndNeverOverflows) {
   writeFile(dir / "e.full/inner.txt", "");
   makeDir(dir / "sub");  // not entered
   writeFile(dir / "sub/deep.txt", "");
-  // Folder path and name joined past 255 bytes: left alone.
-  std::string longName = std::string(250 - dir.path().size() % 10, 'n') + ".txt";
+  // Folder path and name joined: 255 bytes fit the name buffer with its
+  // zero byte, 256 do not and are left alone.
+  std::string longName = std::string(256 - dir.path().size() - 1 - 4, 'n') + ".txt";
   std::string shortEnough = std::string(255 - dir.path().size() - 1 - 4, 's') + ".txt";
   writeFile(dir / longName, "");
   writeFile(dir / shortEnough, "");
