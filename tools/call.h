@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "host/entry_table.h"
+#include "inspect/inspect.h"
 
 namespace tolvane_call {
 
@@ -57,5 +58,10 @@ int runCalls(const std::vector<Call>& calls, const Options& opt);
 // Reads the whole script ("-": standard input) and checks every call
 // before the first one runs. Returns the exit status.
 int runScript(void* lib, const std::string& path, const Options& opt);
+
+// --- call_inspect.cpp: the inspector's verdicts for a user ---
+// Prints what each operation will make of each file, as text or one JSON
+// object a line. 1 when a file cannot be opened or is of no known kind.
+int runInspect(const std::vector<std::string>& paths, bool json);
 
 }  // namespace tolvane_call

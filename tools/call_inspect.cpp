@@ -1,0 +1,39 @@
+// --inspect: what each operation will make of the files named.
+#include <cstdio>
+
+#include "call.h"
+#include "inspect/inspect.h"
+
+namespace tolvane_call {
+namespace {
+
+namespace ins = tolvane::inspect;
+
+bool hasExtension(const std::string& path, const char* ext) {
+  const size_t n = std::string(ext).size();
+  if (path.size() < n) return false;
+  for (size_t i = 0; i < n; ++i)
+    if (std::tolower(static_cast<unsigned char>(path[path.size() - n + i])) != ext[i]) return false;
+  return true;
+}
+
+}  // namespace
+
+int runInspect(const std::vector<std::string>& paths, bool json) {
+  // Files named together are read together: a Qit with the mesh it is to
+  // be swapped into, an OBJ with a group list.
+  ins::Settings settings;
+  for (const std::string& p : paths) {
+    if (hasExtension(p, ".qit")) settings.qitPath = p;
+    if (hasExtension(p, ".obj")) settings.objPath = p;
+  }
+  int status = 0;
+  for (const std::string& p : paths) {
+    const ins::Report r = ins::inspectFile(p, settings);
+    if (r.kind == "unreadable" || r.kind == "unknown") status = 1;
+    std::fputs((json ? ins::asJson(r) + "\n" : ins::asText(r)).c_str(), stdout);
+  }
+  return status;
+}
+
+}  // namespace tolvane_call
