@@ -64,4 +64,13 @@ int runScript(void* lib, const std::string& path, const Options& opt);
 // object a line. 1 when a file cannot be opened or is of no known kind.
 int runInspect(const std::vector<std::string>& paths, bool json);
 
+// What the hints need to know of the calls made so far in this process.
+struct CallState {
+  tolvane::inspect::Settings settings;
+  CallState() { settings.faceIdsLoaded = false; }
+  void after(const Call& call, float result);
+  // "hint: ..." for a call that failed or wrote nothing, else "".
+  std::string hint(const Call& call, float result);
+};
+
 }  // namespace tolvane_call

@@ -1,4 +1,5 @@
-// --inspect: what each operation will make of the files named.
+// --inspect: what each operation will make of the files named, and the
+// hint line after a call, both from the inspector's verdicts.
 #include <cstdio>
 
 #include "call.h"
@@ -34,6 +35,20 @@ int runInspect(const std::vector<std::string>& paths, bool json) {
     std::fputs((json ? ins::asJson(r) + "\n" : ins::asText(r)).c_str(), stdout);
   }
   return status;
+}
+
+void CallState::after(const Call& call, float result) {
+  const std::string& n = call.name;
+  if (n == "CropBMP_SetWidth") settings.cropWidth = call.number;
+  if (n == "getFaceIDs") settings.faceIdsLoaded = result > 0;
+  if (n == "qivtoOBJ" && result == 0) settings.faceIdsLoaded = false;
+}
+
+std::string CallState::hint(const Call& call, float result) {
+  settings.pixelOffset = call.number;
+  settings.thumbSize = call.number;
+  return ins::hint(call.name, call.nullText ? nullptr : call.text.c_str(),
+                   call.nullBuffer ? nullptr : call.buffer.c_str(), result, settings);
 }
 
 }  // namespace tolvane_call

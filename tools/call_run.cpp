@@ -91,8 +91,9 @@ bool placeArgs(const std::vector<std::string>& args, Call& call, std::string& nu
   return true;
 }
 
-// Runs one prepared call and prints its result; returns 0 ok, 1 failed.
-int runCall(const Call& call, const Options& opt) {
+// Runs one prepared call and prints its result, with a hint when it failed
+// or did nothing; returns 0 ok, 1 failed.
+int runCall(const Call& call, const Options& opt, CallState& state) {
   const Entry* e = call.entry;
   std::vector<char> buf;
   char* bufArg = nullptr;
@@ -106,8 +107,12 @@ int runCall(const Call& call, const Options& opt) {
   float r = call.fn(call.nullText ? nullptr : call.text.c_str(), call.number, bufArg);
   std::fflush(stdout);
   bool ok = succeeded(e, r);
-  if (!opt.quiet)
+  if (!opt.quiet) {
     std::printf("%s = %s (%s)\n", call.name.c_str(), formatResult(r).c_str(), meaning(e, r, ok).c_str());
+    const std::string hint = state.hint(call, r);
+    if (!hint.empty()) std::printf("  %s\n", hint.c_str());
+  }
+  state.after(call, r);
   // A successful call's output is printed even when empty, so a script's
   // quiet output keeps one line per delivered string.
   if (outBuffer && bufArg && (ok || bufArg[0])) {
@@ -178,8 +183,9 @@ bool prepareCall(void* lib, const std::vector<std::string>& words, Call& call) {
 
 int runCalls(const std::vector<Call>& calls, const Options& opt) {
   int status = 0;
+  CallState state;
   for (const Call& call : calls) {
-    if (runCall(call, opt) != 0) {
+    if (runCall(call, opt, state) != 0) {
       status = 1;
       if (!opt.keepGoing) break;
     }

@@ -9,6 +9,7 @@
 
 #include "common/bytes.h"
 #include "groups/groups.h"
+#include "common/result_codes.h"
 #include "host/entry_table.h"
 
 namespace tolvane::inspect {
@@ -121,10 +122,21 @@ namespace {
 
 // The files a call reads, in the order they are asked about: the vertex
 // swap's mesh comes in the buffer, the merges' second image too.
+// Entry points that read no file of these kinds get no hint.
 std::vector<const char*> inputsOf(const std::string& entry, const char* text, const char* buffer) {
   if (entry == "SwapVertices_Qiv") return {buffer, text};
   if (entry == "MergePSDfiles" || entry == "HealPSDfiles") return {text, buffer};
-  return {text};
+  for (const char* reads : {"qivtoOBJ", "getFaceIDs", "outMRGB", "AppendOBJ", "GroupListLoad", "SplitOBJ",
+                            "ListSplitOBJtoQiv", "SplitOBJtoQiv", "SwapVertices", "MakeStencilPSD", "SwapColorsPSD",
+                            "RGBtoGrayscale", "CreateThumbnail", "CropBMPfile"})
+    if (entry == reads) return {text};
+  return {};
+}
+
+// The results that say an input could not be opened; other failures come
+// before the file is opened and have their own causes.
+bool cannotOpen(float result) {
+  return result == kFailed || result == kInputNotOpened || result == kQitNotOpened || result == kListNotRead;
 }
 
 }  // namespace
@@ -141,7 +153,7 @@ std::string hint(const std::string& entry, const char* text, const char* buffer,
     if (!path || !*path) continue;
     const Report r = inspectFile(path, with);
     if (r.kind == "unreadable") {
-      if (failed) return "hint: " + std::string(path) + " cannot be opened: check the path and its permissions";
+      if (cannotOpen(result)) return "hint: " + std::string(path) + " cannot be opened: check the path and its permissions";
       continue;
     }
     const Verdict* v = r.find(entry);
