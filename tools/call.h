@@ -37,6 +37,7 @@ void reportMissing(const std::string& name, const Entry* e);
 struct Options {
   bool quiet = false;
   bool keepGoing = false;
+  bool progress = false;  // a progress line on a terminal (long scripts)
 };
 
 // One call, checked and converted, ready to run.

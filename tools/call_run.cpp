@@ -8,6 +8,11 @@
 #include <cstring>
 #include <fstream>
 #include <iostream>
+#if defined(_WIN32)
+#include <io.h>
+#else
+#include <unistd.h>
+#endif
 
 #include "call.h"
 
@@ -106,6 +111,7 @@ int runCall(const Call& call, const Options& opt, CallState& state) {
 
   float r = call.fn(call.nullText ? nullptr : call.text.c_str(), call.number, bufArg);
   std::fflush(stdout);
+  if (opt.progress) std::fputs("\r\033[K", stderr), std::fflush(stderr);
   bool ok = succeeded(e, r);
   if (!opt.quiet) {
     std::printf("%s = %s (%s)\n", call.name.c_str(), formatResult(r).c_str(), meaning(e, r, ok).c_str());
@@ -154,6 +160,16 @@ bool splitLine(const std::string& line, std::vector<std::string>& words) {
   return true;
 }
 
+constexpr size_t kProgressCalls = 10;
+
+bool isTerminal(FILE* f) {
+#if defined(_WIN32)
+  return _isatty(_fileno(f)) != 0;
+#else
+  return isatty(fileno(f)) != 0;
+#endif
+}
+
 }  // namespace
 
 bool prepareCall(void* lib, const std::vector<std::string>& words, Call& call) {
@@ -184,8 +200,17 @@ bool prepareCall(void* lib, const std::vector<std::string>& words, Call& call) {
 int runCalls(const std::vector<Call>& calls, const Options& opt) {
   int status = 0;
   CallState state;
-  for (const Call& call : calls) {
-    if (runCall(call, opt, state) != 0) {
+  // Long scripts show where they are, on a terminal only: the line is
+  // rubbed out again before each result is printed.
+  Options each = opt;
+  each.progress = opt.progress && calls.size() >= kProgressCalls && isTerminal(stderr);
+  for (size_t i = 0; i < calls.size(); ++i) {
+    if (each.progress) {
+      std::fflush(stdout);
+      std::fprintf(stderr, "[%zu/%zu] %s", i + 1, calls.size(), calls[i].name.c_str());
+      std::fflush(stderr);
+    }
+    if (runCall(calls[i], each, state) != 0) {
       status = 1;
       if (!opt.keepGoing) break;
     }
@@ -220,7 +245,9 @@ int runScript(void* lib, const std::string& path, const Options& opt) {
       return 2;
     }
   }
-  return runCalls(calls, opt);
+  Options withProgress = opt;
+  withProgress.progress = true;
+  return runCalls(calls, withProgress);
 }
 
 }  // namespace tolvane_call

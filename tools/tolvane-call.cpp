@@ -30,7 +30,7 @@ const char* kUsage =
     "Each call prints 'NAME = RESULT (ok|failed: meaning)'; whole-number\n"
     "results are printed in full, so a count can feed the next call. A call\n"
     "that failed, or a split that wrote no file, gets a 'hint:' line with the\n"
-    "likely cause and fix.\n"
+    "likely cause and fix. Long scripts show a progress line on a terminal.\n"
     "\n"
     "Script lines hold one call each (NAME ARG...); words may be quoted with\n"
     "'...' or \"...\" (backslashes stay as they are); '#' at the start of a\n"
