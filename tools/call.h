@@ -64,6 +64,9 @@ int runScript(void* lib, const std::string& path, const Options& opt);
 // Prints what each operation will make of each file, as text or one JSON
 // object a line. 1 when a file cannot be opened or is of no known kind.
 int runInspect(const std::vector<std::string>& paths, bool json);
+// --hint RESULT NAME TEXT NUMBER BUFFER ('-' for a null text or buffer):
+// prints the hint line for that call, or nothing. 2 for bad words.
+int runHint(const std::vector<std::string>& words);
 
 // What the hints need to know of the calls made so far in this process.
 struct CallState {

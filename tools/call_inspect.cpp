@@ -1,8 +1,10 @@
 // --inspect: what each operation will make of the files named, and the
 // hint line after a call, both from the inspector's verdicts.
 #include <cstdio>
+#include <cstdlib>
 
 #include "call.h"
+#include "common/result_codes.h"
 #include "inspect/inspect.h"
 
 namespace tolvane_call {
@@ -35,6 +37,27 @@ int runInspect(const std::vector<std::string>& paths, bool json) {
     std::fputs((json ? ins::asJson(r) + "\n" : ins::asText(r)).c_str(), stdout);
   }
   return status;
+}
+
+int runHint(const std::vector<std::string>& w) {
+  char* end = nullptr;
+  const float result = w.size() == 5 ? std::strtof(w[0].c_str(), &end) : 0;
+  if (w.size() != 5 || !end || *end || !findEntry(w[1])) {
+    std::fprintf(stderr, "tolvane-call: --hint needs RESULT NAME TEXT NUMBER BUFFER\n");
+    return 2;
+  }
+  Call call;
+  call.name = w[1];
+  call.text = w[2], call.nullText = w[2] == "-";
+  call.number = std::strtod(w[3].c_str(), nullptr);
+  call.buffer = w[4], call.nullBuffer = w[4] == "-";
+  CallState state;
+  // An export refused for want of face IDs had none loaded; otherwise
+  // the file is judged as if they were.
+  state.settings.faceIdsLoaded = result != tolvane::kNoFaceIds;
+  const std::string line = state.hint(call, result);
+  if (!line.empty()) std::puts(line.c_str());
+  return 0;
 }
 
 void CallState::after(const Call& call, float result) {

@@ -18,6 +18,7 @@ const char* kUsage =
     "usage: tolvane-call [options] NAME [ARG...] [-- NAME [ARG...]]...\n"
     "       tolvane-call [options] -f SCRIPT     (SCRIPT '-' reads standard input)\n"
     "       tolvane-call --inspect [--json] FILE...\n"
+    "       tolvane-call --hint RESULT NAME TEXT NUMBER BUFFER\n"
     "\n"
     "Calls libtolvane entry points in order, in one process, so state kept\n"
     "between calls (face IDs, group list, name set, open folder) carries over.\n"
@@ -52,6 +53,8 @@ const char* kUsage =
     "                 return and why; files named together are read together\n"
     "                 (a Qit with its mesh, an OBJ with a group list)\n"
     "  --json         with --inspect: one JSON object a file, a line each\n"
+    "  --hint RESULT NAME TEXT NUMBER BUFFER  the hint line for a call made\n"
+    "                 elsewhere (the Python binding) that returned RESULT\n"
     "  --list [NAME]  list the entry points (or one) with arguments and codes\n"
     "  -h, --help [NAME]  this text and the list\n"
     "\n"
@@ -102,6 +105,8 @@ Command readOptions(int argc, char** argv) {
       }
       (a == "-f" ? c.script : c.libPath) = argv[++i];
       c.haveScript = c.haveScript || a == "-f";
+    } else if (a == "--hint") {
+      c.status = runHint(std::vector<std::string>(argv + i + 1, argv + argc));
     } else if (a == "--inspect" || a == "--json") {
       (a == "--json" ? c.json : c.inspect) = true;
     } else if (a == "-q" || a == "--quiet") {
