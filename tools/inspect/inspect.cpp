@@ -6,6 +6,7 @@
 #include <cctype>
 #include <cstdio>
 #include <cstring>
+#include <string_view>
 
 #include "common/bytes.h"
 #include "groups/groups.h"
@@ -29,10 +30,13 @@ std::string extension(const std::string& path) {
   return ext;
 }
 
-bool looksLikeText(ByteReader head) {
-  for (uint64_t i = 0; i < head.size; ++i)
-    if (head.data[i] == 0) return false;
-  return head.size > 0;
+// Text without zero bytes that has a vertex, face or group line.
+bool looksLikeObj(ByteReader head) {
+  if (head.size == 0 || std::memchr(head.data, 0, size_t(head.size))) return false;
+  const std::string_view text(reinterpret_cast<const char*>(head.data), size_t(head.size));
+  for (const char* start : {"v ", "f ", "g "})
+    if (text.rfind(start, 0) == 0 || text.find(std::string("\n") + start) != std::string_view::npos) return true;
+  return false;
 }
 
 // The kind by signature first (a PSD named .bmp is still a PSD), then by
@@ -48,7 +52,7 @@ std::string kindOf(const std::string& path, FileFront& front) {
   uint32_t tag = 0;
   if (head.u32le(0, tag) && tag == 10001) return "qit";
   if (head.u32le(32, tag) && (tag == 10001 || tag == 20001 || tag == 25001 || tag == 35001)) return "qiv";
-  if (looksLikeText(head)) return "obj";
+  if (looksLikeObj(head)) return "obj";
   if (front.size() > 0 && front.size() % sizeof(groupID) == 0) return "grouplist";
   return "unknown";
 }

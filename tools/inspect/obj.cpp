@@ -68,8 +68,8 @@ void addFacts(Report& r, const Tally& t) {
 }
 
 void noGroups(Report& r, const Tally& t) {
-  const std::string why = t.objects ? "the OBJ has no g lines, only " + std::to_string(t.objects) +
-                                          " o lines: the split writes no file"
+  const std::string why = t.objects ? "the OBJ has no g lines, only o lines (" + std::to_string(t.objects) +
+                                          "): the split writes no file"
                                     : "the OBJ has no g lines: the split writes no file";
   const std::string fix = t.objects ? "turn the o lines into g lines, e.g. `sed -i 's/^o /g /' mesh.obj`"
                                     : "put a g line before each part's faces";

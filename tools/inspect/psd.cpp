@@ -97,7 +97,8 @@ void inspectPsd(Report& r, const Settings& s) {
   PSDHeader h;
   int32_t dataAt = 0;
   const float header = readHeader(front, h, dataAt);
-  if (header != kNotPSD) addFacts(r, h);
+  if (header == kPSDVersion) r.fact("version", (long long)h.version);
+  else if (header != kNotPSD) addFacts(r, h);
   std::string why, fix;
   headerWords(header, h, why, fix);
 

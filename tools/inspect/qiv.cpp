@@ -172,8 +172,8 @@ void inspectQit(Report& r) {
   const bool lengthOk = uint64_t(q.length) == kChunkHeaderSize + kVertexRecord * q.count;
   r.fact("length matches count", lengthOk);
   r.fact("fits", front.holds(kChunkHeaderSize, kVertexRecord * q.count));
-  r.warnings.push_back("the vertex swap takes it into a mesh whose vertex chunk has length " +
-                       std::to_string(q.length) + " and count " + std::to_string(q.count));
+  r.fact("swaps into a mesh whose vertex chunk has",
+         "length " + std::to_string(q.length) + ", count " + std::to_string(q.count));
 }
 
 }  // namespace tolvane::inspect
