@@ -98,11 +98,28 @@ void splitVerdict(Report& r, Scan& s, const std::string& folder, const char* e, 
                         (copies.empty() ? "" : " (named with _copy, as the plain names are taken: " + copies + ")"));
 }
 
+// Whether the OBJ has a g line, read a piece at a time so that a mesh
+// whose groups start early (nearly all) is not read to its end after every
+// split.
+bool hasGroupLine(FileFront& front) {
+  constexpr uint64_t kPiece = uint64_t(1) << 20;
+  bool found = false;
+  for (uint64_t from = 0; from < front.size() && !found;) {
+    const uint64_t to = nextLineStart(front, std::min(front.size(), from + kPiece));
+    if (to == UINT64_MAX || !forEachLine(front, [&](std::string_view l) { found = found || isGroupLine(l); }, from, to))
+      return false;
+    from = to;
+  }
+  return found;
+}
+
 }  // namespace
 
 void inspectObj(Report& r, const Settings& set) {
   FileFront front;
   if (!front.open(r.path.c_str())) return;
+  // A split that wrote files needs no more than this.
+  if (!set.full && hasGroupLine(front)) return;
   Tally t;
   if (!forEachLine(front, [&](std::string_view l) { count(t, l); })) {
     r.warnings.push_back("the file could not be read to its end");
@@ -115,7 +132,6 @@ void inspectObj(Report& r, const Settings& set) {
   if (t.looseFaces && !t.groupFaces.empty())
     r.warnings.push_back(std::to_string(t.looseFaces) + " faces come before the first g line and go to no file");
   if (t.groupFaces.empty()) return noGroups(r, t);
-  if (!set.full) return;
 
   Scan s;
   s.keepText = true;
