@@ -50,6 +50,8 @@ def inspect(path, library_path=None):
     one, ``verdicts`` (per entry point: result, ok, writes_nothing, code,
     why, fix) and ``warnings``."""
     out = _run(["--inspect", "--json", os.fsdecode(path)], library_path)
+    if not out.strip():
+        raise OSError(f"tolvane-call --inspect gave no report for {os.fsdecode(path)!r}")
     return json.loads(out.splitlines()[0])
 
 

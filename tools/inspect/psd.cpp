@@ -107,9 +107,9 @@ void inspectPsd(Report& r, const Settings& s) {
   const std::string shortWhy = "the image data is shorter than three " + std::to_string(h.width) + " x " +
                                std::to_string(h.height) + " planes";
   const std::string shortFix = "save the file again; it was cut short or damaged";
-  auto planes = [&](const char* entry) {
+  auto planes = [&](const char* entry, bool pair) {
     if (!fits) r.verdict(entry, kBadFile, shortWhy, shortFix);
-    else r.verdict(entry, kOk, "accepted");
+    else r.verdict(entry, kOk, pair ? "accepted as either file, when the other has the same size and sections" : "accepted");
   };
   auto single = [&](const char* entry, bool rgbOnly, bool heal) {
     if (header != kOk) r.verdict(entry, header, why, fix);
@@ -117,7 +117,7 @@ void inspectPsd(Report& r, const Settings& s) {
       r.verdict(entry, kNotRGB, std::string(modeName(h.mode)) + " mode is not RGB", "convert it to RGB first");
     else if (heal && (h.height < 100 || h.width < 100))
       r.verdict(entry, kTooSmallToHeal, "the edge image is below 100 x 100 pixels", "use a larger edge image");
-    else planes(entry);
+    else planes(entry, std::string(entry) == "MergePSDfiles" || heal);
   };
   single("MakeStencilPSD", false, false);
   single("SwapColorsPSD", false, false);

@@ -95,7 +95,7 @@ void exportVerdict(Report& r, FileFront& front, const Settings& s) {
   const uint64_t records = end > f.records() ? (end - f.records() + kFaceRecord - 1) / kFaceRecord : 0;
   if (!front.holds(f.records(), kFaceRecord * f.count) || !front.holds(f.records(), kFaceRecord * records))
     return (void)r.verdict(e, kBadFile, "the face chunk runs past the end of the file", kResave);
-  r.verdict(e, kOk, "accepted: " + std::to_string(v.count) + " vertices, " + std::to_string(c.count) + " colours, " +
+  r.verdict(e, kOk, "accepted once getFaceIDs has loaded face IDs: " + std::to_string(v.count) + " vertices, " + std::to_string(c.count) + " colours, " +
                         std::to_string(f.count) + " faces");
 }
 
