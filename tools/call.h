@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "host/entry_table.h"
+#include "inspect/inspect.h"
 
 namespace tolvane_call {
 
@@ -36,6 +37,7 @@ void reportMissing(const std::string& name, const Entry* e);
 struct Options {
   bool quiet = false;
   bool keepGoing = false;
+  bool progress = false;  // a progress line on a terminal (long scripts)
 };
 
 // One call, checked and converted, ready to run.
@@ -57,5 +59,22 @@ int runCalls(const std::vector<Call>& calls, const Options& opt);
 // Reads the whole script ("-": standard input) and checks every call
 // before the first one runs. Returns the exit status.
 int runScript(void* lib, const std::string& path, const Options& opt);
+
+// --- call_inspect.cpp: the inspector's verdicts for a user ---
+// Prints what each operation will make of each file, as text or one JSON
+// object a line. 1 when a file cannot be opened or is of no known kind.
+int runInspect(const std::vector<std::string>& paths, bool json);
+// --hint RESULT NAME TEXT NUMBER BUFFER ('-' for a null text or buffer):
+// prints the hint line for that call, or nothing. 2 for bad words.
+int runHint(const std::vector<std::string>& words);
+
+// What the hints need to know of the calls made so far in this process.
+struct CallState {
+  tolvane::inspect::Settings settings;
+  CallState() { settings.faceIdsLoaded = false; }
+  void after(const Call& call, float result);
+  // "hint: ..." for a call that failed or wrote nothing, else "".
+  std::string hint(const Call& call, float result);
+};
 
 }  // namespace tolvane_call

@@ -8,6 +8,11 @@
 #include <cstring>
 #include <fstream>
 #include <iostream>
+#if defined(_WIN32)
+#include <io.h>
+#else
+#include <unistd.h>
+#endif
 
 #include "call.h"
 
@@ -91,8 +96,9 @@ bool placeArgs(const std::vector<std::string>& args, Call& call, std::string& nu
   return true;
 }
 
-// Runs one prepared call and prints its result; returns 0 ok, 1 failed.
-int runCall(const Call& call, const Options& opt) {
+// Runs one prepared call and prints its result, with a hint when it failed
+// or did nothing; returns 0 ok, 1 failed.
+int runCall(const Call& call, const Options& opt, CallState& state) {
   const Entry* e = call.entry;
   std::vector<char> buf;
   char* bufArg = nullptr;
@@ -105,9 +111,14 @@ int runCall(const Call& call, const Options& opt) {
 
   float r = call.fn(call.nullText ? nullptr : call.text.c_str(), call.number, bufArg);
   std::fflush(stdout);
+  if (opt.progress) std::fputs("\r\033[K", stderr), std::fflush(stderr);
   bool ok = succeeded(e, r);
-  if (!opt.quiet)
+  if (!opt.quiet) {
     std::printf("%s = %s (%s)\n", call.name.c_str(), formatResult(r).c_str(), meaning(e, r, ok).c_str());
+    const std::string hint = state.hint(call, r);
+    if (!hint.empty()) std::printf("  %s\n", hint.c_str());
+  }
+  state.after(call, r);
   // A successful call's output is printed even when empty, so a script's
   // quiet output keeps one line per delivered string.
   if (outBuffer && bufArg && (ok || bufArg[0])) {
@@ -149,6 +160,16 @@ bool splitLine(const std::string& line, std::vector<std::string>& words) {
   return true;
 }
 
+constexpr size_t kProgressCalls = 10;
+
+bool isTerminal(FILE* f) {
+#if defined(_WIN32)
+  return _isatty(_fileno(f)) != 0;
+#else
+  return isatty(fileno(f)) != 0;
+#endif
+}
+
 }  // namespace
 
 bool prepareCall(void* lib, const std::vector<std::string>& words, Call& call) {
@@ -178,8 +199,18 @@ bool prepareCall(void* lib, const std::vector<std::string>& words, Call& call) {
 
 int runCalls(const std::vector<Call>& calls, const Options& opt) {
   int status = 0;
-  for (const Call& call : calls) {
-    if (runCall(call, opt) != 0) {
+  CallState state;
+  // Long scripts show where they are, on a terminal only: the line is
+  // rubbed out again before each result is printed.
+  Options each = opt;
+  each.progress = opt.progress && calls.size() >= kProgressCalls && isTerminal(stderr);
+  for (size_t i = 0; i < calls.size(); ++i) {
+    if (each.progress) {
+      std::fflush(stdout);
+      std::fprintf(stderr, "[%zu/%zu] %s", i + 1, calls.size(), calls[i].name.c_str());
+      std::fflush(stderr);
+    }
+    if (runCall(calls[i], each, state) != 0) {
       status = 1;
       if (!opt.keepGoing) break;
     }
@@ -214,7 +245,9 @@ int runScript(void* lib, const std::string& path, const Options& opt) {
       return 2;
     }
   }
-  return runCalls(calls, opt);
+  Options withProgress = opt;
+  withProgress.progress = true;
+  return runCalls(calls, withProgress);
 }
 
 }  // namespace tolvane_call

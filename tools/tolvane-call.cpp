@@ -17,6 +17,8 @@ namespace {
 const char* kUsage =
     "usage: tolvane-call [options] NAME [ARG...] [-- NAME [ARG...]]...\n"
     "       tolvane-call [options] -f SCRIPT     (SCRIPT '-' reads standard input)\n"
+    "       tolvane-call --inspect [--json] FILE...\n"
+    "       tolvane-call --hint RESULT NAME TEXT NUMBER BUFFER\n"
     "\n"
     "Calls libtolvane entry points in order, in one process, so state kept\n"
     "between calls (face IDs, group list, name set, open folder) carries over.\n"
@@ -27,7 +29,9 @@ const char* kUsage =
     "Output buffers are provided (64 KiB, zeroed) and printed after the call.\n"
     "\n"
     "Each call prints 'NAME = RESULT (ok|failed: meaning)'; whole-number\n"
-    "results are printed in full, so a count can feed the next call.\n"
+    "results are printed in full, so a count can feed the next call. A call\n"
+    "that failed, or a split that wrote no file, gets a 'hint:' line with the\n"
+    "likely cause and fix. Long scripts show a progress line on a terminal.\n"
     "\n"
     "Script lines hold one call each (NAME ARG...); words may be quoted with\n"
     "'...' or \"...\" (backslashes stay as they are); '#' at the start of a\n"
@@ -43,7 +47,14 @@ const char* kUsage =
     "                 libtolvane.so next to this program, then the installed\n"
     "                 libdir beside it, then the loader's search path)\n"
     "  -k, --keep-going  go on after a call that failed\n"
-    "  -q, --quiet    print only output buffers\n"
+    "  -q, --quiet    print only output buffers (and no hints)\n"
+    "  --inspect FILE...  read each Qiv, Qit, OBJ, group list, PSD or BMP file\n"
+    "                 as the library would and say what each operation will\n"
+    "                 return and why; files named together are read together\n"
+    "                 (a Qit with its mesh, an OBJ with a group list)\n"
+    "  --json         with --inspect: one JSON object a file, a line each\n"
+    "  --hint RESULT NAME TEXT NUMBER BUFFER  the hint line for a call made\n"
+    "                 elsewhere (the Python binding) that returned RESULT\n"
     "  --list [NAME]  list the entry points (or one) with arguments and codes\n"
     "  -h, --help [NAME]  this text and the list\n"
     "\n"
@@ -69,6 +80,7 @@ struct Command {
   Options opt;
   std::string libPath, script;
   bool haveScript = false;
+  bool inspect = false, json = false;
   int first = 1;     // argv index of the first call's name
   int status = -1;   // set when the options alone settle the exit status
 };
@@ -93,6 +105,10 @@ Command readOptions(int argc, char** argv) {
       }
       (a == "-f" ? c.script : c.libPath) = argv[++i];
       c.haveScript = c.haveScript || a == "-f";
+    } else if (a == "--hint") {
+      c.status = runHint(std::vector<std::string>(argv + i + 1, argv + argc));
+    } else if (a == "--inspect" || a == "--json") {
+      (a == "--json" ? c.json : c.inspect) = true;
     } else if (a == "-q" || a == "--quiet") {
       c.opt.quiet = true;
     } else if (a == "-k" || a == "--keep-going") {
@@ -128,6 +144,13 @@ int runArguments(void* lib, int argc, char** argv, int i, const Options& opt) {
 int run(int argc, char** argv) {
   Command c = readOptions(argc, argv);
   if (c.status >= 0) return c.status;
+  if (c.inspect || c.json) {
+    if (!c.inspect || c.haveScript || c.first >= argc) {
+      std::fprintf(stderr, "tolvane-call: --inspect needs files and no calls (--json goes with it)\n");
+      return 2;
+    }
+    return runInspect(std::vector<std::string>(argv + c.first, argv + argc), c.json);
+  }
   if (c.haveScript && c.first < argc) {
     std::fprintf(stderr, "tolvane-call: give calls either in the script or on the command line, not both\n");
     return 2;

@@ -1,6 +1,7 @@
 """Loading libtolvane and calling its entry points through ctypes."""
 
 import ctypes
+import functools
 import inspect
 import math
 import os
@@ -10,6 +11,7 @@ from pathlib import Path
 from typing import Optional
 
 from . import codes as _codes
+from . import inspector as _inspector
 from .entries import BY_NAME, COUNT, ENTRIES, describe, succeeded
 
 #: Room given to entry points that copy a string into the buffer. No size is
@@ -35,7 +37,8 @@ class TolvaneError(Exception):
 
     Attributes: ``entry`` (its name), ``code`` (the float it returned, as a
     Python float), ``meaning`` (what the code means for that entry point) and
-    ``result`` (the whole ``Result``)."""
+    ``result`` (the whole ``Result``); ``hint`` the likely cause and fix
+    (``Result.hint``)."""
 
     def __init__(self, result):
         self.result = result
@@ -43,6 +46,10 @@ class TolvaneError(Exception):
         self.code = result.code
         self.meaning = result.meaning
         super().__init__(f"{result.entry} returned {_format(result.code)} ({result.meaning})")
+
+    @property
+    def hint(self):
+        return self.result.hint
 
 
 def _format(value):
@@ -61,12 +68,26 @@ class Result:
     the same bytes undecoded (GetFilePath delivers Mac Roman when every
     character of the path exists there: ``r.raw.decode("mac_roman")``).
     ``ok`` says whether the code means success for this entry point;
-    ``meaning`` says it in words."""
+    ``meaning`` says it in words; ``hint``, for a failure or a split that
+    wrote no file, the likely cause and fix in one line (None otherwise)."""
 
     entry: str
     code: float
     output: Optional[str] = None
     raw: Optional[bytes] = field(default=None, repr=False, compare=False)
+    # (text, number, buffer, library path) of the call, for the hint.
+    call: Optional[tuple] = field(default=None, repr=False, compare=False)
+
+    @functools.cached_property
+    def hint(self):
+        """Asked of the inspector (tolvane-call) on first use only."""
+        if self.call is None:
+            return None
+        text, number, buffer, where = self.call
+        try:
+            return _inspector.hint(self.entry, self.code, text, number, buffer, where)
+        except (OSError, ValueError):
+            return None
 
     @property
     def ok(self):
@@ -266,7 +287,8 @@ class Library:
             raw = _until_nul(out.raw)
             return Result(name, float(code), os.fsdecode(raw), raw)
         buf = None if buffer_data is None else ctypes.create_string_buffer(buffer_data)
-        return Result(name, float(fn(text_arg, number_arg, buf)))
+        call = (text, number_arg, buffer, self.path)
+        return Result(name, float(fn(text_arg, number_arg, buf)), call=call)
 
     def __repr__(self):
         return f"Library({self.path!r})"
