@@ -5,6 +5,7 @@
 #include "common/lines.h"
 #include "common/result_codes.h"
 #include "groups/group_scan.h"
+#include "groups/output_naming.h"
 #include "inspect/inspect.h"
 
 namespace tolvane::inspect {
