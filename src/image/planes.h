@@ -79,8 +79,8 @@ using UnwrittenEdit = std::function<void(unsigned char* file, size_t dataAt, siz
 //   0, and a pair refused for its sizes or sections (-6, -9, -1771): `img`
 //     empty, the header of the last file tried;
 //   -5: the same, or with `unwritten` the last file loaded and edited by it;
-//   anything else: each file loaded in turn up to the first refused (a file
-//     that cannot be opened leaves `img` as it was).
+//   anything else: each file tried loaded in turn (a file that cannot be
+//     opened leaves `img` as it was).
 float endPSD(float code, std::initializer_list<const PSDStream*> files, const UnwrittenEdit& unwritten = nullptr);
 
 // Closes the files read (Windows will not replace a file that is open) and,

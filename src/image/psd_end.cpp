@@ -51,9 +51,9 @@ float endPSD(float code, std::initializer_list<const PSDStream*> files, const Un
     case Left::Header:
       keepHeader(*last);
       break;
-    case Left::Files:
+    case Left::Files:  // a file after a refused one was never tried
       for (const PSDStream* s : files)
-        if (!s->tried() || loadPSD(s->path()) != kOk) break;
+        if (s->tried()) loadPSD(s->path());
       break;
     case Left::EditedFile:
       if (loadPSD(last->path()) == kOk) {
