@@ -1,6 +1,6 @@
 // The PSD operations through the host's entry points (stencil, colour swap,
 // merge, heal, grayscale, thumbnail), damaged and lying files, and the
-// header parser, byte-order primitives and load steps beneath them.
+// byte-order primitives beneath them.
 #include "host/frozen.h"
 
 #include <gtest/gtest.h>
@@ -118,89 +118,44 @@ TEST(Recolour, ColourNumbersRoundInSinglePrecision) {
   EXPECT_EQ(pixelAfter("SwapColorsPSD", RGB{1, 0, 0}, 65535.999, 255), blue);
   EXPECT_EQ(pixelAfter("SwapColorsPSD", kBlack, -0.5, 255), blue);        // truncates to 0: black
   EXPECT_EQ(pixelAfter("SwapColorsPSD", kWhite, 16777215.5, 0), kWhite);  // 2^24: R is 256
+  // 2^24 + 1 is 2^24 as a float; 2^24 + 3 rounds up to 2^24 + 4; -1 is B = -1,
+  // its low byte; -65536 is R = -1, G = -256.
   const std::pair<double, RGB> paints[] = {
-      {16777217.0, {0, 0, 0}},  // 2^24 + 1 is 2^24 as a float
-      {16777219.0, {0, 0, 4}},  // rounds up to 2^24 + 4
-      {-1.0, {0, 0, 255}},      // B = -1, its low byte
-      {-65536.0, {255, 0, 0}},  // R = -1, G = -256
-      {0x123456 + 0.75, {0x12, 0x34, 0x56}},
-  };
+      {16777217.0, {0, 0, 0}}, {16777219.0, {0, 0, 4}}, {-1.0, {0, 0, 255}}, {-65536.0, {255, 0, 0}},
+      {0x123456 + 0.75, {0x12, 0x34, 0x56}}};
   for (const auto& [number, painted] : paints)
     EXPECT_EQ(pixelAfter("MakeStencilPSD", RGB{9, 9, 9}, 0, number), painted) << number;
   for (double huge : {1e30, -1e30, double(INFINITY), double(NAN)})  // no colour; nothing undefined either
     pixelAfter("MakeStencilPSD", RGB{9, 9, 9}, huge, huge);
 }
 
-// Section lengths that point outside the file, a missing path and a grayscale
-// output that cannot be made (the refusals of each header field are in
-// globals_test.cpp).
-TEST(PsdOps, LyingLengthsAndUnusablePaths) {
-  TempDir dir;
-  const std::string good = rgbPsd(4, 4, pattern).bytes();
-  for (uint32_t len : {0x80000000u, 0xFFFFFFFFu, 0x7FFFFFFFu, 0xFFFFFFDEu, 100u}) {
-    for (size_t at : {30, 34}) {  // resources and layers lengths that lie
-      std::string s = good;
-      for (int i = 0; i < 4; ++i) s[at + size_t(i)] = char(len >> (24 - 8 * i));
-      writeFile(dir / "a.psd", s);
-      EXPECT_EQ(call("MakeStencilPSD", (dir / "a.psd").c_str(), 0, nullptr), -1761) << at << " " << len;
+// The rounded mean (in doubles, in this order) and the stretch of the levels
+// above the threshold, computed the long way.
+int grayLevel(RGB c, int t) {
+  const int v = int(((c.r * 0.333 + c.g * 0.333) + c.b * 0.333) + 0.5);
+  return v == 255 ? 255 : t >= v ? 0 : std::max(v - ((255 - v) * (t - 1)) / (255 - t), 0);
+}
+
+// Every colour once, in a 4096 x 4096 image (the ties of r + g + b = 500,
+// whose rounding the three products decide, among them); then every
+// threshold against every sum, each made four ways, in rows whose length
+// leaves a remainder after groups of 16 pixels. The host's number is clamped
+// and truncated: -5 is 0, 300 is 255, 100.7 is 100.
+TEST(Grayscale, EveryColourAndThresholdAsTheRuleSays) {
+  auto expectLevels = [](const std::function<RGB(int, int)>& pixel, int w, int h, double number, int t) {
+    const std::string out = after("RGBtoGrayscale", rgbPsd(w, h, pixel).bytes(), number);
+    ASSERT_EQ(out.size(), 40u + size_t(w) * size_t(h));
+    for (int k = 0, wrong = 0; k < w * h && wrong < 5; ++k) {
+      const RGB c = pixel(k % w, k / w);
+      if (uint8_t(out[40 + size_t(k)]) != grayLevel(c, t) && ++wrong)
+        ADD_FAILURE() << "threshold " << t << ", colour " << int(c.r) << "," << int(c.g) << "," << int(c.b)
+                      << " gives " << int(uint8_t(out[40 + size_t(k)]));
     }
-  }
-  writeFile(dir / "a.psd", good);
-  EXPECT_EQ(call("MakeStencilPSD", nullptr, 0, nullptr), -1);
-  EXPECT_EQ(call("RGBtoGrayscale", (dir / "a.psd").c_str(), 0, nullptr), -5);
-  EXPECT_EQ(dir.list(), std::vector<std::string>{"a.psd"});
-}
-
-TEST(Grayscale, LevelsThresholdsAndTheOutputsHeader) {
-  auto grayOf = [](const std::vector<RGB>& pixels, double threshold) {
-    std::string out = after("RGBtoGrayscale",
-                            rgbPsd(int(pixels.size()), 1, [&](int x, int) { return pixels[x]; }).bytes(), threshold);
-    EXPECT_EQ(out.size(), 40u + pixels.size());
-    return std::vector<uint8_t>(out.begin() + 40, out.end());
   };
-  const RGB red{255, 0, 0}, one{1, 1, 1};
-  auto v = [](uint8_t x) { return RGB{x, x, x}; };
-  using L = std::vector<uint8_t>;
-  EXPECT_EQ(grayOf({red, kWhite, kBlack, one, v(128)}, 0), (L{85, 255, 0, 1, 128}));
-  EXPECT_EQ(grayOf({red, kWhite, kBlack, one}, 1), (L{85, 255, 0, 0}));
-  EXPECT_EQ(grayOf({red, v(101), v(128), v(200), v(254), kWhite, v(100)}, 100), (L{0, 3, 47, 165, 254, 255, 0}));
-  EXPECT_EQ(grayOf({v(254), kWhite, kBlack, red}, 255), (L{0, 255, 0, 0}));
-  // The host's number is clamped and truncated: -5 is 0, 300 is 255, 100.7 is 100.
-  EXPECT_EQ(grayOf({one, v(254)}, -5), (L{1, 254}));
-  EXPECT_EQ(grayOf({v(254), kWhite}, 300), (L{0, 255}));
-  EXPECT_EQ(grayOf({v(101)}, 100.7), (L{3}));
-  Psd p = rgbPsd(3, 5, pattern, true), expected = p;
-  p.resources = expected.resources = "res", p.layers = expected.layers = "layer data";
-  expected.channels = 1, expected.mode = 1, expected.data.clear();
-  const std::string out = after("RGBtoGrayscale", p.bytes(), 0);
-  EXPECT_EQ(out.size(), p.dataOffset() + 15);
-  EXPECT_EQ(out.substr(0, p.dataOffset()), expected.bytes());
-}
-
-// Every colour once, in a 4096 x 4096 image: the gray level of each is the
-// rounded mean computed the long way, including the ties of r + g + b = 500
-// whose rounding the three products decide.
-TEST(Grayscale, EveryColourMatchesTheMeanComputedPixelByPixel) {
-  Psd p = rgbPsd(4096, 4096, [](int x, int y) {
-    return RGB{uint8_t(y >> 4), uint8_t(((y & 15) << 4) | (x >> 8)), uint8_t(x)};
-  });
-  const std::string out = after("RGBtoGrayscale", p.bytes(), 0);
-  p.data.clear();
-  ASSERT_EQ(out.size(), p.dataOffset() + (size_t(1) << 24));
-  for (size_t k = 0, wrong = 0; k < (size_t(1) << 24) && wrong < 5; ++k) {
-    double r = double(k >> 16), g = double((k >> 8) & 255), b = double(k & 255);
-    int v = int(((r * 0.333 + g * 0.333) + b * 0.333) + 0.5);
-    if (uint8_t(out[p.dataOffset() + k]) != v && ++wrong)
-      ADD_FAILURE() << "colour " << r << "," << g << "," << b << " gives " << int(uint8_t(out[p.dataOffset() + k]));
-  }
-}
-
-// Every threshold against every sum r + g + b, each made four ways (the
-// ties at 500 among them), in rows whose length leaves a remainder after
-// groups of 16 pixels: the stretch of the levels computed the long way.
-TEST(Grayscale, EveryThresholdStretchesEverySumAsTheRuleSays) {
-  auto pixel = [](int x, int y) {
-    const int s = x, third = s / 3;
+  expectLevels([](int x, int y) { return RGB{uint8_t(y >> 4), uint8_t(((y & 15) << 4) | (x >> 8)), uint8_t(x)}; },
+               4096, 4096, 0, 0);
+  auto bySum = [](int s, int y) {
+    const int third = s / 3;
     int r, g;
     if (y == 0) r = std::min(s, 255), g = std::min(s - r, 255);
     else if (y == 1) g = std::min(s, 255), r = std::min(s - g, 255);
@@ -208,19 +163,15 @@ TEST(Grayscale, EveryThresholdStretchesEverySumAsTheRuleSays) {
     else r = std::max(0, s - 510), g = std::min(s - r, 255);
     return RGB{uint8_t(r), uint8_t(g), uint8_t(s - r - g)};
   };
-  const std::string psd = rgbPsd(766, 4, pixel).bytes();
-  for (int t = 0; t < 256; ++t) {
-    const std::string out = after("RGBtoGrayscale", psd, t);
-    ASSERT_EQ(out.size(), 40u + 766 * 4);
-    for (int k = 0, wrong = 0; k < 766 * 4 && wrong < 5; ++k) {
-      const RGB c = pixel(k % 766, k / 766);
-      const int v = int(((c.r * 0.333 + c.g * 0.333) + c.b * 0.333) + 0.5);
-      const int level = v == 255 ? 255 : t >= v ? 0 : std::max(v - ((255 - v) * (t - 1)) / (255 - t), 0);
-      if (uint8_t(out[40 + size_t(k)]) != level && ++wrong)
-        ADD_FAILURE() << "threshold " << t << ", colour " << int(c.r) << "," << int(c.g) << "," << int(c.b)
-                      << " gives " << int(uint8_t(out[40 + size_t(k)])) << ", not " << level;
-    }
-  }
+  for (int t = 0; t < 256; ++t) expectLevels(bySum, 766, 4, t, t);
+  for (auto [number, t] : {std::pair{-5.0, 0}, {300.0, 255}, {100.7, 100}}) expectLevels(bySum, 766, 1, number, t);
+  // The output: the input's header sections, one channel, grayscale, no alpha.
+  Psd p = rgbPsd(3, 5, pattern, true), expected = p;
+  p.resources = expected.resources = "res", p.layers = expected.layers = "layer data";
+  expected.channels = 1, expected.mode = 1, expected.data.clear();
+  const std::string out = after("RGBtoGrayscale", p.bytes(), 0);
+  EXPECT_EQ(out.size(), p.dataOffset() + 15);
+  EXPECT_EQ(out.substr(0, p.dataOffset()), expected.bytes());
 }
 
 // Rows: 10 rows from the edge's middle at the top and bottom. Columns: 2
@@ -307,21 +258,26 @@ TEST(UntrustedPsd, PrefixesAndLyingSizesAreRefusedWithoutTouchingAFile) {
     SCOPED_TRACE(std::to_string(w) + "x" + std::to_string(h));
     expectRefused(q.bytes(), q.bytes(), w < 100 ? -9 : -1761);  // heal checks the edge's size first
   }
+  for (uint32_t len : {0x80000000u, 0xFFFFFFFFu, 0x7FFFFFFFu, 0xFFFFFFDEu, 100u}) {
+    for (size_t at : {30, 34}) {  // resources and layers lengths that lie
+      std::string s = rgbPsd(4, 4, pattern).bytes();
+      for (int i = 0; i < 4; ++i) s[at + size_t(i)] = char(len >> (24 - 8 * i));
+      SCOPED_TRACE(std::to_string(at) + ": " + std::to_string(len));
+      expectRefused(s, full, -1761);
+    }
+  }
+  EXPECT_EQ(call("MakeStencilPSD", nullptr, 0, nullptr), -1);
+  EXPECT_EQ(call("RGBtoGrayscale", example("images/tile.psd").c_str(), 0, nullptr), -5);
 }
 
-namespace {
-
-std::string image() { return std::string(img.begin(), img.end()); }
-
-// The byte-order primitives read 0 and write nothing outside the image.
+// The byte-order primitives read 0 and write nothing outside the image;
+// readPSDHeader parses what is in it.
 TEST(PsdPrimitives, BigEndianReadsAndWritesInsideTheImageOnly) {
   const std::string bytes("\xFF\xFE\x01\x00\x3F\x80\x00\x00", 8);
   img.assign(bytes.begin(), bytes.end());
-  EXPECT_EQ(readShort(0), -2);
-  EXPECT_EQ(readLong(0), int(0xFFFE0100));
+  EXPECT_EQ(std::vector<int>({readShort(0), readLong(0), readLong(4), littleEndian(), bigEndian()}),
+            std::vector<int>({-2, int(0xFFFE0100), 0x3F800000, 1, 0}));
   EXPECT_FLOAT_EQ(readFloatLE(4), 1.0f);  // 3F 80 00 00, first byte most significant
-  EXPECT_EQ(readLong(4), 0x3F800000);     // the last four bytes
-  EXPECT_EQ(littleEndian() - bigEndian(), 1);
   for (int at : {-1, -4, 7, 8, 2147483647, -2147483647 - 1}) {  // wholly or partly outside
     EXPECT_EQ(readShort(at) + readLong(at) + readFloat(at), 0) << at;
     writeShort(at, 0x7777);
@@ -331,15 +287,11 @@ TEST(PsdPrimitives, BigEndianReadsAndWritesInsideTheImageOnly) {
     writeLong(at, 0x77777777);
   }
   writeShort(0, 0x1234);
-  EXPECT_EQ(image(), std::string("\x12\x34\x01\x00\x3F\x80\x00\x00", 8));
-  // readPSDHeader parses what is in the image: 40 + 10 resource bytes.
+  EXPECT_TRUE(std::string(img.begin(), img.end()) == std::string("\x12\x34\x01\x00\x3F\x80\x00\x00", 8));
   Psd p = rgbPsd(5, 3, pattern, true);
   p.resources = "0123456789";
   const std::string file = p.bytes();
   img.assign(file.begin(), file.end());
   EXPECT_EQ(readPSDHeader(), 0);
-  EXPECT_EQ(offst, 50);
-  EXPECT_EQ(fHeader.channels, 4);
+  EXPECT_EQ(std::vector<int>({offst, fHeader.channels, fHeader.width}), std::vector<int>({50, 4, 5}));
 }
-
-}  // namespace
