@@ -196,43 +196,39 @@ TEST(Heal, BandsOfRowsOrColumns) {
 }
 
 TEST(Thumbnail, MarginsStepsAndSizes) {
-  // 1000 x 500 at 100: step 10, black margins of 25 rows; 500 x 1000 the
-  // same in columns.
-  std::string wide = after("CreateThumbnail", rgbPsd(1000, 500, rowCol).bytes(), 100);
-  std::string tall = after("CreateThumbnail", rgbPsd(500, 1000, rowCol).bytes(), 100);
-  ASSERT_EQ(wide.size(), 40u + 3 * 100 * 100);
+  // Wide 1000 x 500 and tall 500 x 1000 at 100: step 10, black margins of 25
+  // rows or columns. Small and wide, 6 x 3 at 10.9: a top margin of 3 rows
+  // repeating source row 0, the image, then black.
+  const std::string wide = after("CreateThumbnail", rgbPsd(1000, 500, rowCol).bytes(), 100),
+                    tall = after("CreateThumbnail", rgbPsd(500, 1000, rowCol).bytes(), 100),
+                    small = after("CreateThumbnail", rgbPsd(6, 3, rowCol).bytes(), 10.9);
+  ASSERT_TRUE(wide.size() == 40u + 3 * 100 * 100 && small.size() == 40u + 300);
   EXPECT_EQ(wide.substr(14, 8), std::string("\0\0\0\x64\0\0\0\x64", 8));  // height, width
   for (int y = 0; y < 100; ++y)
     for (int x = 0; x < 100; ++x) {
       ASSERT_EQ(psdPixel(wide, 40, 100, 100, x, y), (y < 25 || y >= 75) ? RGB{} : rowCol(10 * x, 10 * (y - 25)));
       ASSERT_EQ(psdPixel(tall, 40, 100, 100, x, y), (x < 25 || x >= 75) ? RGB{} : rowCol(10 * (x - 25), 10 * y));
+      if (x < 10 && y < 10) {
+        ASSERT_EQ(psdPixel(small, 40, 10, 10, x, y), x < 6 && y < 6 ? rowCol(x, std::max(0, y - 3)) : RGB{}) << x << y;
+      }
     }
   // 1050 x 1050 at 100: every third column and row moves 11 pixels. The
   // column counter runs on across rows, so columns are checked on row 0.
   auto where = [](int i) { return 10 * i + i / 3; };
   auto big = [](int x, int y) { return RGB{uint8_t(x), uint8_t(x >> 8), uint8_t(y)}; };
-  std::string out = after("CreateThumbnail", rgbPsd(1050, 1050, big).bytes(), 100);
+  const std::string out = after("CreateThumbnail", rgbPsd(1050, 1050, big).bytes(), 100);
   for (int i = 0; i < 100; ++i) {
     ASSERT_EQ(psdPixel(out, 40, 100, 100, i, 0), big(where(i), 0)) << i;
     ASSERT_EQ(psdPixel(out, 40, 100, 100, 0, i).b, uint8_t(where(i))) << i;
   }
-  // The same size drops the alpha plane; small and wide (6 x 3 at 10.9):
-  // a top margin of 3 rows repeating source row 0, the image, then black.
+  // The same size drops the alpha plane; an empty image gives black.
   Psd p = rgbPsd(9, 9, pattern, true), expected = p;
-  expected.channels = 3;
-  expected.data.resize(3 * 81);
+  expected.channels = 3, expected.data.resize(3 * 81);
   EXPECT_EQ(after("CreateThumbnail", p.bytes(), 9), expected.bytes());
-  std::string small = after("CreateThumbnail", rgbPsd(6, 3, rowCol).bytes(), 10.9);
-  ASSERT_EQ(small.size(), 40u + 300);
-  for (int y = 0; y < 10; ++y)
-    for (int x = 0; x < 10; ++x) {
-      int sy = y < 3 ? 0 : y - 3;
-      ASSERT_EQ(psdPixel(small, 40, 10, 10, x, y), (x < 6 && sy < 3) ? rowCol(x, sy) : RGB{}) << x << "," << y;
-    }
   EXPECT_EQ(after("CreateThumbnail", rgbPsd(0, 0, pattern).bytes(), 2), rgbPsd(2, 2, solid(RGB{})).bytes());
   TempDir dir;
   writeFile(dir / "a.psd", rgbPsd(4, 4, pattern).bytes());
-  for (double n : {0.0, -3.0, 0.9, 16385.0, 1e12})
+  for (double n : {-3.0, 0.9, 16385.0, 1e12})  // the host's number truncated, then 1 .. 16384
     EXPECT_EQ(call("CreateThumbnail", (dir / "a.psd").c_str(), n, nullptr), -1770) << n;
   EXPECT_EQ(readFile(dir / "a.psd"), rgbPsd(4, 4, pattern).bytes());
 }
