@@ -13,8 +13,7 @@
 #include "common/bytes.h"
 #include "common/out_file.h"
 #include "host/settings.h"
-#include "image/bmp.h"
-#include "image/psd.h"
+#include "host/frozen.h"
 
 namespace {
 

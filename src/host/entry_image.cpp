@@ -7,36 +7,42 @@
 #include "image/bmp.h"
 #include "image/psd.h"
 
+namespace {
+
+// The number is a pixel offset, 3 bytes a pixel; saturate rather than wrap.
+int skipBytesOf(double number) {
+  return int(std::clamp<int64_t>(int64_t(tolvane::truncateNumber(number)) * 3, INT32_MIN, INT32_MAX));
+}
+
+}  // namespace
+
 TOLVANE_ENTRY(MakeStencilPSD) {
   (void)buffer;
-  return convertPSD(text, colIn, tolvane::toFloat(number), true);
+  return tolvane::recolourPSD(text, colIn, tolvane::toFloat(number), true);
 }
 
 TOLVANE_ENTRY(SwapColorsPSD) {
   (void)buffer;
-  return convertPSD(text, colIn, tolvane::toFloat(number), false);
+  return tolvane::recolourPSD(text, colIn, tolvane::toFloat(number), false);
 }
 
 TOLVANE_ENTRY(HealPSDfiles) {
-  return mergeSeamlessPSD(text, buffer, tolvane::positiveNumber(number));
+  return tolvane::healEdges(text, buffer, tolvane::positiveNumber(number));
 }
 
 TOLVANE_ENTRY(RGBtoGrayscale) {
-  return GrayscalePSD(text, buffer, tolvane::clampByte(number));
+  return tolvane::grayscalePSD(text, buffer, tolvane::clampByte(number));
 }
 
 TOLVANE_ENTRY(MergePSDfiles) {
-  return mergePSD(text, buffer, tolvane::toFloat(number));
+  return tolvane::mergeLayers(text, buffer, tolvane::toFloat(number));
 }
 
 TOLVANE_ENTRY(CreateThumbnail) {
   (void)buffer;
-  return createThumb(text, tolvane::truncateNumber(number));
+  return tolvane::makeThumbnail(text, tolvane::truncateNumber(number));
 }
 
 TOLVANE_ENTRY(CropBMPfile) {
-  // The number is a pixel offset, 3 bytes a pixel; saturate rather than wrap.
-  int64_t skip = int64_t(tolvane::truncateNumber(number)) * 3;
-  skip = std::clamp<int64_t>(skip, INT32_MIN, INT32_MAX);
-  return cropBMP(text, buffer, int(skip), tolvane::truncateNumber(imgW));
+  return tolvane::cropStrip(text, buffer, skipBytesOf(number), tolvane::truncateNumber(imgW));
 }

@@ -4,16 +4,16 @@
 // little-endian. Rows are stored one after another from `dataOffset`, each
 // `rowBytes` = 3 x width + padding(width) long, a multiple of 4.
 //
-// Lifecycle: `cropBMP` replaces `bmpV` with the input file (a file that cannot
-// be opened leaves it as it was), and empties it only on success: after a
-// refusal or a failed write it keeps the file's bytes (with the four changed
-// header fields once the crop has been worked out).
+// cropStrip leaves the process-wide BMP globals (host/frozen.h) as a run that
+// loads the input whole leaves them: `bmpV` replaced by the input (untouched
+// when it cannot be opened) and emptied only on success; after a refusal or
+// a failed write it keeps the file's bytes (with the four changed header
+// fields once the crop has been worked out).
 #pragma once
 
 #include <cstdint>
 
 #include "common/bytes.h"
-#include "common/export.h"
 
 struct BMPHeader {
   char signature[2] = {0, 0};
@@ -26,18 +26,13 @@ struct BMPHeader {
   int32_t rowBytes = 0;     // computed
 };
 
-// The bytes of the BMP file loaded last.
-extern tolvane::Bytes bmpV;
-// Header of the BMP file loaded last.
-extern BMPHeader bmpHdr;
-// Read position in `bmpV`.
-extern int32_t offset;
+namespace tolvane {
 
-// Parses the header of the file in `bmpV` into `bmpHdr` and sets `offset` to
-// 0. 0 accepted; -7 not "BM" (also a file shorter than 2 bytes); -1761 the
-// file ends before the last header field (offset 38) or its width makes a
-// row longer than 2^31 bytes.
-TOLVANE_API float readBMPHeader();
+// Parses a BMP header from the bytes of `in` into `h`, in file order up to
+// the first refused field. 0 accepted; -7 not "BM" (also a file shorter than
+// 2 bytes); -1761 the file ends before the last header field (offset 38) or
+// its width makes a row longer than 2^31 bytes.
+float parseBMPHeader(ByteReader in, BMPHeader& h);
 
 // Writes to `outPath` a BMP of stored rows 1 .. height-3 of the BMP at
 // `inPath`, each cut to `cropWidth` pixels from `skipBytes` bytes into the row.
@@ -45,10 +40,10 @@ TOLVANE_API float readBMPHeader();
 // (any file there unchanged); -1761 the pixel data or header is shorter than
 // the header says; -1770 the strip does not fit: skipBytes below 0, cropWidth
 // below 1, skipBytes + 3 x cropWidth past the stored row, or fewer than 4 rows.
-TOLVANE_API float cropBMP(const char* inPath, const char* outPath, int skipBytes, int cropWidth);
+float cropStrip(const char* inPath, const char* outPath, int skipBytes, int cropWidth);
 
-namespace tolvane {
 // Zero bytes that end a row of w pixels: 0, 3, 2 or 1 for a remainder of
 // 3w / 4 of 0, 1, 2 or 3 (taken in single precision); 0 for a negative w.
 int bmpPadding(int64_t w);
+
 }  // namespace tolvane

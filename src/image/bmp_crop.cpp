@@ -4,13 +4,11 @@
 #include <cstring>
 #include <limits>
 
+#include "common/bytes.h"
 #include "common/out_file.h"
 #include "common/result_codes.h"
+#include "host/frozen.h"
 #include "image/bmp.h"
-
-tolvane::Bytes bmpV;
-BMPHeader bmpHdr;
-int32_t offset = 0;
 
 namespace tolvane {
 
@@ -27,6 +25,8 @@ int bmpPadding(int64_t w) {
 namespace {
 
 constexpr uint64_t kHeaderEnd = 38;  // end of the last field read (imageSize)
+
+}  // namespace
 
 float parseBMPHeader(ByteReader in, BMPHeader& h) {
   const unsigned char* sig = in.span(0, 2);
@@ -46,6 +46,8 @@ float parseBMPHeader(ByteReader in, BMPHeader& h) {
   return kOk;
 }
 
+namespace {
+
 // The strip's checks: it must lie inside each stored row, leave at least one
 // row, and every row it reads must lie inside the file of `size` bytes.
 float checkStrip(const BMPHeader& h, int64_t skip, int64_t width, uint64_t size) {
@@ -60,6 +62,7 @@ float checkStrip(const BMPHeader& h, int64_t skip, int64_t width, uint64_t size)
 // from each of `rows` stored rows the strip and its padding.
 struct Crop {
   int32_t rows = 0;
+  int width = 0;    // pixels a row
   size_t take = 0;  // strip bytes a row
   int pad = 0;
   size_t first = 0;  // where the first strip starts in the input
@@ -67,16 +70,17 @@ struct Crop {
 
   Crop(const BMPHeader& h, int skipBytes, int cropWidth)
       : rows(h.height - 3),
+        width(cropWidth),
         take(3 * size_t(cropWidth)),
         pad(bmpPadding(cropWidth)),
         first(size_t(h.rowBytes) + h.dataOffset + size_t(skipBytes)),
         stride(size_t(h.rowBytes)) {}
 
   // The four header fields of the cropped file.
-  void header(unsigned char* head, uint32_t dataOffset, int cropWidth) const {
+  void header(unsigned char* head, uint32_t dataOffset) const {
     const uint32_t size = uint32_t(rows) * uint32_t(take + size_t(pad));
     putLe32(head + 2, size + dataOffset);
-    putLe32(head + 18, uint32_t(cropWidth));
+    putLe32(head + 18, uint32_t(width));
     putLe32(head + 22, uint32_t(rows));
     putLe32(head + 34, size);
   }
@@ -86,34 +90,39 @@ struct Crop {
   }
 };
 
-const unsigned char kZeros[4] = {0, 0, 0, 0};
+// Leaves the BMP globals as a run that loads the input whole leaves them once
+// the crop has ended with `code` (`crop` worked out for 0 and -5), and
+// returns `code`:
+//   -1760: as they were;
+//   0: `bmpV` empty, the input's header `h`, `offset` past the last row read;
+//   -5: the same, with the input in `bmpV`, its four header fields changed;
+//   anything else: the input in `bmpV`, as much of its header as was parsed
+//     and `offset` 0.
+float endBMP(float code, const char* inPath, const Crop* crop = nullptr, const BMPHeader* h = nullptr) {
+  if (code == kInputNotOpened) return code;
+  if (code == kOk) {
+    Bytes().swap(bmpV);
+    bmpHdr = *h;
+    offset = crop->end();
+    return code;
+  }
+  Bytes data;
+  if (!loadFile(inPath, data)) return code;  // gone since: as it was
+  bmpV.swap(data);
+  offset = 0;
+  if (parseBMPHeader(ByteReader(bmpV), bmpHdr) == kOk && code == kOutputNotWritable && crop) {
+    crop->header(bmpV.data(), bmpHdr.dataOffset);
+    offset = crop->end();
+  }
+  return code;
+}
+
 // Output is written this much at a time.
 constexpr size_t kBlockBytes = size_t(128) << 10;
 
-// Reads only the strips; false when the whole-file path has to judge the
-// file (refused, or it changed while it was read) or the output failed.
-bool cropStreamed(const char* inPath, const char* outPath, int skipBytes, int cropWidth) {
-  SeekableFile file;
-  if (!file.open(inPath)) return false;
-  Bytes head(size_t(std::min<uint64_t>(file.size(), 1024)));
-  if (file.readAt(0, head.data(), head.size()) != head.size()) return false;
-  BMPHeader h = bmpHdr;
-  if (parseBMPHeader(ByteReader(head), h) != kOk || checkStrip(h, skipBytes, cropWidth, file.size()) != kOk)
-    return false;
-  // Extended headers and palettes reach further than the first read.
-  const size_t have = head.size();
-  if (h.dataOffset > have) {
-    head.resize(h.dataOffset);
-    if (file.readAt(have, head.data() + have, head.size() - have) != head.size() - have) return false;
-  }
-  const Crop crop(h, skipBytes, cropWidth);
-  crop.header(head.data(), h.dataOffset, cropWidth);
-
-  OutFile out;
-  if (!out.create(outPath)) return false;
-  out.write(head.data(), h.dataOffset);
-  // The strips and their padding are gathered in a block, written out each
-  // time it fills.
+// Reads only the strips, gathered with their padding in a block that is
+// written out each time it fills.
+float writeStrips(FileFront& file, const Crop& crop, OutFile& out) {
   Bytes block(kBlockBytes);
   size_t used = 0;
   auto room = [&] {
@@ -124,52 +133,35 @@ bool cropStreamed(const char* inPath, const char* outPath, int skipBytes, int cr
   for (int32_t r = 0; r < crop.rows; ++r, at += crop.stride) {
     for (size_t done = 0; done < crop.take;) {
       size_t n = std::min(room(), crop.take - done);
-      if (file.readAt(at + done, &block[used], n) != n) return false;
+      if (!file.readAt(at + done, &block[used], n)) return kBadFile;
       used += n, done += n;
     }
     for (int i = 0; i < crop.pad; ++i) room(), block[used++] = 0;
   }
   out.writeBlock(block.data(), used);
-  if (!out.commit()) return false;
-  Bytes().swap(bmpV);
-  bmpHdr = h;
-  offset = crop.end();
-  return true;
+  file.close();  // Windows will not let a new file take the name of one still open
+  return out.commit() ? kOk : kOutputNotWritable;
 }
 
 }  // namespace
-}  // namespace tolvane
 
-float readBMPHeader() {
-  offset = 0;
-  return tolvane::parseBMPHeader(tolvane::ByteReader(bmpV), bmpHdr);
-}
-
-float cropBMP(const char* inPath, const char* outPath, int skipBytes, int cropWidth) {
-  using namespace tolvane;
-  if (cropStreamed(inPath, outPath, skipBytes, cropWidth)) return kOk;
-
-  // Refusals and failed writes: the whole file in `bmpV`.
-  Bytes data;
-  if (!loadFile(inPath, data)) return kInputNotOpened;
-  bmpV.swap(data);
-  float header = readBMPHeader();
-  if (header != kOk) return header;
-  float strip = checkStrip(bmpHdr, skipBytes, cropWidth, bmpV.size());
-  if (strip != kOk) return strip;
-
-  const Crop crop(bmpHdr, skipBytes, cropWidth);
-  crop.header(bmpV.data(), bmpHdr.dataOffset, cropWidth);
+float cropStrip(const char* inPath, const char* outPath, int skipBytes, int cropWidth) {
+  FileFront file;
+  if (!file.open(inPath)) return endBMP(kInputNotOpened, inPath);
+  BMPHeader h;
+  float code = parseBMPHeader(file.upTo(kHeaderEnd), h);
+  if (code == kOk) code = checkStrip(h, skipBytes, cropWidth, file.size());
+  if (code != kOk) return endBMP(code, inPath);
+  // Extended headers and palettes reach past the fields read.
+  ByteReader front = file.upTo(h.dataOffset);
+  if (front.size < h.dataOffset) return endBMP(kBadFile, inPath);
+  Bytes head(front.data, front.data + h.dataOffset);
+  const Crop crop(h, skipBytes, cropWidth);
+  crop.header(head.data(), h.dataOffset);
   OutFile out;
-  if (!out.create(outPath)) return kOutputNotWritable;
-  out.write(bmpV.data(), bmpHdr.dataOffset);
-  size_t at = crop.first;
-  for (int32_t r = 0; r < crop.rows; ++r, at += crop.stride) {
-    out.write(bmpV.data() + at, crop.take);
-    out.write(kZeros, size_t(crop.pad));
-  }
-  offset = crop.end();
-  if (!out.commit()) return kOutputNotWritable;
-  Bytes().swap(bmpV);
-  return kOk;
+  if (!out.create(outPath)) return endBMP(kOutputNotWritable, inPath, &crop);
+  out.write(head.data(), head.size());
+  return endBMP(writeStrips(file, crop, out), inPath, &crop, &h);
 }
+
+}  // namespace tolvane

@@ -144,16 +144,12 @@ void makeGrayHeader(unsigned char* head) {
   head[24] = 0, head[25] = 1;  // mode
 }
 
-bool grayStreamed(const char* inPath, const char* outPath, const GrayTable& table) {
-  PSDStream s;
-  if (!s.open(inPath, 3) || s.header().mode != 3) return false;
-  OutFile out;
-  if (!out.create(outPath)) return false;
+// Chunks of pixels are read and converted on two threads and written in
+// order: the table lookups of one chunk overlap the reading of the next.
+float writeGray(PSDStream& s, const GrayTable& table, OutFile& out) {
   Bytes head(s.headerBytes(), s.headerBytes() + s.dataOffset());
   makeGrayHeader(head.data());
   out.write(head.data(), head.size());
-  // Chunks of pixels are read and converted on two threads and written in
-  // order: the table lookups of one chunk overlap the reading of the next.
   auto convert = [&](size_t i, TextBuffer& gray, Bytes& rgb) {
     RGBChunk c;
     if (!readRGB(s, i, rgb, c)) return false;
@@ -162,31 +158,20 @@ bool grayStreamed(const char* inPath, const char* outPath, const GrayTable& tabl
     gray.advance(into + c.n);
     return true;
   };
-  return writePiecesInOrder(out, rgbChunks(s), convert) == Pieces::Written && finish(out, s);
+  return codeOf(writePiecesInOrder(out, rgbChunks(s), convert));
 }
 
 }  // namespace
-}  // namespace tolvane
 
-float GrayscalePSD(const char* inPath, const char* outPath, int threshold) {
-  using namespace tolvane;
+float grayscalePSD(const char* inPath, const char* outPath, int threshold) {
   const GrayTable table(std::clamp(threshold, 0, 255));
-  if (grayStreamed(inPath, outPath, table)) return kOk;
-
-  // Refusals and failed writes: the whole file in `img`.
-  float loaded = loadPSD(inPath);
-  if (loaded != kOk) return loaded;
-  if (fHeader.mode != 3) return kNotRGB;
-  if (!planesFit(3)) return kBadFile;
-  makeGrayHeader(img.data());
-  size_t plane = size_t(planeBytes());
-  unsigned char* red = img.data() + offst;
-  table.convert(red, red + plane, red + 2 * plane, plane, red);
-
-  // The output is the header followed by the gray plane, already in place.
-  Bytes out;
-  out.swap(img);
-  out.resize(size_t(offst) + plane);
-  bool written = writeBack(outPath, out);
-  return written ? kOk : kOutputNotWritable;
+  PSDStream s;
+  float code = s.open(inPath);
+  if (code == kOk && s.header().mode != 3) code = kNotRGB;
+  if (code == kOk && !s.holds(3)) code = kBadFile;
+  OutFile out;
+  if (code == kOk) code = out.create(outPath) ? writeGray(s, table, out) : kOutputNotWritable;
+  return endPSD(finish(code, out, s), {&s});
 }
+
+}  // namespace tolvane

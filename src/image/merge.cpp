@@ -10,28 +10,33 @@
 namespace tolvane {
 namespace {
 
-// --- streamed: both files read in pieces ---
-
-// Opens both files; false when the whole-file path has to judge the pair:
-// either is refused, or their sizes or header sections differ.
-bool openPair(PSDStream& first, const char* firstPath, PSDStream& second, const char* secondPath) {
-  if (!first.open(firstPath, 3) || !second.open(secondPath, 3)) return false;
-  const PSDHeader &a = first.header(), &b = second.header();
-  return a.height == b.height && a.width == b.width && first.dataOffset() == second.dataOffset();
+// Opens the pair in the order and with the checks of a whole-file run: the
+// first file, (for the heal) its size, its planes, the second file, the
+// sizes and sections of the two. The result code.
+float openPair(PSDStream& first, const char* firstPath, PSDStream& second, const char* secondPath, bool heal) {
+  float code = first.open(firstPath);
+  if (code != kOk) return code;
+  const PSDHeader& a = first.header();
+  if (heal && (a.height < 100 || a.width < 100)) return kTooSmallToHeal;
+  if (!first.holds(3)) return kBadFile;
+  code = second.open(secondPath);
+  if (code != kOk) return code;
+  const PSDHeader& b = second.header();
+  if (a.height != b.height || a.width != b.width) return kSizeMismatch;
+  // Pixels of both images are addressed with the second file's offst: with
+  // sections of other lengths the first image's bytes there are not pixels.
+  if (first.dataOffset() != second.dataOffset()) return kSectionsDiffer;
+  return second.holds(3) ? kOk : kBadFile;
 }
 
 // Both files are read once: each chunk of pixels is read from the three
 // planes of both, and the top's pixels that are not the key colour go over
 // the bottom's.
-bool mergeStreamed(const char* topPath, const char* bottomPath, const ColorParts& key) {
-  PSDStream top, bottom;
-  OutFile out;
-  if (!openPair(top, topPath, bottom, bottomPath) || !out.create(topPath)) return false;
-  struct Worker {
+float mergeInto(PSDStream& top, PSDStream& bottom, OutFile& out, const ColorParts& key) {
+  struct Scratch {
     Bytes over, shows;
-  } workers[2];
-  auto merge = [&](unsigned char* r, unsigned char* g, unsigned char* b, size_t k, size_t n, int w) {
-    Worker& on = workers[w];
+  };
+  auto merge = [&](unsigned char* r, unsigned char* g, unsigned char* b, size_t k, size_t n, Scratch& on) {
     RGBChunk t;
     if (!readRGB(top, k / kChunkPixels, on.over, t)) return false;
     on.shows.resize(maskBytes(kChunkPixels));
@@ -41,7 +46,7 @@ bool mergeStreamed(const char* topPath, const char* bottomPath, const ColorParts
     applyMask(b, t.b, 0, on.shows.data(), n);
     return true;
   };
-  return rewriteRGB(bottom, out, merge) && finish(out, bottom, &top);
+  return rewriteRGB<Scratch>(bottom, out, merge);
 }
 
 // The heal's rule, row by row: the edge image's row that heals row `row` of
@@ -69,9 +74,8 @@ void healRow(unsigned char* dst, const unsigned char* src, size_t w, bool column
 
 // Rows: only the first and last ten rows of each plane change; the rows
 // between are copied from the body file as they are, by the system.
-bool healRows(PSDStream& edge, PSDStream& body, const char* edgePath, size_t h, size_t w) {
-  OutFile out;
-  if (!out.create(edgePath)) return false;
+float healRows(PSDStream& edge, PSDStream& body, OutFile& out) {
+  const size_t h = size_t(edge.header().height), w = size_t(edge.header().width);
   out.write(body.headerBytes(), size_t(body.dataOffset()));
   Bytes rows(10 * w);
   for (int c = 0; c < 3; ++c) {
@@ -80,23 +84,17 @@ bool healRows(PSDStream& edge, PSDStream& body, const char* edgePath, size_t h, 
       out.write(rows.data(), rows.size());
       return true;
     };
-    if (!edgeRows(0) || !body.copyPlane(c, 10 * w, (h - 20) * w, out) || !edgeRows(h - 10)) return false;
+    if (!edgeRows(0) || !body.copyPlane(c, 10 * w, (h - 20) * w, out) || !edgeRows(h - 10))
+      return out.ok() ? kBadFile : kOutputNotWritable;
   }
-  return body.copyTail(3, out) && finish(out, body, &edge);
+  return body.copyTail(3, out) ? kOk : out.ok() ? kBadFile : kOutputNotWritable;
 }
 
-bool healStreamed(const char* edgePath, const char* bodyPath, bool columns) {
-  PSDStream edge, body;
-  if (!openPair(edge, edgePath, body, bodyPath)) return false;
+// Columns heal every row from the same row of the edge image: whole rows at
+// a time, the edge's rows read with the body's, in one read.
+float healColumns(PSDStream& edge, PSDStream& body, OutFile& out) {
   const int64_t h = edge.header().height;
-  const size_t w = size_t(edge.header().width);
-  if (h < 100 || w < 100) return false;
-  if (!columns) return healRows(edge, body, edgePath, size_t(h), w);
-  // Columns heal every row from the same row of the edge image: whole rows
-  // at a time, the edge's rows read with the body's, in one read.
-  const size_t rows = std::max<size_t>(1, kChunkPixels / w);
-  OutFile out;
-  if (!out.create(edgePath)) return false;
+  const size_t w = size_t(edge.header().width), rows = std::max<size_t>(1, kChunkPixels / w);
   auto heal = [&](int c, unsigned char* p, size_t k, size_t n, Bytes& src) {
     src.resize(n);
     if (!edge.readPlane(c, k, n, src.data())) return false;
@@ -104,103 +102,28 @@ bool healStreamed(const char* edgePath, const char* bodyPath, bool columns) {
       if (healSource(int64_t((k + i) / w), h, true) >= 0) healRow(p + i, src.data() + i, w, true);
     return true;
   };
-  return writeChanged(body, rows * w, out, heal) && finish(out, body, &edge);
-}
-
-// --- whole files, for refusals and failed writes ---
-
-// Loads the second file and moves the first image out of `img` into
-// `first`. When the second cannot be opened, `img` still holds the first.
-float loadSecond(const char* path, Bytes& first) {
-  Bytes data;
-  if (!loadFile(path, data)) return kFailed;
-  first.swap(img);
-  img.swap(data);
-  return readPSDHeader();
-}
-
-// The checks on the pair once both are loaded; on failure `img` is emptied
-// (sizes or layouts differ) or keeps the second file's bytes (too short).
-float checkPair(const Bytes& first, int32_t firstHeight, int32_t firstWidth, int32_t firstOffst) {
-  if (fHeader.height != firstHeight || fHeader.width != firstWidth) {
-    emptyImage(img);
-    return kSizeMismatch;
-  }
-  // Pixels of both images are addressed with the second file's offst: with
-  // sections of other lengths the first image's bytes there are not pixels.
-  if (offst != firstOffst) {
-    emptyImage(img);
-    return kSectionsDiffer;
-  }
-  if (!planesFit(3) || first.size() < size_t(offst) + 3 * size_t(planeBytes()))
-    return kBadFile;
-  return kOk;
-}
-
-// Writes `img` over `path`; -5 (with `img` emptied) when it cannot.
-float writeResult(const char* path) {
-  bool written = writeBack(path, img);
-  emptyImage(img);
-  return written ? kOk : kOutputNotWritable;
+  return writeChanged(body, rows * w, out, heal);
 }
 
 }  // namespace
+
+
+float mergeLayers(const char* topPath, const char* bottomPath, float keyColor) {
+  const ColorParts key = splitMatchColor(keyColor);
+  PSDStream top, bottom;
+  float code = openPair(top, topPath, bottom, bottomPath, false);
+  OutFile out;
+  if (code == kOk) code = out.create(topPath) ? mergeInto(top, bottom, out, key) : kOutputNotWritable;
+  return endPSD(finish(code, out, bottom, &top), {&top, &bottom});
+}
+
+float healEdges(const char* edgePath, const char* bodyPath, bool columns) {
+  PSDStream edge, body;
+  float code = openPair(edge, edgePath, body, bodyPath, true);
+  OutFile out;
+  if (code == kOk && !out.create(edgePath)) code = kOutputNotWritable;
+  if (code == kOk) code = columns ? healColumns(edge, body, out) : healRows(edge, body, out);
+  return endPSD(finish(code, out, body, &edge), {&edge, &body});
+}
+
 }  // namespace tolvane
-
-float mergePSD(const char* topPath, const char* bottomPath, float keyColor) {
-  using namespace tolvane;
-  ColorParts key = splitMatchColor(keyColor);
-  if (mergeStreamed(topPath, bottomPath, key)) return kOk;
-
-  float loaded = loadPSD(topPath);
-  if (loaded != kOk) return loaded;
-  if (!planesFit(3)) return kBadFile;
-  const int32_t height = fHeader.height, width = fHeader.width, topOffst = offst;
-
-  Bytes top;
-  loaded = loadSecond(bottomPath, top);
-  if (loaded != kOk) return loaded;
-  float pair = checkPair(top, height, width, topOffst);
-  if (pair != kOk) return pair;
-
-  size_t plane = size_t(planeBytes());
-  const unsigned char* over = top.data() + offst;
-  unsigned char* under = img.data() + offst;
-  Bytes shows(maskBytes(plane));
-  colourMask(over, over + plane, over + 2 * plane, plane, key, true, shows.data());
-  for (size_t c = 0; c < 3; ++c) applyMask(under + c * plane, over + c * plane, 0, shows.data(), plane);
-  emptyImage(top);
-  return writeResult(topPath);
-}
-
-float mergeSeamlessPSD(const char* edgePath, const char* bodyPath, bool columns) {
-  using namespace tolvane;
-  if (healStreamed(edgePath, bodyPath, columns)) return kOk;
-
-  float loaded = loadPSD(edgePath);
-  if (loaded != kOk) return loaded;
-  if (fHeader.height < 100 || fHeader.width < 100) {
-    emptyImage(img);
-    return kTooSmallToHeal;
-  }
-  if (!planesFit(3)) return kBadFile;
-  const int32_t height = fHeader.height, width = fHeader.width, edgeOffst = offst;
-
-  Bytes edge;
-  loaded = loadSecond(bodyPath, edge);
-  if (loaded != kOk) return loaded;
-  float pair = checkPair(edge, height, width, edgeOffst);
-  if (pair != kOk) return pair;
-
-  const size_t w = size_t(width), plane = size_t(planeBytes());
-  for (size_t c = 0; c < 3; ++c) {
-    for (int64_t row = 0; row < height; ++row) {
-      int64_t source = healSource(row, height, columns);
-      if (source < 0) continue;
-      healRow(img.data() + offst + c * plane + size_t(row) * w, edge.data() + offst + c * plane + size_t(source) * w,
-              w, columns);
-    }
-  }
-  emptyImage(edge);
-  return writeResult(edgePath);
-}

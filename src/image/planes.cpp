@@ -14,9 +14,7 @@ namespace {
 
 // The header is parsed from this many bytes first, from more when its
 // sections reach further.
-constexpr size_t kFrontBytes = size_t(64) << 10;
-// Sections longer than this are left to the whole-file load.
-constexpr size_t kMaxFrontBytes = size_t(64) << 20;
+constexpr uint64_t kFrontBytes = uint64_t(64) << 10;
 
 bool isByte(int64_t v) { return v >= 0 && v <= 255; }
 
@@ -33,43 +31,30 @@ uint64_t unpackMask(uint8_t bits) {
 
 }  // namespace
 
-bool PSDStream::open(const char* path, int planes) {
-  if (!file_.open(path)) return false;
-  const uint64_t size = file_.size();
-  header_ = fHeader;  // `reserved` is never parsed: it keeps what the global holds
+float PSDStream::open(const char* path) {
+  tried_ = true;
+  path_ = path;
+  if (!file_.open(path)) return kFailed;
   float parsed = kBadFile;
-  for (size_t want = kFrontBytes;; want *= 2) {
-    size_t have = front_.size(), n = size_t(std::min<uint64_t>(want, size));
-    front_.resize(n);
-    if (file_.readAt(have, front_.data() + have, n - have) != n - have) return false;
-    parsed = parsePSDHeader(ByteReader(front_), header_, offst_);
-    if (parsed != kBadFile || n == size || want >= kMaxFrontBytes) break;
+  for (uint64_t want = kFrontBytes;; want *= 2) {
+    front_ = file_.upTo(want);
+    parsed = parsePSDHeader(front_, header_, offst_);
+    if (parsed != kBadFile || front_.size < want) break;
   }
-  int64_t plane = planeBytes(header_);
-  if (parsed != kOk || plane < 0 || uint64_t(offst_) + uint64_t(plane) * uint64_t(planes) > size) return false;
-  plane_ = size_t(plane);
-  return true;
+  plane_ = size_t(std::max<int64_t>(planeBytes(header_), 0));
+  return parsed;
 }
 
-bool PSDStream::readPlane(int c, size_t k, size_t n, unsigned char* into) {
-  uint64_t pos = uint64_t(offst_) + uint64_t(c) * plane_ + k;
-  return file_.readAt(pos, into, n) == n;
-}
-
-bool PSDStream::copyPlane(int c, size_t k, size_t n, OutFile& out) {
-  return out.copyFrom(file_, uint64_t(offst_) + uint64_t(c) * plane_ + k, n);
+bool PSDStream::holds(int planes) const {
+  return planeBytes(header_) >= 0 && file_.holds(uint64_t(offst_), uint64_t(plane_) * uint64_t(planes));
 }
 
 bool PSDStream::copyTail(int planes, OutFile& out) {
   const uint64_t start = uint64_t(offst_) + uint64_t(planes) * plane_, end = file_.size();
+  if (!out.copyFrom(file_, start, end - start)) return false;
+  // A file that grew since it was opened would lose its new end.
   unsigned char past;
-  return out.copyFrom(file_, start, end - start) && file_.readAt(end, &past, 1) == 0;
-}
-
-void PSDStream::keep() const {
-  emptyImage(img);
-  fHeader = header_;
-  offst = offst_;
+  return !file_.seekable().isOpen() || file_.seekable().readAt(end, &past, 1) == 0;
 }
 
 void colourMask(const unsigned char* r, const unsigned char* g, const unsigned char* b, size_t n,

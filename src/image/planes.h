@@ -1,20 +1,23 @@
-// PSD planes read in pieces, and pixel masks.
+// PSD planes read in pieces, how an operation leaves the image globals, and
+// pixel masks.
 //
 // The PSD operations stream: they read the header from the front of the
 // file, then the planes a chunk at a time into small buffers that stay in
 // the processor's cache, and write their output through an OutFile as they
-// go. Only when a file is one they refuse (or the output cannot be written)
-// do they load it whole, so that the globals end up as the whole-file load
-// leaves them.
+// go. What the image globals hold afterwards is decided by endPSD alone.
 #pragma once
 
 #include <algorithm>
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
+#include <initializer_list>
 
 #include "common/bytes.h"
 #include "common/in_order.h"
 #include "common/out_file.h"
+#include "common/result_codes.h"
 #include "image/psd.h"
 
 namespace tolvane {
@@ -22,43 +25,77 @@ namespace tolvane {
 // Pixels per plane handled at a time.
 constexpr size_t kChunkPixels = size_t(128) << 10;
 
-// A PSD file open for reading in pieces. Nothing here touches the globals
-// `img`, `fHeader` and `offst` until keep().
+// A PSD file open for reading in pieces.
 class PSDStream {
  public:
-  // Opens `path` and parses its header as the whole-file load would. False
-  // whenever the whole-file path has to judge the file: it cannot be opened
-  // or is not a regular file, its header is refused, or fewer than `planes`
-  // whole planes follow the header.
-  bool open(const char* path, int planes);
+  // Opens `path` and parses its header: -1 when it cannot be opened, else
+  // parsePSDHeader's result.
+  float open(const char* path);
+  // True when the size is not negative and `planes` whole planes follow the
+  // header.
+  bool holds(int planes) const;
 
+  bool tried() const { return tried_; }
+  const char* path() const { return path_; }
   const PSDHeader& header() const { return header_; }
   int32_t dataOffset() const { return offst_; }
   size_t plane() const { return plane_; }
   // The file's first dataOffset() bytes, as read.
-  const unsigned char* headerBytes() const { return front_.data(); }
+  const unsigned char* headerBytes() const { return front_.data; }
 
   // Reads the n bytes of channel c from pixel k on; false when the file
   // ends first (it shrank since it was opened).
-  bool readPlane(int c, size_t k, size_t n, unsigned char* into);
+  bool readPlane(int c, size_t k, size_t n, unsigned char* into) {
+    return file_.readAt(uint64_t(offst_) + uint64_t(c) * plane_ + k, into, n);
+  }
   // Copies them to `out` unchanged, by the system where it can.
-  bool copyPlane(int c, size_t k, size_t n, OutFile& out);
+  bool copyPlane(int c, size_t k, size_t n, OutFile& out) {
+    return out.copyFrom(file_, uint64_t(offst_) + uint64_t(c) * plane_ + k, n);
+  }
   // Copies everything after the first `planes` planes to `out`; false when
   // the file is no longer the size it had when opened.
   bool copyTail(int planes, OutFile& out);
-  // Leaves the globals as a successful whole-file run does: `img` empty,
-  // `fHeader` and `offst` this file's.
-  void keep() const;
   // Reads fail from here on (see SeekableFile::close).
   void close() { file_.close(); }
 
  private:
-  SeekableFile file_;
-  Bytes front_;
+  FileFront file_;
+  ByteReader front_;
   PSDHeader header_;
   int32_t offst_ = 0;
   size_t plane_ = 0;
+  const char* path_ = nullptr;
+  bool tried_ = false;
 };
+
+// What a failed write leaves of the file in `img`, when anything:
+// edit(file, dataAt, plane) changes the loaded file as the operation changed
+// what it meant to write.
+using UnwrittenEdit = std::function<void(unsigned char* file, size_t dataAt, size_t plane)>;
+
+// Leaves the image globals as a run that loads each file whole leaves them
+// once an operation has ended with `code`, having opened `files` in order
+// (files never tried are skipped), and returns `code`:
+//   0, and a pair refused for its sizes or sections (-6, -9, -1771): `img`
+//     empty, the header of the last file tried;
+//   -5: the same, or with `unwritten` the last file loaded and edited by it;
+//   anything else: each file tried loaded in turn (a file that cannot be
+//     opened leaves `img` as it was).
+float endPSD(float code, std::initializer_list<const PSDStream*> files, const UnwrittenEdit& unwritten = nullptr);
+
+// Closes the files read (Windows will not replace a file that is open) and,
+// when `code` is still 0, gives `out` its name: the operation's result.
+inline float finish(float code, OutFile& out, PSDStream& a, PSDStream* b = nullptr) {
+  a.close();
+  if (b) b->close();
+  if (code != kOk) return code;
+  return out.commit() ? kOk : kOutputNotWritable;
+}
+
+// The result of pieces written to a file.
+inline float codeOf(Pieces p) {
+  return p == Pieces::Written ? kOk : p == Pieces::Unreadable ? kBadFile : kOutputNotWritable;
+}
 
 // Chunk i of the three colour planes of `s`: pixels k .. k + n - 1 of each,
 // read into `buf`.
@@ -76,49 +113,48 @@ inline bool readRGB(PSDStream& s, size_t i, Bytes& buf, RGBChunk& c) {
 
 // Writes the file of `s` into `out` (created, nothing written yet) with its
 // three colour planes changed a chunk of pixels at a time, each read once:
-// change(r, g, b, k, n, worker) alters pixels k .. k + n - 1 of the three
-// planes in place and returns false to stop. Chunks are read, changed and
-// written on two threads (worker 0 or 1: state kept per worker is that
-// thread's alone), each chunk's three pieces written where they go in the
-// file.
-template <class Change>
-bool rewriteRGB(PSDStream& s, OutFile& out, Change change) {
+// change(r, g, b, k, n, scratch) alters pixels k .. k + n - 1 of the three
+// planes in place and returns false when a read fails. Chunks are read,
+// changed and written on two threads, `scratch` that thread's own, each
+// chunk's three pieces written where they go in the file. 0, -1761 a read
+// failed, -5 a write failed.
+template <class Scratch, class Change>
+float rewriteRGB(PSDStream& s, OutFile& out, Change change) {
   const uint64_t data = uint64_t(s.dataOffset()), plane = s.plane();
-  if (!out.writeAt(0, s.headerBytes(), size_t(data))) return false;
-  Bytes buf[2];
-  auto one = [&](size_t i, int w) {
+  if (!out.writeAt(0, s.headerBytes(), size_t(data))) return kOutputNotWritable;
+  struct Worker {
+    Bytes buf;
+    Scratch scratch;
+  };
+  std::atomic<bool> unreadable{false};
+  auto one = [&](size_t i, Worker& w) {
     RGBChunk c;
-    if (!readRGB(s, i, buf[w], c)) return false;
-    unsigned char* rgb = buf[w].data();
-    if (!change(rgb, rgb + kChunkPixels, rgb + 2 * kChunkPixels, c.k, c.n, w)) return false;
+    const bool read = readRGB(s, i, w.buf, c);
+    unsigned char* rgb = w.buf.data();
+    if (!read || !change(rgb, rgb + kChunkPixels, rgb + 2 * kChunkPixels, c.k, c.n, w.scratch)) {
+      unreadable = true;
+      return false;
+    }
     for (uint64_t p = 0; p < 3; ++p)
       if (!out.writeAt(data + p * plane + c.k, rgb + p * kChunkPixels, c.n)) return false;
     return true;
   };
   const size_t chunks = rgbChunks(s);
-  if (runInOrder(chunks, one, [](size_t, int) { return true; }) != chunks) return false;
+  if (runInOrder<Worker>(chunks, one, [](size_t, Worker&) { return true; }) != chunks)
+    return unreadable ? kBadFile : kOutputNotWritable;
   out.skipTo(data + 3 * plane);
-  return s.copyTail(3, out);
+  if (!s.copyTail(3, out)) return out.ok() ? kBadFile : kOutputNotWritable;
+  return kOk;
 }
 
-// Gives `out` its name once the files read are closed (Windows will not
-// replace a file that is open), and then leaves the globals as a successful
-// whole-file run on `kept` does.
-inline bool finish(OutFile& out, PSDStream& kept, PSDStream* other = nullptr) {
-  kept.close();
-  if (other) other->close();
-  if (!out.commit()) return false;
-  kept.keep();
-  return true;
-}
-
-// Writes the three colour planes of `s` to `out`, `chunk` pixels at a time;
-// change(c, bytes, k, n, scratch) alters pixels k .. k + n - 1 of plane c
-// before they are written, and returns false to stop. Chunks are read and
-// changed on two threads and written in order: `scratch` is a buffer of the
-// calling thread's own. False when a read fails.
+// Writes the file of `s` into `out` (created, nothing written yet), its three
+// colour planes `chunk` pixels at a time, each changed by change(c, bytes, k,
+// n, scratch) (pixels k .. k + n - 1 of plane c; false when a read fails)
+// and all else as it is. Chunks are read and changed on two threads, written
+// in order; `scratch` is a buffer of the calling thread's own.
 template <class Change>
-bool streamPlanes(PSDStream& s, size_t chunk, OutFile& out, Change change) {
+float writeChanged(PSDStream& s, size_t chunk, OutFile& out, Change change) {
+  out.write(s.headerBytes(), size_t(s.dataOffset()));
   const size_t perPlane = (s.plane() + chunk - 1) / chunk;
   auto make = [&](size_t i, TextBuffer& t, Bytes& scratch) {
     const int c = int(i / perPlane);
@@ -128,16 +164,9 @@ bool streamPlanes(PSDStream& s, size_t chunk, OutFile& out, Change change) {
     t.advance(reinterpret_cast<char*>(p + n));
     return true;
   };
-  return writePiecesInOrder(out, 3 * perPlane, make) == Pieces::Written;
-}
-
-// Writes the file of `s` into `out` (created, nothing written yet), its
-// colour planes changed by `change` as streamPlanes does and all else as it
-// is.
-template <class Change>
-bool writeChanged(PSDStream& s, size_t chunk, OutFile& out, Change change) {
-  out.write(s.headerBytes(), size_t(s.dataOffset()));
-  return streamPlanes(s, chunk, out, change) && s.copyTail(3, out);
+  const float written = codeOf(writePiecesInOrder(out, 3 * perPlane, make));
+  if (written != kOk) return written;
+  return s.copyTail(3, out) ? kOk : out.ok() ? kBadFile : kOutputNotWritable;
 }
 
 // Pixel masks hold one bit a pixel: bit i of byte j is pixel 8j + i.

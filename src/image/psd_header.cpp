@@ -1,5 +1,5 @@
-// The PSD byte image, its header parser, the big-endian primitives and the
-// load and write-back steps.
+// The PSD header parser, the big-endian primitives, the packed colour rule
+// and the write-back step.
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -8,58 +8,52 @@
 #include "common/result_codes.h"
 #include "image/psd.h"
 
-tolvane::Bytes img;
-PSDHeader fHeader;
-int32_t offst = 0;
-
+namespace tolvane {
 namespace {
 
 // What the library reports about the machine it runs on.
 const int machineBigEndian = 0;
 const int machineLittleEndian = 1;
 
-// The n bytes at index, or nullptr when they are not all inside `img`.
-const unsigned char* imgSpan(int index, int n) {
+// The n bytes at index, or nullptr when they are not all inside `file`.
+const unsigned char* spanAt(const Bytes& file, int index, int n) {
   if (index < 0) return nullptr;
-  return tolvane::ByteReader(img).span(uint64_t(index), uint64_t(n));
+  return ByteReader(file).span(uint64_t(index), uint64_t(n));
 }
 
 }  // namespace
 
-int readShort(int index) {
-  const unsigned char* p = imgSpan(index, 2);
-  return p ? int(int16_t(tolvane::be16(p))) : 0;
+int beShortAt(const Bytes& file, int index) {
+  const unsigned char* p = spanAt(file, index, 2);
+  return p ? int(int16_t(be16(p))) : 0;
 }
 
-int readLong(int index) {
-  const unsigned char* p = imgSpan(index, 4);
-  return p ? int(int32_t(tolvane::be32(p))) : 0;
+int beLongAt(const Bytes& file, int index) {
+  const unsigned char* p = spanAt(file, index, 4);
+  return p ? int(int32_t(be32(p))) : 0;
 }
 
-void writeShort(int index, int value) {
-  if (!imgSpan(index, 2)) return;
-  img[size_t(index)] = uint8_t(value >> 8);
-  img[size_t(index) + 1] = uint8_t(value);
+void putBeShortAt(Bytes& file, int index, int value) {
+  if (!spanAt(file, index, 2)) return;
+  file[size_t(index)] = uint8_t(value >> 8);
+  file[size_t(index) + 1] = uint8_t(value);
 }
 
-void writeLong(int index, int value) {
-  if (!imgSpan(index, 4)) return;
-  tolvane::putBe32(&img[size_t(index)], uint32_t(value));
+void putBeLongAt(Bytes& file, int index, int value) {
+  if (!spanAt(file, index, 4)) return;
+  putBe32(&file[size_t(index)], uint32_t(value));
 }
 
-float readFloat(int index) {
-  const unsigned char* p = imgSpan(index, 4);
-  return p ? tolvane::bitsToFloat(tolvane::le32(p)) : 0.0f;
+float leFloatAt(const Bytes& file, int index) {
+  const unsigned char* p = spanAt(file, index, 4);
+  return p ? bitsToFloat(le32(p)) : 0.0f;
 }
 
-float readFloatLE(int index) { return tolvane::bitsToFloat(uint32_t(readLong(index))); }
+float beFloatAt(const Bytes& file, int index) { return bitsToFloat(uint32_t(beLongAt(file, index))); }
 
-int bigEndian() { return machineBigEndian; }
-int littleEndian() { return machineLittleEndian; }
+int reportsBigEndian() { return machineBigEndian; }
+int reportsLittleEndian() { return machineLittleEndian; }
 
-float readPSDHeader() { return tolvane::parsePSDHeader(tolvane::ByteReader(img), fHeader, offst); }
-
-namespace tolvane {
 
 float parsePSDHeader(ByteReader in, PSDHeader& h, int32_t& dataAt) {
   dataAt = 0;
@@ -130,28 +124,14 @@ ColorParts splitPaintColor(float c) {
   return out;
 }
 
-float loadPSD(const char* path) {
-  Bytes data;
-  if (!loadFile(path, data)) return kFailed;
-  img.swap(data);
-  return readPSDHeader();
-}
-
 int64_t planeBytes(const PSDHeader& h) {
   if (h.width < 0 || h.height < 0) return -1;
   int64_t plane = int64_t(h.width) * h.height;
   return plane > std::numeric_limits<int32_t>::max() ? -1 : plane;
 }
 
-bool planesFit(int planes) {
-  int64_t plane = planeBytes();
-  return plane >= 0 && offst >= 0 && ByteReader(img).has(uint64_t(offst), uint64_t(plane) * uint64_t(planes));
-}
-
 bool writeBack(const char* path, const unsigned char* data, size_t n) {
   return writeWholeFile(path, data, n, OutFile::Mode::Replace);
 }
-
-void emptyImage(Bytes& b) { Bytes().swap(b); }
 
 }  // namespace tolvane

@@ -19,41 +19,38 @@ Rule ruleOf(float matchColor, float newColor, bool stencil) {
   return Rule{splitMatchColor(matchColor), {uint8_t(p.r), uint8_t(p.g), uint8_t(p.b)}, stencil};
 }
 
-// Each chunk of the three planes is read once, marked and painted.
-bool recolourStreamed(const char* path, const Rule& rule) {
-  PSDStream s;
-  OutFile out;
-  if (!s.open(path, 3) || !out.create(path)) return false;
-  Bytes mask[2];
-  auto paint = [&](unsigned char* r, unsigned char* g, unsigned char* b, size_t, size_t n, int w) {
-    mask[w].resize(maskBytes(kChunkPixels));
-    colourMask(r, g, b, n, rule.match, rule.stencil, mask[w].data());
-    unsigned char* planes[3] = {r, g, b};
-    for (int c = 0; c < 3; ++c) applyMask(planes[c], nullptr, rule.paint[c], mask[w].data(), n);
-    return true;
-  };
-  return rewriteRGB(s, out, paint) && finish(out, s);
+// Marks and paints pixels 0 .. n - 1 of the three planes.
+void recolour(const Rule& rule, unsigned char* r, unsigned char* g, unsigned char* b, size_t n, Bytes& mask) {
+  mask.resize(maskBytes(n));
+  colourMask(r, g, b, n, rule.match, rule.stencil, mask.data());
+  unsigned char* planes[3] = {r, g, b};
+  for (int c = 0; c < 3; ++c) applyMask(planes[c], nullptr, rule.paint[c], mask.data(), n);
 }
 
 }  // namespace
-}  // namespace tolvane
 
-float convertPSD(const char* path, float matchColor, float newColor, bool stencil) {
-  using namespace tolvane;
+// Each chunk of the three planes is read once, marked and painted.
+float recolourPSD(const char* path, float matchColor, float newColor, bool stencil) {
   const Rule rule = ruleOf(matchColor, newColor, stencil);
-  if (recolourStreamed(path, rule)) return kOk;
-
-  // Refusals and failed writes: the whole file in `img`, recoloured there.
-  float loaded = loadPSD(path);
-  if (loaded != kOk) return loaded;
-  if (!planesFit(3)) return kBadFile;
-  size_t plane = size_t(planeBytes());
-  unsigned char* red = img.data() + offst;
-  Bytes mask(maskBytes(plane));
-  colourMask(red, red + plane, red + 2 * plane, plane, rule.match, rule.stencil, mask.data());
-  for (int c = 0; c < 3; ++c) applyMask(red + size_t(c) * plane, nullptr, rule.paint[c], mask.data(), plane);
-
-  if (!writeBack(path, img)) return kOutputNotWritable;
-  emptyImage(img);
-  return kOk;
+  PSDStream s;
+  float code = s.open(path);
+  if (code == kOk && !s.holds(3)) code = kBadFile;
+  OutFile out;
+  if (code == kOk && !out.create(path)) code = kOutputNotWritable;
+  if (code == kOk) {
+    auto paint = [&](unsigned char* r, unsigned char* g, unsigned char* b, size_t, size_t n, Bytes& mask) {
+      recolour(rule, r, g, b, n, mask);
+      return true;
+    };
+    code = rewriteRGB<Bytes>(s, out, paint);
+  }
+  // A file left unwritten stays loaded, recoloured.
+  auto unwritten = [&](unsigned char* file, size_t data, size_t plane) {
+    Bytes mask;
+    unsigned char* red = file + data;
+    recolour(rule, red, red + plane, red + 2 * plane, plane, mask);
+  };
+  return endPSD(finish(code, out, s), {&s}, unwritten);
 }
+
+}  // namespace tolvane

@@ -118,9 +118,7 @@ void thumbHeader(unsigned char* head, int size, int channels) {
 }
 
 // Reads only the source rows the samples fall on.
-bool thumbStreamed(const char* path, int size) {
-  PSDStream s;
-  if (!s.open(path, 3)) return false;
+float writeThumb(PSDStream& s, int size) {
   const size_t head = size_t(s.dataOffset()), n2 = size_t(size) * size_t(size);
   Bytes out(head + 3 * n2);
   std::memcpy(out.data(), s.headerBytes(), head);
@@ -138,39 +136,23 @@ bool thumbStreamed(const char* path, int size) {
     }
     return true;
   };
-  if (!sample(plan, plane, fetch, out.data() + head)) return false;
+  if (!sample(plan, plane, fetch, out.data() + head)) return kBadFile;
   s.close();  // Windows will not let a new file take the name of one still open
-  if (!writeBack(path, out)) return false;
-  s.keep();
-  return true;
+  return writeBack(s.path(), out) ? kOk : kOutputNotWritable;
 }
 
 }  // namespace
-}  // namespace tolvane
 
-float createThumb(const char* path, int size) {
-  using namespace tolvane;
-  if (size < 1 || size > kMaxThumbSize) return kOutsideImage;
-  if (thumbStreamed(path, size)) return kOk;
-
-  float loaded = loadPSD(path);
-  if (loaded != kOk) return loaded;
-  if (!planesFit(3)) return kBadFile;
-
-  const size_t head = size_t(offst);
-  const size_t n2 = size_t(size) * size_t(size);
-  thumbHeader(img.data(), size, fHeader.channels);
-  Bytes out(head + 3 * n2);
-  std::memcpy(out.data(), img.data(), head);
-  const int64_t plane = planeBytes();
-  auto whole = [&](int64_t, Window& w) {
-    for (int c = 0; c < 3; ++c) w.planes[c] = img.data() + head + size_t(c) * size_t(plane);
-    w.start = 0, w.len = plane;
-    return true;
-  };
-  sample(planOf(fHeader.width, fHeader.height, size), plane, whole, out.data() + head);
-
-  if (!writeBack(path, out)) return kOutputNotWritable;
-  emptyImage(img);
-  return kOk;
+float makeThumbnail(const char* path, int size) {
+  PSDStream s;
+  if (size < 1 || size > kMaxThumbSize) return endPSD(kOutsideImage, {&s});
+  float code = s.open(path);
+  if (code == kOk && !s.holds(3)) code = kBadFile;
+  if (code == kOk) code = writeThumb(s, size);
+  // A file left unwritten stays loaded, its header already the thumbnail's.
+  const int channels = s.header().channels;
+  auto unwritten = [&](unsigned char* file, size_t, size_t) { thumbHeader(file, size, channels); };
+  return endPSD(code, {&s}, unwritten);
 }
+
+}  // namespace tolvane

@@ -1,6 +1,9 @@
-// BMP crop through the host's entry points.
+// BMP crop: the strips through the host's entry point, and what each outcome
+// leaves in the files and the BMP globals (cropBMP is called by its C++ name
+// there, so the globals seen are the ones it sets).
 #include <gtest/gtest.h>
 
+#include "host/frozen.h"
 #include "support/support.h"
 
 using namespace testsupport;
@@ -8,10 +11,6 @@ using namespace testsupport;
 namespace {
 
 uint8_t byteAt(int i, int row) { return uint8_t(i * 3 + row * 101); }
-uint32_t le32At(const std::string& s, size_t at) {
-  return uint32_t(uint8_t(s.at(at))) | uint32_t(uint8_t(s.at(at + 1))) << 8 | uint32_t(uint8_t(s.at(at + 2))) << 16 |
-         uint32_t(uint8_t(s.at(at + 3))) << 24;
-}
 
 float crop(const std::string& in, const std::string& out, double pixels, double width) {
   call("CropBMP_SetWidth", nullptr, width, nullptr);
@@ -23,10 +22,9 @@ float crop(const std::string& in, const std::string& out, double pixels, double 
 void expectStrip(const std::string& out, int inHeight, int skip, int width, size_t dataOffset) {
   int rows = inHeight - 3, rowOut = (3 * width + 3) / 4 * 4;
   ASSERT_EQ(out.size(), dataOffset + size_t(rows * rowOut));
-  EXPECT_EQ(le32At(out, 2), uint32_t(out.size()));
-  EXPECT_EQ(le32At(out, 18), uint32_t(width));
-  EXPECT_EQ(le32At(out, 22), uint32_t(rows));
-  EXPECT_EQ(le32At(out, 34), uint32_t(rows * rowOut));
+  auto le32At = [&](size_t at) { return tolvane::le32(reinterpret_cast<const unsigned char*>(out.data() + at)); };
+  EXPECT_EQ(std::vector<uint32_t>({le32At(2), le32At(18), le32At(22), le32At(34)}),
+            std::vector<uint32_t>({uint32_t(out.size()), uint32_t(width), uint32_t(rows), uint32_t(rows * rowOut)}));
   for (int r = 0; r < rows; ++r)
     for (int i = 0; i < rowOut; ++i)
       ASSERT_EQ(uint8_t(out[dataOffset + size_t(r * rowOut + i)]), i < 3 * width ? byteAt(skip + i, r + 1) : 0)
@@ -54,36 +52,49 @@ TEST(CropBMP, StripsOfTheStoredRowsUpToTheRowsEnd) {
     ASSERT_EQ(crop(dir / "in.bmp", dir / "out.bmp", pixels, width), 0) << pixels << "+" << width;
     expectStrip(readFile(dir / "out.bmp"), 5, 3 * int(pixels), int(width), 54);
   }
-  EXPECT_EQ(crop(dir / "in.bmp", dir / "out.bmp", 4, 4), 0);
+  EXPECT_EQ(crop(dir / "in.bmp", dir / "out.bmp", 4, 4), 0);  // ends in the padding
   for (auto [pixels, width] : refused) EXPECT_EQ(crop(dir / "in.bmp", dir / "out.bmp", pixels, width), -1770) << pixels;
 }
 
-TEST(CropBMP, CodesAndWhatIsWritten) {
+// The globals as a run that loads the input whole leaves them: `bmpV` as it
+// was, the input, the input with the crop's header fields, or empty.
+TEST(CropBMP, EachOutcomeItsCodeFilesAndGlobals) {
   TempDir dir;
-  const std::string out = dir / "out.bmp";
-  writeFile(out, "previous");
-  EXPECT_EQ(crop(dir / "none.bmp", out, 0, 2), -1760);
-  writeFile(dir / "png.bmp", "\x89PNG....................................................");
-  EXPECT_EQ(crop(dir / "png.bmp", out, 0, 2), -7);
-  writeFile(dir / "three.bmp", bmp(4, 3, byteAt));
-  EXPECT_EQ(crop(dir / "three.bmp", out, 0, 2), -1770);
-  std::string topDown = bmp(4, 6, byteAt);
+  const std::string in = dir / "in.bmp", out = dir / "out.bmp", good = bmp(4, 6, byteAt);
+  std::string topDown = good, shortRows = good.substr(0, 54 + 3 * 12 + 5), cropped = good;
   topDown.replace(22, 4, "\xFA\xFF\xFF\xFF");  // height -6
-  writeFile(dir / "topdown.bmp", topDown);
-  EXPECT_EQ(crop(dir / "topdown.bmp", out, 0, 2), -1770);
+  cropped.replace(2, 4, std::string("\x4E\0\0\0", 4)).replace(18, 8, std::string("\2\0\0\0\3\0\0\0", 8));
+  cropped.replace(34, 4, std::string("\x18\0\0\0", 4));  // 2 x 3, rows of 8 bytes
+  const std::string notBmp = "\x89PNG" + good.substr(4), low = bmp(4, 3, byteAt);
+  const struct {
+    std::string file, outPath;  // "": no input
+    float code;
+    std::string left;  // bmpV after
+    int width, at;     // bmpHdr.width and offset after
+  } cases[] = {
+      {"", out, -1760, "xxx", -77, -77},
+      {notBmp, out, -7, notBmp, -77, 0},
+      {low, out, -1770, low, 4, 0},
+      {topDown, out, -1770, topDown, 4, 0},
+      {shortRows, out, -1761, shortRows, 4, 0},
+      {good, dir.path(), -5, cropped, 4, 102},  // the output names a folder; 102: past stored row 4
+      {good, out, 0, "", 4, 102},
+  };
+  for (const auto& c : cases) {
+    std::remove(in.c_str());
+    if (!c.file.empty()) writeFile(in, c.file);
+    writeFile(out, "previous");
+    bmpV.assign(3, 'x'), bmpHdr.width = offset = -77;
+    ASSERT_EQ(cropBMP(in.c_str(), c.outPath.c_str(), 0, 2), c.code);
+    EXPECT_TRUE(std::string(bmpV.begin(), bmpV.end()) == c.left) << c.code;
+    EXPECT_EQ(std::vector<int>({bmpHdr.width, offset}), std::vector<int>({c.width, c.at})) << c.code;
+    EXPECT_TRUE(c.code == 0 || readFile(out) == "previous") << c.code;
+  }
   // Every truncation is refused cleanly; the last row read losing a byte too.
-  std::string in = bmp(5, 6, byteAt, "xx");
-  for (size_t n = 0; n < in.size(); ++n) {
-    writeFile(dir / "t.bmp", in.substr(0, n));
+  std::string cut = bmp(5, 6, byteAt, "xx");
+  for (size_t n = 0; n < cut.size(); ++n) {
+    writeFile(dir / "t.bmp", cut.substr(0, n));
     float r = crop(dir / "t.bmp", out, 1, 3);
     ASSERT_TRUE(n < 2 ? r == -7 : r == -1761 || (n >= 38 && r == 0)) << n << " gives " << r;
-    if (r == 0) writeFile(out, "previous");
   }
-  std::string shortRows = bmp(4, 6, byteAt);
-  shortRows.resize(shortRows.size() - 12 - 12 - 1);
-  writeFile(dir / "short.bmp", shortRows);
-  EXPECT_EQ(crop(dir / "short.bmp", out, 0, 4), -1761);
-  EXPECT_EQ(readFile(out), "previous");
-  writeFile(dir / "ok.bmp", bmp(4, 6, byteAt));
-  EXPECT_EQ(crop(dir / "ok.bmp", dir.path(), 0, 2), -5);  // the output names a folder
 }

@@ -13,17 +13,6 @@ namespace {
 
 constexpr uint64_t kHeaderEnd = 38;  // the last field the crop reads ends here
 
-// The header through the library's own parser, on a copy of the file's
-// front in a private byte image that is put back afterwards.
-float parseHeader(ByteReader front, BMPHeader& h) {
-  Bytes bytes(front.data, front.data + front.size);
-  bmpV.swap(bytes);
-  const float code = readBMPHeader();
-  h = bmpHdr;
-  bmpV.swap(bytes);
-  return code;
-}
-
 void addFacts(Report& r, ByteReader head, const BMPHeader& h) {
   uint32_t infoSize = 0, compression = 0;
   head.u32le(14, infoSize);
@@ -74,7 +63,7 @@ void inspectBmp(Report& r, const Settings& s) {
   if (!front.open(r.path.c_str())) return;
   const ByteReader head = front.upTo(1024);
   BMPHeader h;
-  const float code = parseHeader(head, h);
+  const float code = parseBMPHeader(head, h);
   if (code == kNotBMP) {
     r.verdict("CropBMPfile", code, "the file does not start with BM: it is not a BMP file", "save the image as BMP");
     return;
