@@ -34,6 +34,11 @@ namespace tolvane {
 // its width makes a row longer than 2^31 bytes.
 float parseBMPHeader(ByteReader in, BMPHeader& h);
 
+// The crop's strip checks on a parsed header: the strip must lie inside
+// each stored row and leave at least one row (else -1770), and every row it
+// reads must lie inside a file of `size` bytes (else -1761). 0 when it fits.
+float checkStrip(const BMPHeader& h, int64_t skip, int64_t width, uint64_t size);
+
 // Writes to `outPath` a BMP of stored rows 1 .. height-3 of the BMP at
 // `inPath`, each cut to `cropWidth` pixels from `skipBytes` bytes into the row.
 // 0; -1760 `inPath` cannot be opened; -7 not a BMP; -5 `outPath` not written

@@ -46,8 +46,6 @@ float parseBMPHeader(ByteReader in, BMPHeader& h) {
   return kOk;
 }
 
-namespace {
-
 // The strip's checks: it must lie inside each stored row, leave at least one
 // row, and every row it reads must lie inside the file of `size` bytes.
 float checkStrip(const BMPHeader& h, int64_t skip, int64_t width, uint64_t size) {
@@ -57,6 +55,8 @@ float checkStrip(const BMPHeader& h, int64_t skip, int64_t width, uint64_t size)
   uint64_t end = uint64_t(h.dataOffset) + uint64_t(rows) * uint64_t(h.rowBytes) + uint64_t(skip) + uint64_t(3 * width);
   return end <= size ? kOk : kBadFile;
 }
+
+namespace {
 
 // What the crop writes: the input's header with four fields changed, then
 // from each of `rows` stored rows the strip and its padding.

@@ -38,21 +38,22 @@ void cropVerdict(Report& r, const BMPHeader& h, uint64_t size, const Settings& s
   int64_t skip = std::clamp<int64_t>(int64_t(truncateNumber(s.pixelOffset)) * 3, INT32_MIN, INT32_MAX);
   const int64_t width = truncateNumber(double(float(s.cropWidth)));
   const std::string strip = "a strip of " + std::to_string(width) + " pixels from pixel " + std::to_string(skip / 3);
-  if (h.height < 4) {
-    r.verdict("CropBMPfile", kOutsideImage,
+  // The verdict is the crop's own; the words say which of its checks fails.
+  const float code = checkStrip(h, skip, width, size);
+  if (code == kOk) {
+    r.verdict("CropBMPfile", kOk, "accepted: " + strip + ", rows 1 to " + std::to_string(h.height - 3));
+  } else if (code == kOutsideImage && h.height < 4) {
+    r.verdict("CropBMPfile", code,
               h.height < 0 ? "the rows are stored top-down (negative height); the crop needs bottom-up rows"
                            : "fewer than 4 rows",
               h.height < 0 ? "save it bottom-up, e.g. `convert in.bmp -type TrueColor BMP3:out.bmp`" : "");
-  } else if (skip < 0 || width < 1 || skip + 3 * width > h.rowBytes) {
-    r.verdict("CropBMPfile", kOutsideImage, strip + " does not fit in rows of " + std::to_string(h.width) + " pixels",
+  } else if (code == kOutsideImage) {
+    r.verdict("CropBMPfile", code, strip + " does not fit in rows of " + std::to_string(h.width) + " pixels",
               "set the width with CropBMP_SetWidth and give an offset inside the image");
   } else if (h.dataOffset < kHeaderEnd) {
-    r.verdict("CropBMPfile", kBadFile, "the pixel data offset points into the header", "save the file again");
+    r.verdict("CropBMPfile", code, "the pixel data offset points into the header", "save the file again");
   } else {
-    const uint64_t end = uint64_t(h.dataOffset) + uint64_t(h.height - 3) * uint64_t(h.rowBytes) + uint64_t(skip) +
-                         uint64_t(3 * width);
-    if (end > size) r.verdict("CropBMPfile", kBadFile, "the pixel data is shorter than the header says", "save the file again");
-    else r.verdict("CropBMPfile", kOk, "accepted: " + strip + ", rows 1 to " + std::to_string(h.height - 3));
+    r.verdict("CropBMPfile", code, "the pixel data is shorter than the header says", "save the file again");
   }
 }
 
