@@ -66,8 +66,7 @@ TEST(NumberText, FloatsWidenedToDoubleMatchPrintf) {
     for (double x : {9.999995, 9.99999, 9.9999949, 9.9999951}) c.f(float(x * std::pow(10.0, k)));
   }
   for (uint32_t m = 100000; m < 1000000; m += 7) c.f(float(m) + 0.5f);
-  // Near values whose seventh significant digit is a 5 followed only by
-  // zeros: q × 10^-s with q = 5^s × odd ends in 5 and is exact in binary.
+  // Seventh significant digit 5 then zeros: q × 10^-s, q = 5^s × odd.
   for (uint64_t i = 0; i < 60000 / kScale; ++i) {
     int s = int(rnd() % 8);
     double p5 = std::pow(5.0, s);

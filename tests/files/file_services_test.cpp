@@ -107,8 +107,7 @@ TEST(EmptyFolder, RemovesDottedEntriesOnlyAndNeverOverflows) {
   writeFile(dir / "e.full/inner.txt", "");
   makeDir(dir / "sub");  // not entered
   writeFile(dir / "sub/deep.txt", "");
-  // Folder path and name joined: 255 bytes fit the name buffer with its
-  // zero byte, 256 do not and are left alone.
+  // Path and name joined: 255 bytes fit the name buffer, 256 are left alone.
   std::string longName = std::string(256 - dir.path().size() - 1 - 4, 'n') + ".txt";
   std::string shortEnough = std::string(255 - dir.path().size() - 1 - 4, 's') + ".txt";
   writeFile(dir / longName, "");

@@ -1,6 +1,5 @@
-// An OBJ is scanned in pieces, read on two threads and taken in in file
-// order: whatever the piece size, the scan is that of one pass. The swap
-// reads large files in pieces too.
+// An OBJ scanned in pieces on two threads scans as one pass, whatever the
+// piece size; so does the swap of a large file.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -19,10 +18,9 @@ using namespace testsupport;
 
 namespace {
 
-// Group lines that come back to earlier groups, vertex lines between faces
-// throughout, faces that reach far or below 0, corners with "/", a line
-// longer than a read block and than a line place's length field, and a last
-// line without a line feed.
+// Groups met again, vertex lines between faces, faces far or below 0,
+// corners with "/", lines longer than a block and than a line place's length
+// field, and no line feed at the end.
 struct Mesh {
   std::string obj;
   std::vector<std::pair<uint64_t, uint64_t>> places;  // each vertex line's [start, end)
@@ -59,7 +57,6 @@ Mesh makeMesh(const std::vector<int32_t>& ends) {
       m.obj += "g " + group + "\n";
       if (first.empty()) first = group;
     }
-    // As long as a line place's length field can say and more: kept aside.
     if (m.obj.size() > 200000 && m.obj.size() < 1000000) vertex("v 7 8 9" + std::string((1 << 20) - 9, ' ') + "\r");
     for (int k = int(rnd() % 6); k > 0; --k) vertex("v " + std::to_string(int(rnd() % 2000) - 1000) + ".5 1 -2.5");
     for (int k = int(rnd() % 20); k > 0; --k) {
@@ -86,8 +83,7 @@ std::vector<int32_t> within(const std::set<int32_t>& set, int32_t vertices) {
 }  // namespace
 
 TEST(Pieces, AnyPieceSizeScansAsOnePass) {
-  // Entries end before, inside and across runs of faces: one-face entries in
-  // a row, then entries of 257 faces, the last taking every face after them.
+  // One-face entries, then entries of 257 faces, the last taking the rest.
   std::vector<int32_t> ends = {300};
   for (int k = 0; k < 50; ++k) ends.push_back(ends.back() + 1);
   for (int k = 0; k < 40; ++k) ends.push_back(ends.back() + 257);
@@ -120,8 +116,6 @@ TEST(Pieces, AnyPieceSizeScansAsOnePass) {
     }
   }
 
-  // The swap: the source's vertex lines, then the rest of the destination,
-  // in file order.
   std::string want = "# written by Tolvane plugin for Modrix\n", rest;
   for (size_t at = 0; at < m.obj.size();) {
     const size_t end = std::min(m.obj.find('\n', at), m.obj.size());

@@ -3,8 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <cfloat>
-#include <cmath>
-#include <cstdio>
 #include <cstdlib>
 #include <random>
 #include <set>
@@ -77,9 +75,8 @@ TEST_F(Split, NeverOverwritesAndCountsCopiesPerGroup) {
   EXPECT_EQ(o("a_copy1.Qit"), qit({1, 2, 3}));
   EXPECT_EQ(o("b.Qit"), qit({1, 2, 3}));
 
-  // Files are written two at a time, but each takes the name that was free
-  // when the one before it was named: group "a_copy1" finds its plain name
-  // taken by group "a".
+  // Each takes the name free when the one before it was named, though
+  // written two at a time.
   TempDir fresh;
   writeFile(fresh / "a.obj", "mine");
   ASSERT_EQ(tolvane::splitObj(obj("v 1 2 3\nv 4 5 6\ng a_copy1\nf 2\ng a\nf 1\n").c_str(), (fresh / "x").c_str()), 0);
@@ -147,9 +144,7 @@ TEST_F(Split, VertexTextBecomesFloatsLikeAStreamReadsThem) {
   ASSERT_EQ(splitQit("g b\nf 1\nv 0.25 1.5 2"), 0);
   EXPECT_EQ(o("b.Qit"), qit({.25f, 1.5f, 2}));
 
-  // Decimals of every shape (sign, digits before and after the point,
-  // leading zeros), in each of the three places of a line: the quick
-  // readings must round exactly as strtof.
+  // Decimals of every shape in each place of a line round exactly as strtof.
   std::string text, face = "g a\nf";
   std::vector<float> want;
   std::mt19937 rnd(5);
@@ -173,11 +168,9 @@ TEST_F(Split, VertexTextBecomesFloatsLikeAStreamReadsThem) {
 }  // namespace
 
 TEST(WordHelpers, EqualTheirPlainLoopsAndReadFacesAsAStream) {
-  // Random text of the bytes face and vertex text is made of. At every
-  // place in it, each word-at-a-time helper gives what its plain loop
-  // gives; and as face text it gives the numbers a stream reads: corners
-  // split at spaces and cut at their first "/", then >> int until the first
-  // thing that is not an int.
+  // At every place of random face and vertex text each word-at-a-time
+  // helper equals its plain loop, and face text gives what a stream reads:
+  // corners cut at their first "/", then >> int until something is not one.
   auto byStream = [](const std::string& text) {
     std::vector<int32_t> out;
     const bool corners = text.find('/') != std::string::npos;
@@ -199,8 +192,7 @@ TEST(WordHelpers, EqualTheirPlainLoopsAndReadFacesAsAStream) {
           if (whole) continue;
           break;
         }
-        // Nothing more read: the next corner is read only when white space
-        // alone was left.
+        // The next corner is read only when white space alone was left.
         whole = part.find_first_not_of(" \t\n\v\f\r", size_t(before)) == std::string::npos;
         break;
       }
@@ -233,10 +225,9 @@ TEST(WordHelpers, EqualTheirPlainLoopsAndReadFacesAsAStream) {
 }
 
 TEST(VertexSets, AnyOrderOfNumbersComesOutSortedAndOnce) {
-  // A group's numbers arrive in runs of faces, each run's set taken into the
-  // group's: close together or far apart, walking up or down through the
-  // vertices, repeated, below 0 or near the largest int. Whatever the set
-  // keeps them in, taking it gives each number in the range once, in order.
+  // Runs of numbers close or far apart, walking up or down, repeated, below
+  // 0 or near the largest int, absorbed in either direction: taking the set
+  // gives each number in the range once, in order.
   std::mt19937 rnd(5);
   auto pick = [&](int pattern, int i, int32_t at) -> int32_t {
     switch (pattern) {
@@ -280,15 +271,10 @@ TEST(FileNameExtract, EveryModeOnTypicalAndAwkwardPaths) {
     const char* path;
     int mode;
     const char* want;
-  } cases[] = {
-      {"D:\\work\\model.obj", 1, "D:\\work\\"}, {"a/b\\c.obj", 1, "a/b\\"},  // either separator
-      {"/", 1, "/"},                                {"/x/y/name.part.obj", 2, "name.part"},
-      {"/x.d/name", 2, "name"},                     {"/x/y/.hidden", 2, ""},
-      {"/x/y/", 2, ""},                             {"/x/y/name.obj", 3, "/x/y/name"},
-      {"/x.d/name", 3, "/x"},                       {"/x/y/name.obj", 4, ".obj"},
-      {"a.b.c", 4, ".c"},                           {"/x/y/name", 4, ""},
-      {"C:\\a/b\\c.d", 6, "c.d"},                   {"/x/y/", 6, ""},
-      {"/x/y/name.obj", 0, "/x/y/name.obj"},        {"/x/y/name.obj", 5, "/x/y/name.obj"},  // other modes: unchanged
-  };
+  } cases[] = {{"D:\\work\\model.obj", 1, "D:\\work\\"}, {"a/b\\c.obj", 1, "a/b\\"}, {"/", 1, "/"},
+               {"/x/y/name.part.obj", 2, "name.part"}, {"/x.d/name", 2, "name"}, {"/x/y/.hidden", 2, ""},
+               {"/x/y/", 2, ""}, {"/x/y/name.obj", 3, "/x/y/name"}, {"/x.d/name", 3, "/x"},
+               {"/x/y/name.obj", 4, ".obj"}, {"a.b.c", 4, ".c"}, {"/x/y/name", 4, ""}, {"C:\\a/b\\c.d", 6, "c.d"},
+               {"/x/y/", 6, ""}, {"/x/y/name.obj", 0, "/x/y/name.obj"}, {"/x/y/name.obj", 5, "/x/y/name.obj"}};
   for (const auto& c : cases) EXPECT_EQ(FileNameExtract(c.path, c.mode), c.want) << c.path << " mode " << c.mode;
 }

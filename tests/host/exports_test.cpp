@@ -1,7 +1,6 @@
-// The library as the host sees it: exactly the entry points of the table,
-// the frozen C++ names of host/frozen.h and the sample class are exported.
-// This is the one check of the symbol list (src/tolvane.map is what it
-// checks on Linux, TOLVANE_API on Windows).
+// The one check of the symbol list: exactly the table's entry points, the
+// frozen C++ names and the sample class are exported (src/tolvane.map on
+// Linux, TOLVANE_API on Windows).
 #include <gtest/gtest.h>
 #if defined(_WIN32)
 #include <cxxabi.h>
@@ -49,8 +48,7 @@ std::set<std::string> dynamicSymbols() {
   return names;
 }
 
-// The name of an exported function: its demangled text up to the parameter
-// list, without ABI tag or class qualifier.
+// A demangled export's function name, without ABI tag or class qualifier.
 std::string functionName(std::string s) {
   s = s.substr(0, s.find('('));
   size_t tag = s.find("[abi:");
@@ -59,8 +57,7 @@ std::string functionName(std::string s) {
   return colons == std::string::npos ? s : s.substr(colons + 2);
 }
 
-// The frozen C++ names, by function name (the parameter lists are the
-// declarations' in host/frozen.h).
+// The frozen C++ names, by function name.
 const std::set<std::string> kOperations = {
     "HelloWorld", "HelloWorldPriv", "readUnInt", "readSignInt", "readanInt", "readaFloat", "writeOBJfromQiv",
     "GetFaceIDsQiv", "ReadVertColorQiv", "swapVerticesQiv", "GetUVTile", "GetUVsFromQiv", "getUVTileString",

@@ -32,8 +32,7 @@ std::string quads(int from, int n) {  // faces (4i, 4i+1, 4i+2, 4i+3) and their 
   return lines;
 }
 
-// Colour records (blue, green, red, unused) of rgb(0..n-1) in a chunk, and
-// the block the colour text makes of them: up to 32 entries per line.
+// Colour records (blue, green, red, unused) of rgb(0..n-1), and their text.
 using Rgb = std::array<uint8_t, 3>;
 std::string colourChunk(int n, const std::function<Rgb(int)>& rgb, uint32_t tag = kColourTag) {
   std::string r;
@@ -119,8 +118,7 @@ TEST_F(ExportTest, ChunksOutOfOrderReturnTheTagAndKeepWhatWasWritten) {
   writeFile(in, qiv(kFaces + kVertices));
   EXPECT_EQ(exportTo(in, out), 20001.0f);
   EXPECT_FALSE(exists(out));
-  // No colour chunk after the vertices: header and "v " lines stay. The UV
-  // chunk in between is long enough for the header's face count.
+  // No colour chunk after the vertices: header and "v " lines stay.
   writeFile(in, qiv(kVertices + chunk(kUVTag, 1, std::string(32, '\0')) + kFaces));
   EXPECT_EQ(exportTo(in, out), 25001.0f);
   EXPECT_EQ(readFile(out), kHeader + "6\n" + kVertexLines);
@@ -149,9 +147,8 @@ TEST_F(ExportTest, FaceLinesFollowTheFaceIdListUntilItOrTheChunkEnds) {
     EXPECT_EQ(obj.substr(obj.find("#FaceID")), faces);
     EXPECT_TRUE(faceID.empty());
   }
-  // Indices are printed plus one, wrapping at 32 bits. A colour chunk whose
-  // length lies: the header count is read where the lengths point, the
-  // faces where the records end.
+  // Indices print plus one, wrapping at 32 bits. A colour chunk whose length
+  // lies: the face count is read where it points, faces where records end.
   faceID = {5};
   writeFile(in, qiv(vertexChunk({}) + chunk(kColourTag, 0, "", 80) +
                     faceChunk({2147483647, -2147483647 - 1, 99, -5, 1, 1, 1, 2147483647, -1, -2, -3, -1}) +
@@ -230,8 +227,8 @@ TEST(ColourBlock, LinesHoldUpToThirtyTwoEntriesAndFailuresWriteNothing) {
     ASSERT_EQ(call("outMRGB", in.c_str(), 0, out), 0.0f) << records;
     EXPECT_EQ(readFile(out), colourText(records, grey)) << records;
   }
-  // Every cut before the end of the colour records, a missing or folder
-  // input, an output that cannot be made: the old output stays.
+  // Cut, missing or folder inputs and outputs that cannot be made: the old
+  // output stays.
   const std::string good = qiv(colourChunk(40, grey) + faceChunk({0, 1, 2, 3}));
   writeFile(out, "keep me\n");
   for (size_t n = 0; n < 32 + 16 + 4 * 40; ++n) {
@@ -247,10 +244,7 @@ TEST(ColourBlock, LinesHoldUpToThirtyTwoEntriesAndFailuresWriteNothing) {
   EXPECT_EQ(dir.list(), (std::vector<std::string>{"colours.qiv", "colours.txt"}));
 }
 
-// Large exports are made in pieces on two threads: the text must not show
-// where one piece ends. A plain one-line-at-a-time writer of the same format
-// is the reference, on meshes big enough for many pieces, with face ID
-// entries (empty ones too) that start on and around the pieces' edges.
+// Exports made in pieces on two threads equal a plain line-by-line writer.
 TEST(ExportPieces, TextIsTheSameAsWrittenLineByLine) {
   TempDir dir;
   const int vertices = 20000, faces = 3 * 8192 + 17;
@@ -263,10 +257,15 @@ TEST(ExportPieces, TextIsTheSameAsWrittenLineByLine) {
     corners.insert(corners.end(), {i % vertices, (i + 1) % vertices, (i + 2) % vertices, i % 3 ? i : -1});
   const std::string in = dir / "big.qiv", out = dir / "big.obj", colours = dir / "colours.txt";
   writeFile(in, qiv(vertexChunk(xyz) + colourChunk(vertices, rgb) + faceChunk(corners)));
+  std::string head = "# File exported by Modrix plugin\n#Vertex count 20000\n#Face count " + std::to_string(faces) + "\n";
+  char line[128];
+  for (int i = 0; i < vertices; ++i) {
+    std::snprintf(line, sizeof line, "v %g %g %g\n", double(xyz[3 * i]), double(xyz[3 * i + 1]), double(xyz[3 * i + 2]));
+    head += line;
+  }
 
-  // Entries that start at, just before and just after the edges of 8192
-  // faces, empty ones among them, lists that outlast the faces and one
-  // that ends first (its empty entries after the last face still get a line).
+  // Entries at and around the 8192-face edges, empty ones, lists that
+  // outlast the faces and one that ends first.
   const std::vector<std::vector<uint32_t>> lists = {
       {8191, 0, 1, 0, 8191, 1, 3, 8192, 0, 40000, 0},
       {8192, 8192, 8192, 17, 0, 0},
@@ -274,15 +273,7 @@ TEST(ExportPieces, TextIsTheSameAsWrittenLineByLine) {
       {8192, 8191, 0, 0},
   };
   for (const auto& list : lists) {
-    std::string expected =
-        "# File exported by Modrix plugin\n#Vertex count 20000\n#Face count " + std::to_string(faces) + "\n";
-    char line[128];
-    for (int i = 0; i < vertices; ++i) {
-      std::snprintf(line, sizeof line, "v %g %g %g\n", double(xyz[3 * i]), double(xyz[3 * i + 1]),
-                    double(xyz[3 * i + 2]));
-      expected += line;
-    }
-    expected += colourText(vertices, rgb);
+    std::string expected = head + colourText(vertices, rgb);
     int face = 0;
     for (size_t g = 0; g < list.size() && face < faces; ++g) {
       expected += "#FaceID " + std::to_string(g + 1) + "\n";

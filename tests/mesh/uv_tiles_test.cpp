@@ -42,11 +42,10 @@ std::vector<Pair> pairsIn(const std::string& file, size_t n) {
 }
 
 // First pairs in tiles (10,0), (2,0), (0,0), (-2,0), (-1,0); 0 lies in tile 0.
-const std::vector<Pair> kPairs = {
-    {10.5f, 0.5f}, {0.25f, 0.75f}, {1.25f, 0.75f}, {-1.0f, 0.5f}, {2.5f, 0.5f}, {0.5f, 0.5f},  {0.5f, 0.5f},
-    {0.5f, 0.5f},  {0.0f, 0.0f},  {-0.25f, 0.5f}, {0.5f, 0.5f},  {0.5f, 0.5f}, {-1.0f, 0.5f}, {0.5f, 0.5f},
-    {0.5f, 0.5f},  {0.5f, 0.5f},   {-0.25f, 0.5f}, {0.5f, 0.5f},  {0.5f, 0.5f}, {0.5f, 0.5f},
-};
+const std::vector<Pair> kPairs = {{10.5f, 0.5f}, {0.25f, 0.75f}, {1.25f, 0.75f}, {-1.0f, 0.5f}, {2.5f, 0.5f},
+                                  {0.5f, 0.5f},  {0.5f, 0.5f},   {0.5f, 0.5f},   {0.0f, 0.0f},  {-0.25f, 0.5f},
+                                  {0.5f, 0.5f},  {0.5f, 0.5f},   {-1.0f, 0.5f},  {0.5f, 0.5f},  {0.5f, 0.5f},
+                                  {0.5f, 0.5f},  {-0.25f, 0.5f}, {0.5f, 0.5f},   {0.5f, 0.5f},  {0.5f, 0.5f}};
 
 }  // namespace
 
@@ -77,7 +76,7 @@ TEST(UVTiles, FilesFollowTheKeysAsByteStrings) {
   for (const auto& e : expect) EXPECT_EQ(tiles[e.k][e.pair], e.is) << e.k << " " << e.pair;
   EXPECT_TRUE(std::signbit(tiles[1][12].first));  // modf's fraction of -2 is -0
 
-  // The list hands out its keys by index and keeps the buffer outside it.
+  // Keys by index; the buffer is kept outside the list.
   char buf[16] = "keep";
   for (int outside : {-1, 5, INT_MAX}) getUVTileString(outside, buf);
   EXPECT_STREQ(buf, "keep");
@@ -111,8 +110,7 @@ TEST(UVTiles, NoTilesAndFailures) {
   makeDir(dir / "out1.Qiv");
   EXPECT_EQ(GetUVsFromQiv(in.c_str(), out.c_str()), 1502);
   EXPECT_EQ(UVTileStr, std::vector<std::string>{"-10"});
-  // The files before the failed one are written, none after it (though
-  // they are made two at a time).
+  // Files before the failed one are written, none after (made two at a time).
   EXPECT_TRUE(exists(dir / "out0.Qiv"));
   for (const char* later : {"out2.Qiv", "out3.Qiv", "out4.Qiv"}) EXPECT_FALSE(exists(dir / later)) << later;
   std::strcpy(buf, "keep");

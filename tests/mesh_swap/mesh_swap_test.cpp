@@ -20,8 +20,8 @@ std::string vertices(unsigned count, float base) {
   return s;
 }
 
-// The vertex chunk lies behind an unknown chunk and an empty one, with
-// faces, UVs and stray bytes after it.
+// The vertex chunk behind an unknown and an empty chunk, faces, UVs and
+// stray bytes after it.
 struct Mesh {
   std::string before, records, after;
   std::string bytes() const { return before + records + after; }

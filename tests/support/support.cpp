@@ -64,8 +64,7 @@ TempDir::TempDir() {
   std::replace(path_.begin(), path_.end(), '\\', '/');
 }
 
-// Names and contents through the wide calls, so that UTF-8 names mean the
-// same here as in the library.
+// Wide calls, so UTF-8 names mean what they mean in the library.
 std::vector<std::string> TempDir::list() const {
   std::vector<std::string> names;
   if (_WDIR* d = _wopendir(wide(path_).c_str())) {
@@ -126,9 +125,8 @@ bool makeDir(const std::string& path) { return mkdir(path.c_str(), 0755) == 0; }
 
 namespace {
 
-// Runs fn in a child process after `limit` has set its limits; what fn
-// returned, or NaN if the child died. An exception fn lets out (the test's
-// own code out of memory) gives kTestRanOut.
+// fn in a child after `limit` ran: its result, NaN if the child died,
+// kTestRanOut if fn threw (the test's own code out of memory).
 float inChild(const std::function<void()>& limit, const std::function<float()>& fn) {
   int pipefd[2];
   if (pipe(pipefd) != 0) return NAN;
@@ -192,8 +190,7 @@ float call(const char* name, const char* text, double number, const std::string&
   return call(name, text, number, buf.data());
 }
 
-// Made writable and entered first, so that tests may leave read-only files
-// and folders behind.
+// Made writable first: tests may leave read-only files and folders behind.
 static void removeTree(const std::string& path) {
   struct stat st;
 #if defined(_WIN32)

@@ -1,7 +1,5 @@
-// Shared test helpers: the library loaded as the host loads it, temporary
-// folders, whole files, real write failures, and small input files built
-// byte by byte (Qiv chunks, Qit vertex files, PSD and BMP images) whose
-// every field can be made to lie.
+// Shared test helpers: the library as the host loads it, temporary folders,
+// real write failures, and input files built byte by byte.
 #pragma once
 
 #include <cstdint>
@@ -15,9 +13,8 @@
 
 namespace testsupport {
 
-// Entry point `name` of the library, loaded once per process the way the
-// host loads it; a missing symbol fails the test and calls give NaN. A
-// string buffer is copied into a writable area.
+// Entry point `name` (missing: a failure and NaN); a string buffer is
+// copied into a writable area.
 float call(const char* name, const char* text, double number, char* buffer);
 float call(const char* name, const char* text, double number, const std::string& buffer);
 void* library();                 // dlopen handle (HMODULE on Windows)
@@ -51,13 +48,11 @@ std::string backslashed(std::string path);     // every "/" as "\"
 std::wstring wide(const std::string& utf8);
 #endif
 
-// Runs `fn` in a child process whose files may not grow beyond `limit` bytes
-// (writes fail with EFBIG). Returns what `fn` returned, or NaN if the child
-// died. Windows has neither fork nor such a limit: tests that need it skip
-// from SKIP_WITHOUT_FILE_SIZE_LIMIT() on.
+// `fn` in a child whose files may not grow beyond `limit` bytes; what it
+// returned, or NaN if the child died. Windows has no fork: tests skip.
 float withFileSizeLimit(long limit, const std::function<float()>& fn);
-// The same with the child's address space limited to what it uses plus
-// `spare` bytes. kTestRanOut when the test's own code ran out of memory.
+// The same with `spare` bytes of address space left (kTestRanOut: the
+// test's own code ran out).
 float withMemoryLimit(long spare, const std::function<float()>& fn);
 constexpr float kTestRanOut = -99999.0f;
 #if defined(_WIN32)
@@ -71,7 +66,7 @@ void putU32(std::string& s, unsigned v);  // little-endian
 void putF32(std::string& s, float v);
 
 constexpr uint32_t kVertexTag = 10001, kFaceTag = 20001, kUVTag = 25001, kColourTag = 35001;
-// A Qiv chunk: tag, length (16 + the records unless given), count, reserved.
+// A Qiv chunk: tag, length (16 + records unless given), count, reserved.
 std::string chunk(uint32_t tag, uint32_t count, const std::string& records, int64_t length = -1);
 std::string floats(const std::vector<float>& values);
 std::string vertexChunk(const std::vector<float>& xyz);
@@ -104,8 +99,8 @@ struct Psd {
 Psd rgbPsd(int width, int height, const std::function<RGB(int, int)>& pixel, bool withAlpha = false);
 // Pixel (x, y) of the three planes of a PSD file's bytes with data at `at`.
 RGB psdPixel(const std::string& file, size_t at, int width, int height, int x, int y);
-// A bottom-up 24-bit BMP with byte i of stored row y equal to value(i, y),
-// padded rows, and `extra` bytes between the 54-byte header and the data.
+// A bottom-up 24-bit BMP, byte i of stored row y value(i, y), `extra`
+// bytes between the 54-byte header and the data.
 std::string bmp(int width, int height, const std::function<uint8_t(int, int)>& value, const std::string& extra = "");
 
 }  // namespace testsupport

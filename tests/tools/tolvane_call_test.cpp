@@ -20,8 +20,7 @@ struct Outcome {
   std::string out, err;
 };
 
-// Runs tolvane-call with `args`, `input` on its standard input, and
-// $TOLVANE_LIBRARY set to `libEnv` (unset when null).
+// tolvane-call with `args`, `input` on stdin, $TOLVANE_LIBRARY `libEnv`.
 Outcome run(const std::vector<std::string>& args, const std::string& input = "", const char* libEnv = nullptr) {
   TempDir dir;
   writeFile(dir / "in", input);
@@ -62,7 +61,6 @@ TEST(ToolHelp, HelpAndListShowEveryEntryPointWithItsArgumentsAndCodes) {
   EXPECT_FALSE(contains(one.out, "getFaceIDs"));
 }
 
-// Every refusal exits 2 before any call runs, and says why.
 TEST(ToolErrors, RefusalsRunNothingAndSayWhy) {
   TempDir dir;
   writeFile(dir / "quote.txt", "Version\nSetInColor '1\n");
@@ -141,8 +139,7 @@ TEST(ToolResults, NullsFailuresCountsAndExitStatuses) {
   Outcome r = run({"AppendOBJ", dir / "part.obj", "1234567", dir / "all.obj"});
   EXPECT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(r.out, "AppendOBJ = 1234569 (ok: next vertex offset)\n");
-  // Quiet: only the delivered strings (the name check's attempt numbers go
-  // to standard output too); the name set is the library's, until cleared.
+  // Quiet: delivered strings and the name check's attempt numbers only.
   Outcome names =
       run({"-q", "CheckName", "body", "--", "CheckName", "body", "--", "ClearNameSet", "--", "CheckName", "body"});
   EXPECT_EQ(names.status, 0);
