@@ -325,7 +325,8 @@ TOLVANE_HOST_API float CloseFolder(const char* text, double number, char* buffer
  * single removals did; -1 when it cannot be opened (also "" and NULL). */
 TOLVANE_HOST_API float EmptyFolder(const char* text, double number, char* buffer);
 /* Shows the desktop's file-open dialog "Choose files to Multi Append..."
- * (several files at once; zenity, else kdialog) and returns when the user has
+ * (several files at once, opening in the current folder; zenity, else
+ * kdialog) and returns when the user has
  * finished. Returns the number of files chosen, which replace the previous
  * choice; 0 when the user cancelled or closed the dialog or chose nothing
  * (the previous choice stays); -2102 no display (neither DISPLAY nor

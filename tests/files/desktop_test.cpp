@@ -48,8 +48,12 @@ TEST(FileChooser, AsksZenityThenKdialogForSeveralFiles) {
   desk.program("zenity", "/m/a.obj\n/m/b.obj\n/m/c d.obj\n", 0);
   desk.program("kdialog", "", 1);
   ASSERT_EQ(choose(), 3.0f);
-  EXPECT_EQ(desk.args("zenity"),
-            "--file-selection\n--multiple\n--separator=\n\n--title=Choose files to Multi Append...\n");
+  // Both choosers start in the folder the script works in.
+  char* cwd = getcwd(nullptr, 0);
+  const std::string here = std::string(cwd) + "/";
+  std::free(cwd);
+  EXPECT_EQ(desk.args("zenity"), "--file-selection\n--multiple\n--separator=\n\n--title=Choose files to Multi Append...\n"
+                                 "--filename=" + here + "\n");
   EXPECT_FALSE(testsupport::exists(desk.dir() / "kdialog.args"));
   EXPECT_EQ(path(1).second, "/m/a.obj");
   std::string all;
@@ -70,8 +74,8 @@ TEST(FileChooser, AsksZenityThenKdialogForSeveralFiles) {
   unlink((desk.dir() / "zenity").c_str());
   desk.program("kdialog", "/k/one.obj\n/k/two.obj\n", 0);
   ASSERT_EQ(choose(), 2.0f);
-  EXPECT_EQ(desk.args("kdialog"),
-            "--title\nChoose files to Multi Append...\n--getopenfilename\n--multiple\n--separate-output\n");
+  EXPECT_EQ(desk.args("kdialog"), "--title\nChoose files to Multi Append...\n--getopenfilename\n" + here +
+                                      "\n--multiple\n--separate-output\n");
   EXPECT_EQ(path(2).second, "/k/two.obj");
   EXPECT_EQ(path(3).first, tolvane::kNoChosenFile);  // a new choice replaces the list whole
   EXPECT_EQ(call("ClearFileList", nullptr, 0, nullptr), 0.0f);

@@ -4,6 +4,7 @@
 // display, which ends it.
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <unistd.h>
 
 #include <atomic>
 #include <chrono>
@@ -80,21 +81,27 @@ float dialogWith(Xvfb& x, const std::function<void()>& keys) {
   return result;
 }
 
-// What a user types to pick every file of `folder`. A loaded machine can be
-// slower than the typing: a folder listing that had not appeared when ctrl+a
-// was pressed chooses fewer files. Such a dialog is run again, as a user would.
-float chooseAllIn(Xvfb& x, const std::string& folder) {
+// Types `keys` into the dialog until it returns `count`. A loaded machine can
+// be slower than the typing: a folder listing that had not appeared when
+// ctrl+a was pressed chooses fewer files. Such a dialog is run again, as a
+// user would.
+float typeUntil(Xvfb& x, float count, const std::vector<std::string>& keys) {
   float chosen = -1;
-  for (int attempt = 0; attempt < 3 && chosen != 3.0f; ++attempt) {
+  for (int attempt = 0; attempt < 3 && chosen != count; ++attempt) {
     chosen = dialogWith(x, [&] {
-      for (const std::string& keys : std::vector<std::string>{"key ctrl+l", "type --delay 15 '" + folder + "/'",
-                                                              "key Return", "key ctrl+a", "key Return"}) {
-        run("xdotool " + keys, 30);
-        pause(keys == "key Return" ? 2500 : 300);
+      for (const std::string& key : keys) {
+        run("xdotool " + key, 30);
+        pause(key == "key Return" ? 2500 : 300);
       }
     });
   }
   return chosen;
+}
+
+// What a user types to pick every file (three) of `folder`.
+float chooseAllIn(Xvfb& x, const std::string& folder) {
+  return typeUntil(x, 3.0f,
+                   {"key ctrl+l", "type --delay 15 '" + folder + "/'", "key Return", "key ctrl+a", "key Return"});
 }
 
 // Paths 1..count as GetFilePath gives them (its refusals are the fake
@@ -132,4 +139,18 @@ TEST(FileChooserOnDisplay, ChooseAndCancelLikeAUser) {
   EXPECT_EQ(chosenPaths(3), chosen);
   EXPECT_EQ(dialogWith(x, [] { run("xdotool key Escape"); }), 0.0f);  // cancel keeps the earlier choice
   EXPECT_EQ(chosenPaths(3), chosen);
+
+  // Opened without going anywhere, the dialog shows the folder the script
+  // works in: everything shown is that folder's one file. Escape ends a
+  // dialog that showed nothing to choose.
+  const std::string here = dir / "here";
+  testsupport::makeDir(here);
+  testsupport::writeFile(here + "/start.obj", "x");
+  char* cwd = getcwd(nullptr, 0);
+  ASSERT_EQ(chdir(here.c_str()), 0);
+  const float shown = typeUntil(x, 1.0f, {"key ctrl+a", "key Return", "key Escape"});
+  EXPECT_EQ(chdir(cwd), 0);
+  std::free(cwd);
+  ASSERT_EQ(shown, 1.0f);
+  EXPECT_EQ(chosenPaths(1), std::set<std::string>{here + "/start.obj"});
 }

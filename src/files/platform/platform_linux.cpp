@@ -133,12 +133,29 @@ struct Chooser {
   std::vector<std::string> (*arguments)(const std::string& program, const DialogOptions& options);
 };
 
+// The folder the script works in, ending in "/" (which tells zenity it is a
+// folder, not a file to preselect); empty when it has been removed. Without
+// it the choosers open on their recent files, empty on a fresh account.
+std::string startFolder() {
+  char* cwd = getcwd(nullptr, 0);
+  std::string folder = cwd ? cwd : "";
+  std::free(cwd);
+  if (!folder.empty() && folder.back() != '/') folder += '/';
+  return folder;
+}
+
 std::vector<std::string> zenityArgs(const std::string& program, const DialogOptions& options) {
-  return {program, "--file-selection", "--multiple", "--separator=\n", "--title=" + options.windowTitle};
+  std::vector<std::string> args = {program, "--file-selection", "--multiple", "--separator=\n",
+                                   "--title=" + options.windowTitle};
+  if (std::string folder = startFolder(); !folder.empty()) args.push_back("--filename=" + folder);
+  return args;
 }
 
 std::vector<std::string> kdialogArgs(const std::string& program, const DialogOptions& options) {
-  return {program, "--title", options.windowTitle, "--getopenfilename", "--multiple", "--separate-output"};
+  std::vector<std::string> args = {program, "--title", options.windowTitle, "--getopenfilename"};
+  if (std::string folder = startFolder(); !folder.empty()) args.push_back(folder);
+  args.insert(args.end(), {"--multiple", "--separate-output"});
+  return args;
 }
 
 const Chooser kChoosers[] = {{"zenity", zenityArgs}, {"kdialog", kdialogArgs}};

@@ -44,6 +44,16 @@ std::vector<FileRef> parseSelection(const wchar_t* names) {
   return chosen;
 }
 
+// The folder the script works in, where the dialog opens; empty (the
+// system's choice) when it cannot be named.
+std::wstring startFolder() {
+  DWORD size = GetCurrentDirectoryW(0, nullptr);
+  std::wstring folder(size, L'\0');
+  DWORD length = size ? GetCurrentDirectoryW(size, folder.data()) : 0;
+  folder.resize(length < size ? length : 0);
+  return folder;
+}
+
 // Shows the dialog once with `room` units for the names. True when the user
 // ended it (the action set); false with the common dialog's error in `error`.
 bool showDialog(Dialog* dialog, size_t room, DWORD& error) {
@@ -58,6 +68,8 @@ bool showDialog(Dialog* dialog, size_t room, DWORD& error) {
   ofn.lpstrFile = names.data();
   ofn.nMaxFile = DWORD(names.size());
   ofn.lpstrTitle = title.empty() ? nullptr : title.c_str();
+  const std::wstring folder = startFolder();
+  ofn.lpstrInitialDir = folder.empty() ? nullptr : folder.c_str();
   ofn.Flags = dialogFlags(dialog->options.optionFlags);
   error = 0;
   if (GetOpenFileNameW(&ofn)) {
