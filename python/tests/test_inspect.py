@@ -22,7 +22,7 @@ def test_inspect_gives_the_result_the_call_returns(lib, tmp_path):
     verdict = report["verdicts"]["SwapColorsPSD"]
     result = lib.SwapColorsPSD(psd, 0)
     assert verdict["result"] == result.code and not verdict["ok"]
-    assert "RLE-compressed" in result.hint and "-compress none" in result.hint
+    assert "RLE-compressed" in result.hint and "flat_psd.py" in result.hint
     with pytest.raises(TolvaneError) as caught:
         lib.checked.SwapColorsPSD(psd, 0)
     assert caught.value.hint == result.hint

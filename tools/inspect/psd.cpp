@@ -24,7 +24,11 @@ const char* modeName(int mode) {
   return "unknown";
 }
 
-const char* kUncompressed = "save it uncompressed, e.g. `convert in.psd -compress none out.psd`";
+// ImageMagick alone keeps 16-bit channels and a layer copy of the picture;
+// through a PPM and examples/flat_psd.py the file comes out as the tools take it.
+const char* kFlatten =
+    "save it as an uncompressed 8-bit RGB PSD without layers, e.g. `convert 'in.psd[0]' -alpha off -colorspace sRGB "
+    "-depth 8 ppm:- | python3 examples/flat_psd.py out.psd`";
 
 // The header's refusal in plain words, and its usual fix.
 void headerWords(float code, const PSDHeader& h, std::string& why, std::string& fix) {
@@ -36,16 +40,16 @@ void headerWords(float code, const PSDHeader& h, std::string& why, std::string& 
     fix = "save it as a plain PSD, not a large document";
   } else if (code == kPSDColorData && h.mode == 2) {
     why = "the image is indexed: its palette is colour mode data, which the operations refuse";
-    fix = "convert it to RGB, e.g. `convert in.psd -type TrueColor -compress none out.psd`";
+    fix = kFlatten;
   } else if (code == kPSDColorData) {
     why = "the file has colour mode data (" + std::string(modeName(h.mode)) + " mode), which the operations refuse";
-    fix = "convert it to RGB, e.g. `convert in.psd -colorspace sRGB -compress none out.psd`";
+    fix = kFlatten;
   } else if (code == kCompressed && h.compression == 1) {
     why = "the image data is RLE-compressed, as most painting programs write it";
-    fix = kUncompressed;
+    fix = kFlatten;
   } else if (code == kCompressed) {
     why = "the image data is compressed (method " + std::to_string(h.compression) + ")";
-    fix = kUncompressed;
+    fix = kFlatten;
   } else if (code == kBadFile) {
     why = "the file ends inside its header, or a section length points past its end";
     fix = "save the file again; it was cut short or damaged";
