@@ -1,6 +1,10 @@
 // Reading a file in parts, the same on every platform: positional reads of a
 // regular file, and the front of a file read as far as a reader asks.
-#include "common/bytes.h"
+#include "common/file_front.h"
+
+#include <cstring>
+
+#include "common/huge_pages.h"
 
 namespace tolvane {
 

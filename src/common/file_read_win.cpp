@@ -4,7 +4,7 @@
 
 #include <windows.h>
 
-#include "common/bytes.h"
+#include "common/file_front.h"
 #include "common/win_path.h"
 
 namespace tolvane {
@@ -54,8 +54,6 @@ bool loadInto(const char* path, Buffer& out) {
 
 bool loadFile(const char* path, Bytes& out) { return loadInto(path, out); }
 bool loadFile(const char* path, std::string& out) { return loadInto(path, out); }
-
-void preferHugePages(const void*, size_t) {}  // large pages need a privilege users rarely have
 
 SeekableFile::~SeekableFile() { close(); }
 

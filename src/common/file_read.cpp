@@ -1,10 +1,11 @@
-#include "common/bytes.h"
+// Whole-file loads and positional reads with the POSIX calls.
+#include "common/file_front.h"
+#include "common/huge_pages.h"
 
-// The Windows version is in bytes_win.cpp.
+// The Windows version is in file_read_win.cpp.
 #if !defined(_WIN32)
 
 #include <fcntl.h>
-#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -75,17 +76,6 @@ bool loadInto(const char* path, Buffer& out) {
 
 bool loadFile(const char* path, Bytes& out) { return loadInto(path, out); }
 bool loadFile(const char* path, std::string& out) { return loadInto(path, out); }
-
-void preferHugePages(const void* p, size_t n) {
-#ifdef MADV_HUGEPAGE
-  constexpr size_t kHuge = size_t(2) << 20;
-  uintptr_t start = (uintptr_t(p) + kHuge - 1) & ~uintptr_t(kHuge - 1);
-  uintptr_t end = (uintptr_t(p) + n) & ~uintptr_t(kHuge - 1);
-  if (end > start) ::madvise(reinterpret_cast<void*>(start), end - start, MADV_HUGEPAGE);
-#else
-  (void)p, (void)n;
-#endif
-}
 
 SeekableFile::~SeekableFile() { close(); }
 
