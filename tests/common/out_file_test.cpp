@@ -59,12 +59,12 @@ TEST(OutFile, AnAppendGivenUpIsCutBackAndNamesAreBytes) {
   std::string back;
   ASSERT_TRUE(tolvane::loadFile(path.c_str(), back));
   EXPECT_EQ(back, "v 1 2 3\r\n") << "non-ASCII names; bytes untranslated, CR included";
-  OutFile out;
-  ASSERT_TRUE(out.openAppend(path.c_str()));
+  tolvane::Appender out;
+  ASSERT_TRUE(out.open(path.c_str()));
   out.put("f 1 2 3\r\n");
   out.abort();
   EXPECT_EQ(readFile(path), "v 1 2 3\r\n") << "an abandoned append is cut back";
-  ASSERT_TRUE(out.openAppend(path.c_str()));
+  ASSERT_TRUE(out.open(path.c_str()));
   out.put("f 1 2 3 \n");
   ASSERT_TRUE(out.commit());
   EXPECT_EQ(readFile(path), "v 1 2 3\r\nf 1 2 3 \n");
@@ -113,7 +113,8 @@ TEST(OutFileWindows, BackslashesHiddenTemporariesDevicesAndFilesHeldOpen) {
   EXPECT_EQ(dir.list(), std::vector<std::string>{"mesh.obj"});
   if (!readOnlyIsEnforced()) GTEST_SKIP() << "read-only files are writable here (Wine run by root)";
   SetFileAttributesW(wide(path).c_str(), FILE_ATTRIBUTE_READONLY);
-  EXPECT_FALSE(out.create(path.c_str()) || out.openAppend(path.c_str()));
+  tolvane::Appender appender;
+  EXPECT_FALSE(out.create(path.c_str()) || appender.open(path.c_str()));
   SetFileAttributesW(wide(path).c_str(), FILE_ATTRIBUTE_NORMAL);
 }
 #endif

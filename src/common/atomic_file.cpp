@@ -1,6 +1,7 @@
-#include "common/out_file.h"
+// AtomicFile with the POSIX calls.
+#include "common/atomic_file.h"
 
-// The Windows version is in out_file_win.cpp.
+// The Windows version is in atomic_file_win.cpp.
 #if !defined(_WIN32)
 
 #include <fcntl.h>
@@ -15,8 +16,6 @@
 
 namespace tolvane {
 namespace {
-
-constexpr size_t kBufferSize = size_t(1) << 20;
 
 std::string folderOf(const std::string& path) {
   size_t slash = path.rfind('/');
@@ -44,22 +43,9 @@ mode_t newFileMode() {
   return 0666 & ~mask;
 }
 
-bool writeAll(int fd, const char* p, size_t n) {
-  while (n > 0) {
-    ssize_t w = ::write(fd, p, n);
-    if (w < 0) {
-      if (errno == EINTR) continue;
-      return false;
-    }
-    p += w;
-    n -= size_t(w);
-  }
-  return true;
-}
-
 }  // namespace
 
-bool OutFile::create(const char* path, Mode mode) {
+bool AtomicFile::create(const char* path, Mode mode) {
   abort();
   if (!path || !*path) return false;
   std::string target = path;
@@ -97,17 +83,11 @@ bool OutFile::create(const char* path, Mode mode) {
   }
   if (exists && !direct && mode != Mode::NoReplace) ::fchmod(fd, st.st_mode & 07777);
 
-  buf_ = static_cast<char*>(std::malloc(kBufferSize));
-  if (!buf_) {
+  if (!start(fd)) {
     ::close(fd);
     if (!tmp.empty()) ::unlink(tmp.c_str());
     return false;
   }
-  fd_ = fd;
-  cap_ = kBufferSize;
-  len_ = 0;
-  failed_ = false;
-  append_ = false;
   direct_ = direct;
   mode_ = mode;
   path_ = target;
@@ -115,49 +95,8 @@ bool OutFile::create(const char* path, Mode mode) {
   return true;
 }
 
-bool OutFile::openAppend(const char* path) {
-  abort();
-  if (!path || !*path) return false;
-  int fd = ::open(path, O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0666);
-  if (fd < 0) return false;
-  struct stat st;
-  if (::fstat(fd, &st) != 0) {
-    ::close(fd);
-    return false;
-  }
-  buf_ = static_cast<char*>(std::malloc(kBufferSize));
-  if (!buf_) {
-    ::close(fd);
-    return false;
-  }
-  fd_ = fd;
-  cap_ = kBufferSize;
-  len_ = 0;
-  failed_ = false;
-  append_ = true;
-  direct_ = false;
-  appendStart_ = st.st_size;
-  path_ = path;
-  tmpPath_.clear();
-  return true;
-}
-
-void OutFile::flush() {
-  if (fd_ < 0 || len_ == 0) {
-    len_ = 0;
-    return;
-  }
-  if (!failed_ && !writeAll(fd_, buf_, len_)) failed_ = true;
-  len_ = 0;
-}
-
-void OutFile::writeBlock(const void* p, size_t n) {
-  flush();
-  if (fd_ >= 0 && !failed_ && !writeAll(fd_, static_cast<const char*>(p), n)) failed_ = true;
-}
-
-bool OutFile::writeAt(uint64_t offset, const void* p, size_t n) {
-  if (fd_ < 0 || append_ || direct_ || len_ != 0) return false;
+bool AtomicFile::writeAt(uint64_t offset, const void* p, size_t n) {
+  if (fd_ < 0 || direct_ || len_ != 0) return false;
   const char* c = static_cast<const char*>(p);
   while (n > 0) {
     ssize_t w = ::pwrite(fd_, c, n, off_t(offset));
@@ -170,17 +109,17 @@ bool OutFile::writeAt(uint64_t offset, const void* p, size_t n) {
   return true;
 }
 
-void OutFile::skipTo(uint64_t offset) {
+void AtomicFile::skipTo(uint64_t offset) {
   flush();
   if (fd_ >= 0 && !failed_ && ::lseek(fd_, off_t(offset), SEEK_SET) < 0) failed_ = true;
 }
 
-bool OutFile::copyFrom(SeekableFile& file, uint64_t pos, uint64_t n) {
+bool AtomicFile::copyFrom(SeekableFile& file, uint64_t pos, uint64_t n) {
   if (pos > file.size() || n > file.size() - pos) return false;
   // Below this a system call per range costs more than the copy it saves.
   constexpr uint64_t kSystemCopy = uint64_t(64) << 10;
   const int from = file.descriptor();
-  if (n >= kSystemCopy && from >= 0 && fd_ >= 0 && !append_ && !direct_) {
+  if (n >= kSystemCopy && from >= 0 && fd_ >= 0 && !direct_) {
     flush();
     while (n > 0 && !failed_) {
       loff_t at = loff_t(pos);
@@ -197,17 +136,7 @@ bool OutFile::copyFrom(SeekableFile& file, uint64_t pos, uint64_t n) {
   return copyThroughBuffer(pos, n, [&](uint64_t at, char* into, size_t k) { return file.readAt(at, into, k) == k; });
 }
 
-void OutFile::writeSlow(const void* p, size_t n) {
-  if (n >= cap_) {
-    writeBlock(p, n);
-    return;
-  }
-  flush();
-  std::memcpy(buf_, p, n);
-  len_ = n;
-}
-
-bool OutFile::commit() {
+bool AtomicFile::commit() {
   if (fd_ < 0) return false;
   flush();
   if (failed_) {
@@ -215,7 +144,7 @@ bool OutFile::commit() {
     return false;
   }
   bool named = true;
-  if (append_ || direct_) {
+  if (direct_) {
     // Nothing to rename: the bytes are in place.
   } else if (tmpPath_.empty()) {
     std::string procPath = "/proc/self/fd/" + std::to_string(fd_);
@@ -238,21 +167,12 @@ bool OutFile::commit() {
   }
   tmpPath_.clear();
   bool closed = ::close(fd_) == 0;
-  fd_ = -1;
-  if (append_ && !closed) {
-    // The data may not have reached the disk: put the file back as it was.
-    if (::truncate(path_.c_str(), appendStart_) != 0) { /* nothing more can be done */ }
-  }
   release();
   return named && closed;
 }
 
-void OutFile::abort() {
-  if (fd_ >= 0) {
-    if (append_ && ::ftruncate(fd_, appendStart_) != 0) { /* best effort */ }
-    ::close(fd_);
-    fd_ = -1;
-  }
+void AtomicFile::abort() {
+  if (fd_ >= 0) ::close(fd_);
   if (!tmpPath_.empty()) {
     ::unlink(tmpPath_.c_str());
     tmpPath_.clear();
@@ -260,14 +180,8 @@ void OutFile::abort() {
   release();
 }
 
-void OutFile::release() {
-  std::free(buf_);
-  buf_ = nullptr;
-  len_ = cap_ = 0;
-}
-
-bool writeWholeFile(const char* path, const void* data, size_t n, OutFile::Mode mode) {
-  OutFile out;
+bool writeWholeFile(const char* path, const void* data, size_t n, AtomicFile::Mode mode) {
+  AtomicFile out;
   if (!out.create(path, mode)) return false;
   out.write(data, n);
   return out.commit();

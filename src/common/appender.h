@@ -1,0 +1,33 @@
+// Bytes added to the end of a file, all of them or none.
+//
+// The appender remembers the file's size when it is opened; a failed write,
+// a failed close or abort() cuts the file back to that size, so the file
+// keeps exactly what it had.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "common/buffered_writer.h"
+
+namespace tolvane {
+
+class Appender : public BufferedWriter {
+ public:
+  Appender() = default;
+  ~Appender() { abort(); }
+
+  // Opens `path` for appending, creating it when missing.
+  bool open(const char* path);
+  // Writes out what is buffered and closes the file. False when any write
+  // failed or the file could not be closed; the file is then cut back.
+  bool commit();
+  // Cuts the file back to its size at open().
+  void abort();
+
+ private:
+  int64_t start_ = 0;  // the file's size at open()
+  std::string path_;
+};
+
+}  // namespace tolvane
