@@ -5,15 +5,52 @@
 #if defined(_WIN32)
 #include <windows.h>
 #else
+#include <signal.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <mutex>
 #endif
 
 namespace tolvane {
 namespace {
 
 constexpr size_t kBufferSize = size_t(1) << 20;
+
+#if defined(_WIN32)
+void holdSizeLimitSignal() {}
+void releaseSizeLimitSignal() {}
+#else
+// A write past the file size limit (ulimit -f) raises SIGXFSZ, whose default
+// action ends the process: the host would die with the user's work. While
+// any of our files is open, a default disposition becomes "ignore", so the
+// write fails with EFBIG instead; a host's own handler is left alone, and
+// the host's disposition is put back when the last file is closed.
+std::mutex signalLock;
+int filesOpen = 0;
+struct sigaction hostDisposition;
+bool ignoring = false;  // whether we set "ignore" in place of the default
+
+void holdSizeLimitSignal() {
+  std::lock_guard<std::mutex> hold(signalLock);
+  if (filesOpen++ > 0) return;
+  struct sigaction ignore = {};
+  ignore.sa_handler = SIG_IGN;
+  sigemptyset(&ignore.sa_mask);
+  ignoring = sigaction(SIGXFSZ, nullptr, &hostDisposition) == 0 && !(hostDisposition.sa_flags & SA_SIGINFO) &&
+             hostDisposition.sa_handler == SIG_DFL && sigaction(SIGXFSZ, &ignore, nullptr) == 0;
+}
+
+void releaseSizeLimitSignal() {
+  std::lock_guard<std::mutex> hold(signalLock);
+  if (--filesOpen > 0) return;
+  struct sigaction now;
+  // Put back only what we changed: a host that set its own meanwhile keeps it.
+  if (ignoring && sigaction(SIGXFSZ, nullptr, &now) == 0 && !(now.sa_flags & SA_SIGINFO) && now.sa_handler == SIG_IGN)
+    sigaction(SIGXFSZ, &hostDisposition, nullptr);
+  ignoring = false;
+}
+#endif
 
 }  // namespace
 
@@ -52,6 +89,7 @@ bool BufferedWriter::writeOut(const void* from, size_t n) {
 bool BufferedWriter::start(intptr_t file) {
   buf_ = static_cast<char*>(std::malloc(kBufferSize));
   if (!buf_) return false;
+  holdSizeLimitSignal();
 #if defined(_WIN32)
   handle_ = reinterpret_cast<void*>(file);
 #else
@@ -84,6 +122,7 @@ void BufferedWriter::writeSlow(const void* p, size_t n) {
 }
 
 void BufferedWriter::release() {
+  if (buf_) releaseSizeLimitSignal();
   std::free(buf_);
   buf_ = nullptr;
   len_ = cap_ = 0;

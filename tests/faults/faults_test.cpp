@@ -4,6 +4,8 @@
 // successful run writes it, with no temporary left behind, and a call whose
 // files are not the new ones does not report success.
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/resource.h>
 
 #include <cmath>
 #include <map>
@@ -150,3 +152,31 @@ INSTANTIATE_TEST_SUITE_P(EveryWriter, Faults, ::testing::Range<size_t>(0, std::s
                          [](const ::testing::TestParamInfo<size_t>& info) {
                            return std::string(kCases[info.param].entry);
                          });
+
+// In the host's own process, with SIGXFSZ at its default (which ends the
+// process): a write past the size limit is a failure code, an append is cut
+// back, and the host's disposition is its own again afterwards.
+TEST(SizeLimitInTheHost, IsAFailureCodeNotADeadHost) {
+  TempDir dir;
+  const std::string combined = objMesh(3000, 1);
+  writeFile(dir / "combined.obj", combined);
+  writeFile(dir / "part.obj", objMesh(60000, 1));
+  groupList("group", 20000, 3);
+  struct sigaction host = {};
+  host.sa_handler = SIG_DFL;
+  ASSERT_EQ(sigaction(SIGXFSZ, &host, nullptr), 0);
+  struct rlimit before;
+  ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &before), 0);
+  struct rlimit limit = {rlim_t(combined.size() + 1000), before.rlim_max};
+  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limit), 0);
+  const float appended = call("AppendOBJ", (dir / "part.obj").c_str(), 3000, dir / "combined.obj");
+  const float saved = call("GroupListSave", (dir / "groups.lst").c_str(), 0, nullptr);
+  setrlimit(RLIMIT_FSIZE, &before);
+  EXPECT_EQ(appended, -2);
+  EXPECT_EQ(saved, -3);
+  EXPECT_TRUE(readFile(dir / "combined.obj") == combined) << "the append is cut back";
+  EXPECT_EQ(dir.list(), (std::vector<std::string>{"combined.obj", "part.obj"}));
+  struct sigaction now;
+  ASSERT_EQ(sigaction(SIGXFSZ, nullptr, &now), 0);
+  EXPECT_TRUE(now.sa_handler == SIG_DFL) << "the host's disposition is put back";
+}
