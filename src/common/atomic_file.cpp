@@ -1,5 +1,6 @@
 // AtomicFile with the POSIX calls.
 #include "common/atomic_file.h"
+#include "common/kept_attributes.h"
 
 // The Windows version is in atomic_file_win.cpp.
 #if !defined(_WIN32)
@@ -81,7 +82,7 @@ bool AtomicFile::create(const char* path, Mode mode) {
     if (fd < 0) return false;
     ::fchmod(fd, newFileMode());
   }
-  if (exists && !direct && mode != Mode::NoReplace) ::fchmod(fd, st.st_mode & 07777);
+  if (exists && !direct && mode != Mode::NoReplace) keepAttributes(fd, target.c_str(), st);
 
   if (!start(fd)) {
     ::close(fd);

@@ -6,6 +6,9 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <cmath>
 #include <map>
@@ -179,4 +182,55 @@ TEST(SizeLimitInTheHost, IsAFailureCodeNotADeadHost) {
   struct sigaction now;
   ASSERT_EQ(sigaction(SIGXFSZ, nullptr, &now), 0);
   EXPECT_TRUE(now.sa_handler == SIG_DFL) << "the host's disposition is put back";
+}
+
+namespace {
+
+// What `fn` returned in a child process running as user and group `id`.
+float asUser(unsigned id, const std::function<float()>& fn) {
+  int pipefd[2];
+  if (pipe(pipefd) != 0) return NAN;
+  pid_t pid = fork();
+  if (pid == 0) {
+    float r = setgid(id) == 0 && setuid(id) == 0 ? fn() : NAN;
+    _exit(write(pipefd[1], &r, sizeof r) == sizeof r ? 0 : 3);
+  }
+  close(pipefd[1]);
+  float r = NAN;
+  if (read(pipefd[0], &r, sizeof r) != sizeof r) r = NAN;
+  close(pipefd[0]);
+  waitpid(pid, nullptr, 0);
+  return r;
+}
+
+struct stat statOf(const std::string& path) {
+  struct stat st = {};
+  stat(path.c_str(), &st);
+  return st;
+}
+
+}  // namespace
+
+// A rewrite keeps the file's owner and group; a user who may write the file
+// but not give it away gets a file of their own without set-ID bits, which
+// would otherwise run as them.
+TEST(Rewrites, KeepTheOwnerOrDropSetIdBits) {
+  if (geteuid() != 0) GTEST_SKIP() << "making files of other users needs root";
+  TempDir dir;
+  const std::string a = dir / "a.psd";
+  chmod(dir.path().c_str(), 0777);
+  writeFile(a, psd(64));
+  ASSERT_EQ(chown(a.c_str(), 4321, 4321), 0);
+  ASSERT_EQ(chmod(a.c_str(), 06755), 0);
+  EXPECT_EQ(call("MakeStencilPSD", a.c_str(), 255, nullptr), 0);
+  struct stat st = statOf(a);
+  EXPECT_EQ(st.st_uid, 4321u);
+  EXPECT_EQ(st.st_gid, 4321u);
+  EXPECT_EQ(st.st_mode & 07777, 06755u);
+
+  ASSERT_EQ(chmod(a.c_str(), 06777), 0);
+  EXPECT_EQ(asUser(5678, [&] { return call("MakeStencilPSD", a.c_str(), 255, nullptr); }), 0);
+  st = statOf(a);
+  EXPECT_EQ(st.st_uid, 5678u) << "another user cannot give the file away";
+  EXPECT_EQ(st.st_mode & 07777, 0777u) << "no set-ID bits on a file whose owner changed";
 }
