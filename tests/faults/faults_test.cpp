@@ -8,6 +8,7 @@
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 #include <cmath>
@@ -233,4 +234,16 @@ TEST(Rewrites, KeepTheOwnerOrDropSetIdBits) {
   st = statOf(a);
   EXPECT_EQ(st.st_uid, 5678u) << "another user cannot give the file away";
   EXPECT_EQ(st.st_mode & 07777, 0777u) << "no set-ID bits on a file whose owner changed";
+}
+
+TEST(Rewrites, KeepExtendedAttributes) {
+  TempDir dir;
+  const std::string a = dir / "a.psd";
+  writeFile(a, psd(64));
+  if (setxattr(a.c_str(), "user.tolvane.note", "approved", 8, 0) != 0)
+    GTEST_SKIP() << "this file system refuses user attributes";
+  EXPECT_EQ(call("MakeStencilPSD", a.c_str(), 255, nullptr), 0);
+  char value[16] = {};
+  EXPECT_EQ(getxattr(a.c_str(), "user.tolvane.note", value, sizeof value), 8);
+  EXPECT_STREQ(value, "approved");
 }
