@@ -44,6 +44,14 @@ mode_t newFileMode() {
   return 0666 & ~mask;
 }
 
+// Makes the folder's new entry for `path` reach the disk.
+void syncFolderOf(const std::string& path) {
+  int dir = ::open(folderOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (dir < 0) return;
+  if (::fsync(dir) != 0) { /* some file systems cannot: the rename stands */ }
+  ::close(dir);
+}
+
 }  // namespace
 
 bool AtomicFile::create(const char* path, Mode mode) {
@@ -140,36 +148,36 @@ bool AtomicFile::copyFrom(SeekableFile& file, uint64_t pos, uint64_t n) {
 bool AtomicFile::commit() {
   if (fd_ < 0) return false;
   flush();
+  // The user's only copy is replaced only by bytes that are on the disk:
+  // otherwise a crash after the rename could leave an empty file.
+  const bool durable = mode_ == Mode::Rewrite;
+  if (!failed_ && !direct_ && durable && ::fsync(fd_) != 0) failed_ = true;
   if (failed_) {
     abort();
     return false;
   }
-  bool named = true;
-  if (direct_) {
-    // Nothing to rename: the bytes are in place.
-  } else if (tmpPath_.empty()) {
-    std::string procPath = "/proc/self/fd/" + std::to_string(fd_);
-    if (mode_ == Mode::NoReplace) {
-      named = ::linkat(AT_FDCWD, procPath.c_str(), AT_FDCWD, path_.c_str(), AT_SYMLINK_FOLLOW) == 0;
-    } else {
-      std::string tmp = siblingName(path_);
-      named = ::linkat(AT_FDCWD, procPath.c_str(), AT_FDCWD, tmp.c_str(), AT_SYMLINK_FOLLOW) == 0;
-      if (named && ::rename(tmp.c_str(), path_.c_str()) != 0) {
-        ::unlink(tmp.c_str());
-        named = false;
-      }
+  if (!direct_ && tmpPath_.empty()) {
+    // An unnamed file gets its hidden name first, so that it can be closed,
+    // and the close checked, before it takes the destination's name.
+    std::string tmp = siblingName(path_);
+    const std::string procPath = "/proc/self/fd/" + std::to_string(fd_);
+    if (::linkat(AT_FDCWD, procPath.c_str(), AT_FDCWD, tmp.c_str(), AT_SYMLINK_FOLLOW) != 0) {
+      abort();
+      return false;
     }
-  } else if (mode_ == Mode::NoReplace) {
-    named = ::link(tmpPath_.c_str(), path_.c_str()) == 0;
-    ::unlink(tmpPath_.c_str());
-  } else {
-    named = ::rename(tmpPath_.c_str(), path_.c_str()) == 0;
-    if (!named) ::unlink(tmpPath_.c_str());
+    tmpPath_ = tmp;
   }
-  tmpPath_.clear();
-  bool closed = ::close(fd_) == 0;
-  release();
-  return named && closed;
+  const bool closed = ::close(fd_) == 0;
+  fd_ = -1;
+  bool named = closed;
+  if (!direct_ && named) {
+    named = mode_ == Mode::NoReplace ? ::link(tmpPath_.c_str(), path_.c_str()) == 0
+                                     : ::rename(tmpPath_.c_str(), path_.c_str()) == 0;
+    if (named && mode_ != Mode::NoReplace) tmpPath_.clear();  // renamed: nothing left to remove
+    if (named && durable) syncFolderOf(path_);
+  }
+  abort();  // removes the hidden name where it is left
+  return named;
 }
 
 void AtomicFile::abort() {

@@ -18,10 +18,13 @@ class AtomicFile : public BufferedWriter {
  public:
   // How the finished file takes its name.
   enum class Mode {
-    Replace,      // replaces any file of that name (in-place rewrites, exports)
-    NoReplace,    // fails at commit if a file of that name appeared meanwhile
-    ReplaceFile,  // as Replace, but fails for a device or pipe, which would
-                  // take the bytes before commit()
+    Replace,    // replaces any file of that name (exports whose inputs remain)
+    NoReplace,  // fails at commit if a file of that name appeared meanwhile
+    Rewrite,    // replaces the user's only copy in place: the new file is on
+                // the disk before it takes the name, and the name after;
+                // fails for a device or pipe, which would take the bytes
+                // before commit()
+    ReplaceFile = Rewrite,  // the former name of Rewrite
   };
 
   AtomicFile() = default;

@@ -3,6 +3,7 @@
 // Afterwards every file in the folder is exactly as before or as a
 // successful run writes it, with no temporary left behind, and a call whose
 // files are not the new ones does not report success.
+#include <dlfcn.h>
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/resource.h>
@@ -246,4 +247,43 @@ TEST(Rewrites, KeepExtendedAttributes) {
   char value[16] = {};
   EXPECT_EQ(getxattr(a.c_str(), "user.tolvane.note", value, sizeof value), 8);
   EXPECT_STREQ(value, "approved");
+}
+
+// What the library asks of the file system, in order, while a test records:
+// these definitions stand in front of the C library's for the whole process.
+static std::vector<std::string>* fileSystemCalls = nullptr;
+
+extern "C" int fsync(int fd) {
+  static auto real = reinterpret_cast<int (*)(int)>(dlsym(RTLD_NEXT, "fsync"));
+  struct stat st;
+  const bool folder = fstat(fd, &st) == 0 && S_ISDIR(st.st_mode);
+  if (fileSystemCalls) fileSystemCalls->push_back(folder ? "fsync folder" : "fsync file");
+  return real(fd);
+}
+
+extern "C" int rename(const char* from, const char* to) noexcept {
+  static auto real = reinterpret_cast<int (*)(const char*, const char*)>(dlsym(RTLD_NEXT, "rename"));
+  if (fileSystemCalls) fileSystemCalls->push_back("rename");
+  return real(from, to);
+}
+
+// The user's only copy is replaced by bytes already on the disk, and its new
+// name reaches the disk too; new files beside their inputs skip both.
+TEST(Rewrites, ReachTheDiskBeforeTheyReplaceTheOnlyCopy) {
+  TempDir dir;
+  writeFile(dir / "dest.obj", objMesh(1200, 4));
+  writeFile(dir / "src.obj", vertexLines(1200));
+  std::vector<std::string> calls;
+  fileSystemCalls = &calls;
+  const float swapped = call("SwapVertices", (dir / "src.obj").c_str(), 0, dir / "dest.obj");
+  fileSystemCalls = nullptr;
+  EXPECT_EQ(swapped, 0);
+  EXPECT_EQ(calls, (std::vector<std::string>{"fsync file", "rename", "fsync folder"}));
+
+  calls.clear();
+  fileSystemCalls = &calls;
+  const float split = call("SplitOBJ", (dir / "dest.obj").c_str(), 0, dir.path());
+  fileSystemCalls = nullptr;
+  EXPECT_EQ(split, 0);
+  EXPECT_EQ(std::count(calls.begin(), calls.end(), "fsync file"), 0) << "splits leave their input in place";
 }
