@@ -68,6 +68,10 @@ bool AtomicFile::create(const char* path, Mode mode) {
   struct stat st;
   bool exists = ::stat(target.c_str(), &st) == 0;
   if (exists && (S_ISDIR(st.st_mode) || ::access(target.c_str(), W_OK) != 0)) return false;
+  // A file under several names (hard links) would be split by the rename:
+  // the new bytes under this name, the old ones under the others. Refused,
+  // touching nothing.
+  if (exists && S_ISREG(st.st_mode) && st.st_nlink > 1 && mode != Mode::NoReplace) return false;
 
   std::string dir = folderOf(target);
   std::string tmp;

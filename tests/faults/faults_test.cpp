@@ -287,3 +287,19 @@ TEST(Rewrites, ReachTheDiskBeforeTheyReplaceTheOnlyCopy) {
   EXPECT_EQ(split, 0);
   EXPECT_EQ(std::count(calls.begin(), calls.end(), "fsync file"), 0) << "splits leave their input in place";
 }
+
+// A file under two names is never split into an old and a new one.
+TEST(Rewrites, NeverSplitAHardLinkedFile) {
+  TempDir dir;
+  const std::string a = dir / "a.psd", b = dir / "b.psd", old = psd(64);
+  writeFile(a, old);
+  ASSERT_EQ(link(a.c_str(), b.c_str()), 0);
+  const float r = call("MakeStencilPSD", a.c_str(), 255, nullptr);
+  const struct stat sa = statOf(a), sb = statOf(b);
+  EXPECT_EQ(sa.st_ino, sb.st_ino) << "both names still name one file";
+  EXPECT_TRUE(readFile(a) == readFile(b));
+  if (r != 0) {
+    EXPECT_TRUE(readFile(a) == old) << "a refused rewrite changes nothing";
+  }
+  EXPECT_EQ(dir.list(), (std::vector<std::string>{"a.psd", "b.psd"}));
+}
