@@ -1,5 +1,6 @@
 // AtomicFile with the POSIX calls.
 #include "common/atomic_file.h"
+#include "common/hidden_names.h"
 #include "common/kept_attributes.h"
 
 // The Windows version is in atomic_file_win.cpp.
@@ -17,26 +18,6 @@
 
 namespace tolvane {
 namespace {
-
-std::string folderOf(const std::string& path) {
-  size_t slash = path.rfind('/');
-  if (slash == std::string::npos) return ".";
-  if (slash == 0) return "/";
-  return path.substr(0, slash);
-}
-
-std::string baseOf(const std::string& path) {
-  size_t slash = path.rfind('/');
-  return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
-// A hidden name beside the destination for the moment before it is renamed.
-std::string siblingName(const std::string& path) {
-  static unsigned counter = 0;
-  std::string dir = folderOf(path);
-  return (dir == "/" ? "" : dir) + "/." + baseOf(path) + ".tolvane-" + std::to_string(::getpid()) +
-         "-" + std::to_string(++counter);
-}
 
 mode_t newFileMode() {
   mode_t mask = ::umask(0);
@@ -89,8 +70,7 @@ bool AtomicFile::create(const char* path, Mode mode) {
   if (fd < 0) {
     if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL) return false;
     // The file system has no unnamed files: use a hidden named one.
-    tmp = siblingName(target);
-    fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    fd = createHidden(target, tmp);
     if (fd < 0) return false;
     ::fchmod(fd, newFileMode());
   }
@@ -163,9 +143,8 @@ bool AtomicFile::commit() {
   if (!direct_ && tmpPath_.empty()) {
     // An unnamed file gets its hidden name first, so that it can be closed,
     // and the close checked, before it takes the destination's name.
-    std::string tmp = siblingName(path_);
-    const std::string procPath = "/proc/self/fd/" + std::to_string(fd_);
-    if (::linkat(AT_FDCWD, procPath.c_str(), AT_FDCWD, tmp.c_str(), AT_SYMLINK_FOLLOW) != 0) {
+    std::string tmp;
+    if (!linkHidden(fd_, path_, tmp)) {
       abort();
       return false;
     }

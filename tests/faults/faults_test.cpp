@@ -8,6 +8,7 @@
 #include <signal.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/time.h>
 #include <sys/wait.h>
 #include <sys/xattr.h>
 #include <unistd.h>
@@ -302,4 +303,26 @@ TEST(Rewrites, NeverSplitAHardLinkedFile) {
     EXPECT_TRUE(readFile(a) == old) << "a refused rewrite changes nothing";
   }
   EXPECT_EQ(dir.list(), (std::vector<std::string>{"a.psd", "b.psd"}));
+}
+
+// Hidden names in use are passed over; stale ones of processes that are gone
+// (killed while writing) are cleared away by the next write beside them.
+TEST(Rewrites, PassOverTakenHiddenNamesAndClearDeadOnes) {
+  TempDir dir;
+  writeFile(dir / "a.psd", psd(64));
+  const std::string mine = ".a.psd.tolvane-" + std::to_string(getpid()) + "-";
+  for (int n = 1; n <= 20; ++n) writeFile(dir / (mine + std::to_string(n)), "taken");
+  pid_t dead = fork();
+  if (dead == 0) _exit(0);
+  waitpid(dead, nullptr, 0);
+  const std::string stale = ".b.obj.tolvane-" + std::to_string(dead) + "-7";
+  const std::string fresh = ".c.obj.tolvane-" + std::to_string(dead) + "-8";
+  writeFile(dir / stale, "left behind");
+  writeFile(dir / fresh, "maybe another machine's");
+  const struct timeval hourAgo[2] = {{time(nullptr) - 3600, 0}, {time(nullptr) - 3600, 0}};
+  ASSERT_EQ(utimes((dir / stale).c_str(), hourAgo), 0);
+  EXPECT_EQ(call("MakeStencilPSD", (dir / "a.psd").c_str(), 255, nullptr), 0);
+  EXPECT_FALSE(exists(dir / stale));
+  EXPECT_TRUE(exists(dir / fresh));
+  EXPECT_EQ(dir.list().size(), 22u) << "this process's names and the fresh one stay";
 }
