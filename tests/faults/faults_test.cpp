@@ -7,7 +7,9 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/resource.h>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <sys/time.h>
 #include <sys/wait.h>
 #include <sys/xattr.h>
@@ -325,4 +327,31 @@ TEST(Rewrites, PassOverTakenHiddenNamesAndClearDeadOnes) {
   EXPECT_FALSE(exists(dir / stale));
   EXPECT_TRUE(exists(dir / fresh));
   EXPECT_EQ(dir.list().size(), 22u) << "this process's names and the fresh one stay";
+}
+
+// A copy reaches its name whole or not at all, and replaces only a file:
+// a device, a FIFO or a folder at the destination is refused and left alone.
+TEST(FileCopyTo, ReplacesOnlyAFileAndNeverHalfWrites) {
+  TempDir dir;
+  const std::string src = dir / "src", fifo = dir / "fifo", device = dir / "device";
+  writeFile(src, bytePattern(100000));
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0666), 0);
+  EXPECT_EQ(call("FileCopyTo", src.c_str(), 0, fifo), -1.0f);
+  EXPECT_TRUE(S_ISFIFO(statOf(fifo).st_mode));
+  if (geteuid() == 0) {
+    ASSERT_EQ(mknod(device.c_str(), S_IFCHR | 0666, makedev(1, 3)), 0);  // another /dev/null
+    EXPECT_EQ(call("FileCopyTo", src.c_str(), 0, device), -1.0f);
+    EXPECT_TRUE(S_ISCHR(statOf(device).st_mode));
+  }
+  // A pipe as the source, under a size limit: the copy fails whole.
+  const float r = withFileSizeLimit(6000, [&] {
+    if (fork() == 0) {
+      int fd = open(fifo.c_str(), O_WRONLY);
+      const std::string bytes = bytePattern(100000);
+      _exit(write(fd, bytes.data(), bytes.size()) == ssize_t(bytes.size()) ? 0 : 1);
+    }
+    return call("FileCopyTo", fifo.c_str(), 0, dir / "copy");
+  });
+  EXPECT_EQ(r, -1.0f);
+  EXPECT_FALSE(exists(dir / "copy")) << "never half-written";
 }
