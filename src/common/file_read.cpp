@@ -16,12 +16,13 @@ namespace tolvane {
 namespace {
 
 // Opens `path` for reading and tells what it is; -1 for a missing path, one
-// that cannot be opened, or a folder.
+// that cannot be opened, a folder, or a device: a device is no mesh or
+// image, and one like /dev/zero never ends.
 int openForReading(const char* path, struct stat& st) {
   if (!path) return -1;
   int fd = ::open(path, O_RDONLY | O_CLOEXEC);
   if (fd < 0) return -1;
-  if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
+  if (::fstat(fd, &st) != 0 || !(S_ISREG(st.st_mode) || S_ISFIFO(st.st_mode))) {
     ::close(fd);
     return -1;
   }

@@ -355,3 +355,18 @@ TEST(FileCopyTo, ReplacesOnlyAFileAndNeverHalfWrites) {
   EXPECT_EQ(r, -1.0f);
   EXPECT_FALSE(exists(dir / "copy")) << "never half-written";
 }
+
+// A device given as an input is "cannot open", not a read without end: the
+// memory limit keeps a reader that tries from taking the machine's memory.
+TEST(Inputs, ADeviceIsNotAFile) {
+  SKIP_WITHOUT_FILE_SIZE_LIMIT();
+  auto bounded = [](const char* entry, double number) {
+#if defined(__SANITIZE_ADDRESS__)
+    return call(entry, "/dev/zero", number, nullptr);  // the sanitizer needs its address space
+#else
+    return withMemoryLimit(64L << 20, [&] { return call(entry, "/dev/zero", number, nullptr); });
+#endif
+  };
+  EXPECT_EQ(bounded("getFaceIDs", 1), -1760);
+  EXPECT_EQ(bounded("MakeStencilPSD", 255), -1);
+}
