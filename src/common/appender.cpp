@@ -5,8 +5,11 @@
 #if !defined(_WIN32)
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include <cerrno>
 
 namespace tolvane {
 
@@ -15,6 +18,15 @@ bool Appender::open(const char* path) {
   if (!path || !*path) return false;
   int fd = ::open(path, O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0666);
   if (fd < 0) return false;
+  // Two jobs appending to one file would interleave their blocks, and a cut
+  // back would take the other's bytes: one waits for the other, and the
+  // size is taken only once the file is ours.
+  while (::flock(fd, LOCK_EX) != 0) {
+    if (errno != EINTR) {
+      ::close(fd);
+      return false;
+    }
+  }
   struct stat st;
   if (::fstat(fd, &st) != 0 || !start(fd)) {
     ::close(fd);
@@ -32,11 +44,15 @@ bool Appender::commit() {
     abort();
     return false;
   }
-  bool closed = ::close(fd_) == 0;
-  // The data may not have reached the disk: put the file back as it was.
-  if (!closed && ::truncate(path_.c_str(), start_) != 0) { /* nothing more can be done */ }
+  // Write errors the system reports late come out here, while the file is
+  // still ours to cut back.
+  if (::fsync(fd_) != 0) {
+    abort();
+    return false;
+  }
+  ::close(fd_);  // the bytes are on the disk: nothing the close says can change that
   release();
-  return closed;
+  return true;
 }
 
 void Appender::abort() {

@@ -7,6 +7,7 @@
 #if !defined(_WIN32)
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -74,7 +75,13 @@ bool AtomicFile::create(const char* path, Mode mode) {
     if (fd < 0) return false;
     ::fchmod(fd, newFileMode());
   }
-  if (exists && !direct && mode != Mode::NoReplace) keepAttributes(fd, target.c_str(), st);
+  if (exists && !direct && mode != Mode::NoReplace) {
+    keepAttributes(fd, target.c_str(), st);
+    // A second job rewriting or appending to the file waits until this one
+    // has replaced it.
+    lock_ = ::open(target.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    while (lock_ >= 0 && ::flock(lock_, LOCK_EX) != 0 && errno == EINTR) {}
+  }
 
   if (!start(fd)) {
     ::close(fd);
@@ -165,6 +172,8 @@ bool AtomicFile::commit() {
 
 void AtomicFile::abort() {
   if (fd_ >= 0) ::close(fd_);
+  if (lock_ >= 0) ::close(lock_);
+  lock_ = -1;
   if (!tmpPath_.empty()) {
     ::unlink(tmpPath_.c_str());
     tmpPath_.clear();

@@ -90,6 +90,9 @@ class AtomicFile : public BufferedWriter {
   Mode mode_ = Mode::Replace;
   std::string path_;     // final name
   std::string tmpPath_;  // named temporary, empty when unnamed (O_TMPFILE)
+#if !defined(_WIN32)
+  int lock_ = -1;  // the file being replaced, locked against a second writer
+#endif
 };
 
 // Writes `n` bytes to `path` through an AtomicFile in one go.

@@ -370,3 +370,31 @@ TEST(Inputs, ADeviceIsNotAFile) {
   EXPECT_EQ(bounded("getFaceIDs", 1), -1760);
   EXPECT_EQ(bounded("MakeStencilPSD", 255), -1);
 }
+
+// Two jobs appending to one file: each append lands whole, one after the
+// other, in either order.
+TEST(Appends, TwoJobsAtOnceEachLandWhole) {
+  TempDir dir;
+  const std::string parts[2] = {objMesh(60000, 1), objMesh(50000, 1)}, old = "# combined\n";
+  std::string alone[2];
+  for (int k = 0; k < 2; ++k) {
+    writeFile(dir / ("part" + std::to_string(k) + ".obj"), parts[k]);
+    writeFile(dir / "alone.obj", "");
+    ASSERT_GT(call("AppendOBJ", (dir / ("part" + std::to_string(k) + ".obj")).c_str(), 0, dir / "alone.obj"), 0);
+    alone[k] = readFile(dir / "alone.obj");
+  }
+  for (int round = 0; round < 20; ++round) {
+    writeFile(dir / "combined.obj", old);
+    pid_t jobs[2];
+    for (int k = 0; k < 2; ++k) {
+      if ((jobs[k] = fork()) == 0) {
+        const std::string part = dir / ("part" + std::to_string(k) + ".obj");
+        _exit(call("AppendOBJ", part.c_str(), 0, dir / "combined.obj") > 0 ? 0 : 1);
+      }
+    }
+    for (pid_t job : jobs) waitpid(job, nullptr, 0);
+    const std::string combined = readFile(dir / "combined.obj");
+    ASSERT_TRUE(combined == old + alone[0] + alone[1] || combined == old + alone[1] + alone[0])
+        << "round " << round << ": " << combined.size() << " bytes";
+  }
+}
