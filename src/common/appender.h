@@ -2,7 +2,9 @@
 //
 // The appender remembers the file's size when it is opened; a failed write,
 // a failed close or abort() cuts the file back to that size, so the file
-// keeps exactly what it had.
+// keeps exactly what it had. The size is also kept in a small journal beside
+// the file until the append is whole: an append killed part-way is cut back
+// by the next one that opens the file.
 #pragma once
 
 #include <cstdint>
@@ -26,8 +28,11 @@ class Appender : public BufferedWriter {
   void abort();
 
  private:
+  void dropJournal();
+
   int64_t start_ = 0;  // the file's size at open()
   std::string path_;
+  std::string journal_;  // empty when none was written
 };
 
 }  // namespace tolvane

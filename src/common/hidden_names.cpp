@@ -83,6 +83,11 @@ std::string folderOf(const std::string& path) {
   return path.substr(0, slash);
 }
 
+std::string journalName(const std::string& path) {
+  std::string dir = folderOf(path);
+  return (dir == "/" ? "" : dir) + "/." + baseOf(path) + ".tolvane-append";
+}
+
 int createHidden(const std::string& path, std::string& name) {
   removeLeftovers(folderOf(path));
   for (int tries = 0; tries < 100; ++tries) {

@@ -9,6 +9,9 @@
 namespace tolvane {
 
 std::string folderOf(const std::string& path);
+// The hidden name ".NAME.tolvane-append" beside `path`, of the journal of an
+// append in progress.
+std::string journalName(const std::string& path);
 
 // Creates a new hidden file beside `path` (exclusively: a name already taken,
 // by a leftover or another writer, is passed over for a fresh one) and

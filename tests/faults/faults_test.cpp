@@ -16,6 +16,7 @@
 #include <unistd.h>
 
 #include <cmath>
+#include <random>
 #include <map>
 
 #include "support/support.h"
@@ -397,4 +398,31 @@ TEST(Appends, TwoJobsAtOnceEachLandWhole) {
     ASSERT_TRUE(combined == old + alone[0] + alone[1] || combined == old + alone[1] + alone[0])
         << "round " << round << ": " << combined.size() << " bytes";
   }
+}
+
+// An append killed at any point is undone by the next append to the file,
+// which then lands after what the file held before.
+TEST(Appends, AKilledAppendIsRolledBackByTheNext) {
+  TempDir dir;
+  const std::string old = objMesh(3000, 1), part = dir / "part.obj", small = dir / "small.obj";
+  const std::string combined = dir / "combined.obj";
+  writeFile(part, objMesh(60000, 1));
+  writeFile(small, "v 1 2 3\n");
+  writeFile(combined, "");
+  ASSERT_GT(call("AppendOBJ", part.c_str(), 0, combined), 0);
+  const std::string whole = readFile(combined);
+  std::mt19937 random(12345);
+  for (int round = 0; round < 12; ++round) {
+    writeFile(combined, old);
+    pid_t job = fork();
+    if (job == 0) _exit(call("AppendOBJ", part.c_str(), 0, combined) > 0 ? 0 : 1);
+    usleep(useconds_t(random() % 20000));
+    kill(job, SIGKILL);
+    waitpid(job, nullptr, 0);
+    ASSERT_EQ(call("AppendOBJ", small.c_str(), 0, combined), 1);
+    const std::string after = readFile(combined);
+    ASSERT_TRUE(after == old + "v 1 2 3\n" || after == old + whole + "v 1 2 3\n")
+        << "round " << round << ": " << after.size() << " bytes";
+  }
+  EXPECT_EQ(dir.list(), (std::vector<std::string>{"combined.obj", "part.obj", "small.obj"}));
 }
