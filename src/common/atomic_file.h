@@ -96,7 +96,12 @@ class AtomicFile : public BufferedWriter {
 };
 
 // Writes `n` bytes to `path` through an AtomicFile in one go.
-bool writeWholeFile(const char* path, const void* data, size_t n,
-                    AtomicFile::Mode mode = AtomicFile::Mode::Replace);
+inline bool writeWholeFile(const char* path, const void* data, size_t n,
+                           AtomicFile::Mode mode = AtomicFile::Mode::Replace) {
+  AtomicFile out;
+  if (!out.create(path, mode)) return false;
+  out.write(data, n);
+  return out.commit();
+}
 
 }  // namespace tolvane

@@ -156,13 +156,6 @@ void AtomicFile::abort() {
   release();
 }
 
-bool writeWholeFile(const char* path, const void* data, size_t n, AtomicFile::Mode mode) {
-  AtomicFile out;
-  if (!out.create(path, mode)) return false;
-  out.write(data, n);
-  return out.commit();
-}
-
 }  // namespace tolvane
 
 #endif  // _WIN32

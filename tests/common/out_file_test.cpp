@@ -111,7 +111,9 @@ TEST(AtomicFileWindows, BackslashesHiddenTemporariesDevicesAndFilesHeldOpen) {
 }
 #endif
 
-static std::string text(const tolvane::ByteReader& r) { return std::string(reinterpret_cast<const char*>(r.data), r.size); }
+static std::string text(const tolvane::ByteReader& r) {
+  return std::string(reinterpret_cast<const char*>(r.data), r.size);
+}
 
 TEST(ByteImage, LoadsExactlyTheFileOrLeavesTheImageAsItWas) {
   TempDir dir;

@@ -192,21 +192,10 @@ TEST(SizeLimitInTheHost, IsAFailureCodeNotADeadHost) {
 
 namespace {
 
-// What `fn` returned in a child process running as user and group `id`.
+// What `fn` returned in a child process running as user and group `id`
+// (with no file size limit).
 float asUser(unsigned id, const std::function<float()>& fn) {
-  int pipefd[2];
-  if (pipe(pipefd) != 0) return NAN;
-  pid_t pid = fork();
-  if (pid == 0) {
-    float r = setgid(id) == 0 && setuid(id) == 0 ? fn() : NAN;
-    _exit(write(pipefd[1], &r, sizeof r) == sizeof r ? 0 : 3);
-  }
-  close(pipefd[1]);
-  float r = NAN;
-  if (read(pipefd[0], &r, sizeof r) != sizeof r) r = NAN;
-  close(pipefd[0]);
-  waitpid(pid, nullptr, 0);
-  return r;
+  return withFileSizeLimit(-1, [&] { return setgid(id) == 0 && setuid(id) == 0 ? fn() : NAN; });
 }
 
 struct stat statOf(const std::string& path) {
