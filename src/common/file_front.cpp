@@ -19,14 +19,15 @@ size_t SeekableFile::readAt(uint64_t pos, void* into, size_t n) {
 }
 
 bool FileFront::open(const char* path) {
-  if (file_.open(path)) {
-    size_ = file_.size();
-    reserveLarge(data_, size_);  // the buffer never moves
+  // A pipe has no size to read up to: all of it is taken now.
+  data_.clear();
+  if (!file_.open(path, &data_)) return false;
+  if (!file_.isOpen()) {
+    size_ = data_.size();
     return true;
   }
-  // Pipes and devices have no size to read up to: take all of it now.
-  if (!loadFile(path, data_)) return false;
-  size_ = data_.size();
+  size_ = file_.size();
+  reserveLarge(data_, size_);  // the buffer never moves
   return true;
 }
 

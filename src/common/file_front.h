@@ -34,8 +34,9 @@ class SeekableFile {
   ~SeekableFile();
 
   // Fails where loadFile fails, and for anything but a regular file: a pipe
-  // or device can be read only once, so it is left unread.
-  bool open(const char* path);
+  // can be read only once, so it is left unread, or, given `stream`, read
+  // whole into it from this one opening (true, and isOpen() false).
+  bool open(const char* path, Bytes* stream = nullptr);
   // Reads fail from here on. Windows will not let a new file take the name
   // of one still open: a rewrite closes what it read before that.
   void close();

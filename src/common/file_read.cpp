@@ -29,11 +29,9 @@ int openForReading(const char* path, struct stat& st) {
   return fd;
 }
 
+// Reads the open file `fd` (`st` tells what it is) to its end into `out`.
 template <class Buffer>
-bool loadInto(const char* path, Buffer& out) {
-  struct stat st;
-  int fd = openForReading(path, st);
-  if (fd < 0) return false;
+bool readAll(int fd, const struct stat& st, Buffer& out) {
   Buffer data;
   // Regular files are read in one go at their size; anything else (pipes,
   // devices) grows as it is read.
@@ -48,29 +46,32 @@ bool loadInto(const char* path, Buffer& out) {
       char probe;
       ssize_t n = ::read(fd, &probe, 1);
       if (n < 0 && errno == EINTR) continue;
-      if (n <= 0) {
-        if (n < 0) {
-          ::close(fd);
-          return false;
-        }
-        break;
-      }
+      if (n < 0) return false;
+      if (n == 0) break;
       data.resize(data.size() * 2);
       data[got++] = probe;
     }
     ssize_t n = ::read(fd, &data[0] + got, data.size() - got);
     if (n < 0) {
       if (errno == EINTR) continue;
-      ::close(fd);
       return false;
     }
     if (n == 0) break;
     got += size_t(n);
   }
-  ::close(fd);
   data.resize(got);
   out.swap(data);
   return true;
+}
+
+template <class Buffer>
+bool loadInto(const char* path, Buffer& out) {
+  struct stat st;
+  int fd = openForReading(path, st);
+  if (fd < 0) return false;
+  const bool read = readAll(fd, st, out);
+  ::close(fd);
+  return read;
 }
 
 }  // namespace
@@ -85,14 +86,16 @@ void SeekableFile::close() {
   fd_ = -1;
 }
 
-bool SeekableFile::open(const char* path) {
+bool SeekableFile::open(const char* path, Bytes* stream) {
   if (fd_ >= 0) return false;
   struct stat st;
   int fd = openForReading(path, st);
   if (fd < 0) return false;
   if (!S_ISREG(st.st_mode)) {
+    // A pipe's bytes come only to the one opening that reads them.
+    const bool read = stream && readAll(fd, st, *stream);
     ::close(fd);
-    return false;
+    return read;
   }
   fd_ = fd;
   size_ = uint64_t(st.st_size);

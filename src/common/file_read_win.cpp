@@ -62,14 +62,14 @@ void SeekableFile::close() {
   handle_ = nullptr;
 }
 
-bool SeekableFile::open(const char* path) {
+bool SeekableFile::open(const char* path, Bytes* stream) {
   if (!path || handle_) return false;
   HANDLE h = openForReading(path);
   if (h == INVALID_HANDLE_VALUE) return false;
   LARGE_INTEGER size;
   if (GetFileType(h) != FILE_TYPE_DISK || !GetFileSizeEx(h, &size)) {
     CloseHandle(h);
-    return false;
+    return stream && loadFile(path, *stream);
   }
   handle_ = h;
   size_ = uint64_t(size.QuadPart);
