@@ -1,6 +1,10 @@
 // Reading a file in parts, the same on every platform: positional reads of a
 // regular file, and the front of a file read as far as a reader asks.
-#include "common/bytes.h"
+#include "common/file_front.h"
+
+#include <cstring>
+
+#include "common/huge_pages.h"
 
 namespace tolvane {
 
@@ -15,14 +19,15 @@ size_t SeekableFile::readAt(uint64_t pos, void* into, size_t n) {
 }
 
 bool FileFront::open(const char* path) {
-  if (file_.open(path)) {
-    size_ = file_.size();
-    reserveLarge(data_, size_);  // the buffer never moves
+  // A pipe has no size to read up to: all of it is taken now.
+  data_.clear();
+  if (!file_.open(path, &data_)) return false;
+  if (!file_.isOpen()) {
+    size_ = data_.size();
     return true;
   }
-  // Pipes and devices have no size to read up to: take all of it now.
-  if (!loadFile(path, data_)) return false;
-  size_ = data_.size();
+  size_ = file_.size();
+  reserveLarge(data_, size_);  // the buffer never moves
   return true;
 }
 

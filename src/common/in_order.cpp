@@ -112,7 +112,8 @@ bool writeInOrder(size_t count, const std::function<bool(size_t, TextBuffer&, By
              [&](size_t, int w) { return write(text[w]); }) == count;
 }
 
-Pieces writePiecesInOrder(OutFile& out, size_t count, const std::function<bool(size_t, TextBuffer&, Bytes&)>& make) {
+Pieces writePiecesInOrder(BufferedWriter& out, size_t count,
+                          const std::function<bool(size_t, TextBuffer&, Bytes&)>& make) {
   std::atomic<bool> readable{true};
   auto makeChecked = [&](size_t i, TextBuffer& t, Bytes& in) {
     if (make(i, t, in)) return true;

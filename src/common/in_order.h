@@ -79,7 +79,7 @@ size_t runInOrder(size_t count, Make&& make, Finish&& finish) {
 bool writeInOrder(size_t count, const std::function<bool(size_t, TextBuffer&, Bytes&)>& make,
                   const std::function<bool(const TextBuffer&)>& write);
 
-class OutFile;
+class BufferedWriter;
 
 // What became of pieces written to a file.
 enum class Pieces {
@@ -90,6 +90,7 @@ enum class Pieces {
 
 // writeInOrder into `out`, each piece written straight from its buffer
 // (out is not committed).
-Pieces writePiecesInOrder(OutFile& out, size_t count, const std::function<bool(size_t, TextBuffer&, Bytes&)>& make);
+Pieces writePiecesInOrder(BufferedWriter& out, size_t count,
+                          const std::function<bool(size_t, TextBuffer&, Bytes&)>& make);
 
 }  // namespace tolvane

@@ -17,6 +17,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "common/atomic_file.h"
+#include "common/file_front.h"
 #include "common/result_codes.h"
 #include "files/files.h"
 
@@ -31,7 +33,6 @@ namespace tolvane {
 
 namespace {
 
-constexpr size_t kCopyBlock = 4000;
 constexpr size_t kNameBuffer = 256;
 
 #if defined(_WIN32)
@@ -41,9 +42,11 @@ std::wstring wide(const char* utf8) {
   return w;
 }
 
-FILE* openFile(const char* path, bool forWriting) {
+// Folders are refused as a copy's destination.
+bool replaceable(const char* path) {
   std::wstring w = wide(path);
-  return w.empty() ? nullptr : _wfopen(w.c_str(), forWriting ? L"wb" : L"rb");
+  DWORD attrs = w.empty() ? INVALID_FILE_ATTRIBUTES : GetFileAttributesW(w.c_str());
+  return attrs == INVALID_FILE_ATTRIBUTES || !(attrs & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 // remove() also takes empty folders, as on Linux.
@@ -88,7 +91,12 @@ bool sameOnlyFile(const char* from, const char* to) {
          src.nFileIndexLow == dst.nFileIndexLow && dst.nNumberOfLinks <= 1;
 }
 #else
-FILE* openFile(const char* path, bool forWriting) { return std::fopen(path, forWriting ? "wb" : "rb"); }
+// Only a regular file (or a link, which the copy replaces) may be replaced
+// by a copy: a device, FIFO, socket or folder is left alone.
+bool replaceable(const char* path) {
+  struct stat st;
+  return lstat(path, &st) != 0 || S_ISREG(st.st_mode) || S_ISLNK(st.st_mode);
+}
 int removeFile(const char* path) { return std::remove(path); }
 
 using Folder = DIR;
@@ -108,59 +116,6 @@ bool sameOnlyFile(const char* from, const char* to) {
 }
 #endif
 
-// The whole of `in` to `out` inside the kernel, as cp does it: no block
-// passes through this process. False, with nothing copied, where the file
-// systems cannot do that (the caller then copies block by block); a failure
-// after the first bytes sets `result` to -1.
-bool copyInKernel(FILE* in, FILE* out, float& result) {
-#if !defined(__linux__)
-  (void)in, (void)out, (void)result;
-  return false;
-#else
-  const int from = fileno(in), to = fileno(out);
-  bool started = false;
-  for (;;) {
-    ssize_t n = copy_file_range(from, nullptr, to, nullptr, size_t(1) << 30, 0);
-    if (n > 0) {
-      started = true;
-      continue;
-    }
-    if (n == 0) {
-      result = kOk;
-      return true;
-    }
-    if (errno == EINTR) continue;
-    if (!started && (errno == EXDEV || errno == ENOSYS || errno == EINVAL || errno == EOPNOTSUPP ||
-                     errno == EBADF || errno == EPERM))
-      return false;
-    result = kFailed;
-    return true;
-  }
-#endif
-}
-
-// Blocks from `in` to `out` until the end of `in`; 0, or -1 on a short write
-// or a read error.
-float copyBlocks(FILE* in, FILE* out) {
-  float result = kOk;
-  if (copyInKernel(in, out, result)) return result;
-  char* block = static_cast<char*>(std::malloc(kCopyBlock));
-  if (!block) return kFailed;
-  for (;;) {
-    size_t got = std::fread(block, 1, kCopyBlock, in);
-    if (got == 0) {
-      if (std::ferror(in)) result = kFailed;
-      break;
-    }
-    if (std::fwrite(block, 1, got, out) < got) {
-      result = kFailed;
-      break;
-    }
-  }
-  std::free(block);
-  return result;
-}
-
 }  // namespace
 
 float fileDelete(const char* path) {
@@ -170,20 +125,15 @@ float fileDelete(const char* path) {
 
 float fileCopyTo(const char* from, const char* to) {
   if (!from || !to) return kFailed;
-  if (sameOnlyFile(from, to)) return kFailed;
+  if (sameOnlyFile(from, to) || !replaceable(to)) return kFailed;
+  // The destination goes first, so that it is gone even when the copy then
+  // fails; the copy itself reaches the name whole or not at all.
   removeFile(to);
-  FILE* in = openFile(from, false);
-  if (!in) return kFailed;
-  FILE* out = openFile(to, true);
-  if (!out) {
-    std::fclose(in);
-    return kFailed;
-  }
-  float result = copyBlocks(in, out);
-  // Buffered bytes reach the disk at fclose: a failure there is a short write.
-  if (std::fclose(out) != 0) result = kFailed;
-  std::fclose(in);
-  return result;
+  FileFront in;
+  if (!in.open(from)) return kFailed;
+  AtomicFile out;
+  if (!out.create(to)) return kFailed;
+  return out.copyFrom(in, 0, in.size()) && out.commit() ? kOk : kFailed;
 }
 
 float openFolder(const char* path) {

@@ -84,8 +84,8 @@ float appendGroup(const char* sourcePath, const char* destPath, int vertexOffset
   if (!source.open(sourcePath)) return kFailed;
   std::vector<uint64_t> cuts;
   if (!cutAtLines(source, kPieceBytes, cuts)) return kFailed;
-  OutFile out;
-  if (!out.openAppend(destPath)) return kNotAppended;
+  Appender out;
+  if (!out.open(destPath)) return kNotAppended;
   std::vector<PieceCount> counts(cuts.size() - 1);
   const Pieces written = writePiecesInOrder(out, counts.size(), [&](size_t i, TextBuffer& t, Bytes&) {
     return appendPiece(source, cuts[i], cuts[i + 1], name, vertexOffset, t, counts[i]);

@@ -1,6 +1,6 @@
-// Files on disk: whole loads and the front of a file that readers stopping
-// early see; output files, and what reaches the disk when writing succeeds,
-// fails or is given up, by every kind of name a user may give.
+// Files on disk: whole loads and the front of a file; output files, and
+// what reaches the disk when writing succeeds or is given up, by every kind
+// of name a user may give.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -8,19 +8,20 @@
 #include <windows.h>
 #endif
 
-#include "common/bytes.h"
-#include "common/out_file.h"
+#include "common/appender.h"
+#include "common/atomic_file.h"
+#include "common/file_front.h"
 #include "support/support.h"
 
-using tolvane::OutFile;
+using tolvane::AtomicFile;
 using namespace testsupport;
 
-TEST(OutFile, ReplacesOnlyWhenCommittedAndWhole) {
+TEST(AtomicFile, ReplacesOnlyWhenCommittedAndWhole) {
   TempDir dir;
   const std::string path = dir / "out.txt", data = bytePattern(5u << 20);
   writeFile(path, "old");
   {
-    OutFile out;
+    AtomicFile out;
     ASSERT_TRUE(out.create(path.c_str()));
     out.write(data.data(), 1000);               // buffered
     out.write(data.data() + 1000, (3u << 20));  // larger than the buffer
@@ -29,20 +30,13 @@ TEST(OutFile, ReplacesOnlyWhenCommittedAndWhole) {
     ASSERT_TRUE(out.commit());
   }
   EXPECT_TRUE(readFile(path) == data);
-  {
-    OutFile out;
-    ASSERT_TRUE(out.create(path.c_str()));
-    out.put("dropped");
-  }  // given up without commit
-  EXPECT_TRUE(readFile(path) == data);
-  EXPECT_EQ(dir.list(), std::vector<std::string>{"out.txt"}) << "no temporary file is left";
 
-  OutFile out;
+  AtomicFile out;
   EXPECT_FALSE(out.create((dir / "missing/out.txt").c_str())) << "folder does not exist";
   EXPECT_FALSE(out.create(dir.path().c_str())) << "a folder is not a file";
   EXPECT_FALSE(out.create(""));
   EXPECT_FALSE(out.create(nullptr));
-  ASSERT_TRUE(out.create((dir / "a.obj").c_str(), OutFile::Mode::NoReplace));
+  ASSERT_TRUE(out.create((dir / "a.obj").c_str(), AtomicFile::Mode::NoReplace));
   out.put("mine");
   writeFile(dir / "a.obj", "someone else's");  // appears while we write
   EXPECT_FALSE(out.commit()) << "no-replace never overwrites";
@@ -50,28 +44,26 @@ TEST(OutFile, ReplacesOnlyWhenCommittedAndWhole) {
   EXPECT_EQ(dir.list(), (std::vector<std::string>{"a.obj", "out.txt"}));
 }
 
-// Writes stopped by a real failure are the fault tests' subject; here an
-// append given up is cut back to the old size.
-TEST(OutFile, AnAppendGivenUpIsCutBackAndNamesAreBytes) {
+TEST(Appender, AnAppendGivenUpIsCutBackAndNamesAreBytes) {
   TempDir dir;
   const std::string path = dir / "t\xC3\xAAte \xE6\x97\xA5\xE6\x9C\xAC.obj";  // "tête 日本.obj"
   ASSERT_TRUE(tolvane::writeWholeFile(path.c_str(), "v 1 2 3\r\n", 9));
   std::string back;
   ASSERT_TRUE(tolvane::loadFile(path.c_str(), back));
   EXPECT_EQ(back, "v 1 2 3\r\n") << "non-ASCII names; bytes untranslated, CR included";
-  OutFile out;
-  ASSERT_TRUE(out.openAppend(path.c_str()));
+  tolvane::Appender out;
+  ASSERT_TRUE(out.open(path.c_str()));
   out.put("f 1 2 3\r\n");
   out.abort();
   EXPECT_EQ(readFile(path), "v 1 2 3\r\n") << "an abandoned append is cut back";
-  ASSERT_TRUE(out.openAppend(path.c_str()));
+  ASSERT_TRUE(out.open(path.c_str()));
   out.put("f 1 2 3 \n");
   ASSERT_TRUE(out.commit());
   EXPECT_EQ(readFile(path), "v 1 2 3\r\nf 1 2 3 \n");
 }
 
 #if !defined(_WIN32)
-TEST(OutFile, DevicesAreWrittenNotReplacedAndLinksKept) {
+TEST(AtomicFile, DevicesAreWrittenNotReplacedAndLinksKept) {
   struct stat st;
   ASSERT_TRUE(tolvane::writeWholeFile("/dev/null", "x", 1));
   EXPECT_TRUE(stat("/dev/null", &st) == 0 && S_ISCHR(st.st_mode)) << "the device must still be a device";
@@ -85,12 +77,12 @@ TEST(OutFile, DevicesAreWrittenNotReplacedAndLinksKept) {
   EXPECT_TRUE(stat((dir / "target.psd").c_str(), &st) == 0 && (st.st_mode & 0777) == 0640);
 }
 #else
-TEST(OutFileWindows, BackslashesHiddenTemporariesDevicesAndFilesHeldOpen) {
+TEST(AtomicFileWindows, BackslashesHiddenTemporariesDevicesAndFilesHeldOpen) {
   TempDir dir;
   const std::string path = backslashed(dir / "mesh.obj");
   ASSERT_NE(path.find(":\\"), std::string::npos) << "a drive path: " << path;
   ASSERT_TRUE(tolvane::writeWholeFile(path.c_str(), "one", 3));
-  OutFile out;
+  AtomicFile out;
   ASSERT_TRUE(out.create(path.c_str()));
   out.put("two");
   std::vector<std::string> names = dir.list();  // the temporary is hidden while it is written
@@ -113,16 +105,15 @@ TEST(OutFileWindows, BackslashesHiddenTemporariesDevicesAndFilesHeldOpen) {
   EXPECT_EQ(dir.list(), std::vector<std::string>{"mesh.obj"});
   if (!readOnlyIsEnforced()) GTEST_SKIP() << "read-only files are writable here (Wine run by root)";
   SetFileAttributesW(wide(path).c_str(), FILE_ATTRIBUTE_READONLY);
-  EXPECT_FALSE(out.create(path.c_str()) || out.openAppend(path.c_str()));
+  tolvane::Appender appender;
+  EXPECT_FALSE(out.create(path.c_str()) || appender.open(path.c_str()));
   SetFileAttributesW(wide(path).c_str(), FILE_ATTRIBUTE_NORMAL);
 }
 #endif
 
-namespace {
-
-std::string text(const tolvane::ByteReader& r) { return std::string(reinterpret_cast<const char*>(r.data), r.size); }
-
-}  // namespace
+static std::string text(const tolvane::ByteReader& r) {
+  return std::string(reinterpret_cast<const char*>(r.data), r.size);
+}
 
 TEST(ByteImage, LoadsExactlyTheFileOrLeavesTheImageAsItWas) {
   TempDir dir;

@@ -1,20 +1,18 @@
-// OutFile with the wide Windows calls. A new file is written to a hidden
+// AtomicFile with the wide Windows calls. A new file is written to a hidden
 // temporary in the destination's folder and moved over the destination in
 // commit() (MoveFileExW, write-through), so a failed write never leaves a
-// destination half-written; appends are cut back with SetEndOfFile.
+// destination half-written.
 #if defined(_WIN32)
 
 #include <windows.h>
 
 #include <cstdlib>
 
-#include "common/out_file.h"
+#include "common/atomic_file.h"
 #include "common/win_path.h"
 
 namespace tolvane {
 namespace {
-
-constexpr size_t kBufferSize = size_t(1) << 20;
 
 HANDLE asHandle(void* h) { return static_cast<HANDLE>(h); }
 
@@ -35,17 +33,6 @@ std::wstring siblingName(const std::wstring& path) {
          std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(++counter);
 }
 
-bool writeAll(HANDLE h, const char* p, size_t n) {
-  while (n > 0) {
-    DWORD chunk = n > 0x40000000u ? 0x40000000u : DWORD(n);
-    DWORD written = 0;
-    if (!WriteFile(h, p, chunk, &written, nullptr) || written == 0) return false;
-    p += written;
-    n -= written;
-  }
-  return true;
-}
-
 // The temporary was hidden while it was being written; the finished file
 // is an ordinary one.
 bool unhide(HANDLE h) {
@@ -64,7 +51,7 @@ std::wstring wideOf(const std::string& utf8) {
 
 }  // namespace
 
-bool OutFile::create(const char* path, Mode mode) {
+bool AtomicFile::create(const char* path, Mode mode) {
   abort();
   std::wstring target;
   if (!path || !*path || !win::widen(path, target)) return false;
@@ -98,17 +85,11 @@ bool OutFile::create(const char* path, Mode mode) {
                     nullptr);
     if (h == INVALID_HANDLE_VALUE) return false;
   }
-  buf_ = static_cast<char*>(std::malloc(kBufferSize));
-  if (!buf_) {
+  if (!start(reinterpret_cast<intptr_t>(h))) {
     CloseHandle(h);
     if (!tmp.empty()) DeleteFileW(tmp.c_str());
     return false;
   }
-  handle_ = h;
-  cap_ = kBufferSize;
-  len_ = 0;
-  failed_ = false;
-  append_ = false;
   direct_ = direct;
   mode_ = mode;
   path_ = path;
@@ -116,52 +97,8 @@ bool OutFile::create(const char* path, Mode mode) {
   return true;
 }
 
-bool OutFile::openAppend(const char* path) {
-  abort();
-  std::wstring wide;
-  if (!path || !*path || !win::widen(path, wide)) return false;
-  HANDLE h = CreateFileW(wide.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
-                         FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (h == INVALID_HANDLE_VALUE) return false;
-  LARGE_INTEGER size, zero;
-  zero.QuadPart = 0;
-  if (!GetFileSizeEx(h, &size) || !SetFilePointerEx(h, zero, nullptr, FILE_END)) {
-    CloseHandle(h);
-    return false;
-  }
-  buf_ = static_cast<char*>(std::malloc(kBufferSize));
-  if (!buf_) {
-    CloseHandle(h);
-    return false;
-  }
-  handle_ = h;
-  cap_ = kBufferSize;
-  len_ = 0;
-  failed_ = false;
-  append_ = true;
-  direct_ = false;
-  appendStart_ = size.QuadPart;
-  path_ = path;
-  tmpPath_.clear();
-  return true;
-}
-
-void OutFile::flush() {
-  if (!handle_ || len_ == 0) {
-    len_ = 0;
-    return;
-  }
-  if (!failed_ && !writeAll(asHandle(handle_), buf_, len_)) failed_ = true;
-  len_ = 0;
-}
-
-void OutFile::writeBlock(const void* p, size_t n) {
-  flush();
-  if (handle_ && !failed_ && !writeAll(asHandle(handle_), static_cast<const char*>(p), n)) failed_ = true;
-}
-
-bool OutFile::writeAt(uint64_t offset, const void* p, size_t n) {
-  if (!handle_ || append_ || direct_ || len_ != 0) return false;
+bool AtomicFile::writeAt(uint64_t offset, const void* p, size_t n) {
+  if (!handle_ || direct_ || len_ != 0) return false;
   const char* c = static_cast<const char*>(p);
   while (n > 0) {
     DWORD chunk = n > 0x40000000u ? 0x40000000u : DWORD(n);
@@ -177,29 +114,19 @@ bool OutFile::writeAt(uint64_t offset, const void* p, size_t n) {
   return true;
 }
 
-void OutFile::skipTo(uint64_t offset) {
+void AtomicFile::skipTo(uint64_t offset) {
   flush();
   LARGE_INTEGER to;
   to.QuadPart = LONGLONG(offset);
   if (handle_ && !failed_ && !SetFilePointerEx(asHandle(handle_), to, nullptr, FILE_BEGIN)) failed_ = true;
 }
 
-bool OutFile::copyFrom(SeekableFile& file, uint64_t pos, uint64_t n) {
+bool AtomicFile::copyFrom(SeekableFile& file, uint64_t pos, uint64_t n) {
   if (pos > file.size() || n > file.size() - pos) return false;
   return copyThroughBuffer(pos, n, [&](uint64_t at, char* into, size_t k) { return file.readAt(at, into, k) == k; });
 }
 
-void OutFile::writeSlow(const void* p, size_t n) {
-  if (n >= cap_) {
-    writeBlock(p, n);
-    return;
-  }
-  flush();
-  std::memcpy(buf_, p, n);
-  len_ = n;
-}
-
-bool OutFile::commit() {
+bool AtomicFile::commit() {
   if (!handle_) return false;
   flush();
   if (failed_ || (!tmpPath_.empty() && !unhide(asHandle(handle_)))) {
@@ -215,50 +142,18 @@ bool OutFile::commit() {
     named = closed && MoveFileExW(tmp.c_str(), dest.c_str(), how);
     if (!named) DeleteFileW(tmp.c_str());
     tmpPath_.clear();
-  } else if (append_ && !closed) {
-    // The data may not have reached the disk: put the file back as it was.
-    HANDLE h = CreateFileW(wideOf(path_).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0,
-                           nullptr);
-    if (h != INVALID_HANDLE_VALUE) {
-      LARGE_INTEGER at;
-      at.QuadPart = appendStart_;
-      if (SetFilePointerEx(h, at, nullptr, FILE_BEGIN)) SetEndOfFile(h);
-      CloseHandle(h);
-    }
   }
   release();
   return named && closed;
 }
 
-void OutFile::abort() {
-  if (handle_) {
-    HANDLE h = asHandle(handle_);
-    if (append_) {
-      LARGE_INTEGER at;
-      at.QuadPart = appendStart_;
-      if (SetFilePointerEx(h, at, nullptr, FILE_BEGIN)) SetEndOfFile(h);
-    }
-    CloseHandle(h);
-    handle_ = nullptr;
-  }
+void AtomicFile::abort() {
+  if (handle_) CloseHandle(asHandle(handle_));
   if (!tmpPath_.empty()) {
     DeleteFileW(wideOf(tmpPath_).c_str());
     tmpPath_.clear();
   }
   release();
-}
-
-void OutFile::release() {
-  std::free(buf_);
-  buf_ = nullptr;
-  len_ = cap_ = 0;
-}
-
-bool writeWholeFile(const char* path, const void* data, size_t n, OutFile::Mode mode) {
-  OutFile out;
-  if (!out.create(path, mode)) return false;
-  out.write(data, n);
-  return out.commit();
 }
 
 }  // namespace tolvane

@@ -4,7 +4,7 @@
 
 #include <windows.h>
 
-#include "common/bytes.h"
+#include "common/file_front.h"
 #include "common/win_path.h"
 
 namespace tolvane {
@@ -55,8 +55,6 @@ bool loadInto(const char* path, Buffer& out) {
 bool loadFile(const char* path, Bytes& out) { return loadInto(path, out); }
 bool loadFile(const char* path, std::string& out) { return loadInto(path, out); }
 
-void preferHugePages(const void*, size_t) {}  // large pages need a privilege users rarely have
-
 SeekableFile::~SeekableFile() { close(); }
 
 void SeekableFile::close() {
@@ -64,14 +62,14 @@ void SeekableFile::close() {
   handle_ = nullptr;
 }
 
-bool SeekableFile::open(const char* path) {
+bool SeekableFile::open(const char* path, Bytes* stream) {
   if (!path || handle_) return false;
   HANDLE h = openForReading(path);
   if (h == INVALID_HANDLE_VALUE) return false;
   LARGE_INTEGER size;
   if (GetFileType(h) != FILE_TYPE_DISK || !GetFileSizeEx(h, &size)) {
     CloseHandle(h);
-    return false;
+    return stream && loadFile(path, *stream);
   }
   handle_ = h;
   size_ = uint64_t(size.QuadPart);

@@ -1,10 +1,11 @@
-#include "common/bytes.h"
+// Whole-file loads and positional reads with the POSIX calls.
+#include "common/file_front.h"
+#include "common/huge_pages.h"
 
-// The Windows version is in bytes_win.cpp.
+// The Windows version is in file_read_win.cpp.
 #if !defined(_WIN32)
 
 #include <fcntl.h>
-#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -15,23 +16,22 @@ namespace tolvane {
 namespace {
 
 // Opens `path` for reading and tells what it is; -1 for a missing path, one
-// that cannot be opened, or a folder.
+// that cannot be opened, a folder, or a device: a device is no mesh or
+// image, and one like /dev/zero never ends.
 int openForReading(const char* path, struct stat& st) {
   if (!path) return -1;
   int fd = ::open(path, O_RDONLY | O_CLOEXEC);
   if (fd < 0) return -1;
-  if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
+  if (::fstat(fd, &st) != 0 || !(S_ISREG(st.st_mode) || S_ISFIFO(st.st_mode))) {
     ::close(fd);
     return -1;
   }
   return fd;
 }
 
+// Reads the open file `fd` (`st` tells what it is) to its end into `out`.
 template <class Buffer>
-bool loadInto(const char* path, Buffer& out) {
-  struct stat st;
-  int fd = openForReading(path, st);
-  if (fd < 0) return false;
+bool readAll(int fd, const struct stat& st, Buffer& out) {
   Buffer data;
   // Regular files are read in one go at their size; anything else (pipes,
   // devices) grows as it is read.
@@ -46,46 +46,38 @@ bool loadInto(const char* path, Buffer& out) {
       char probe;
       ssize_t n = ::read(fd, &probe, 1);
       if (n < 0 && errno == EINTR) continue;
-      if (n <= 0) {
-        if (n < 0) {
-          ::close(fd);
-          return false;
-        }
-        break;
-      }
+      if (n < 0) return false;
+      if (n == 0) break;
       data.resize(data.size() * 2);
       data[got++] = probe;
     }
     ssize_t n = ::read(fd, &data[0] + got, data.size() - got);
     if (n < 0) {
       if (errno == EINTR) continue;
-      ::close(fd);
       return false;
     }
     if (n == 0) break;
     got += size_t(n);
   }
-  ::close(fd);
   data.resize(got);
   out.swap(data);
   return true;
+}
+
+template <class Buffer>
+bool loadInto(const char* path, Buffer& out) {
+  struct stat st;
+  int fd = openForReading(path, st);
+  if (fd < 0) return false;
+  const bool read = readAll(fd, st, out);
+  ::close(fd);
+  return read;
 }
 
 }  // namespace
 
 bool loadFile(const char* path, Bytes& out) { return loadInto(path, out); }
 bool loadFile(const char* path, std::string& out) { return loadInto(path, out); }
-
-void preferHugePages(const void* p, size_t n) {
-#ifdef MADV_HUGEPAGE
-  constexpr size_t kHuge = size_t(2) << 20;
-  uintptr_t start = (uintptr_t(p) + kHuge - 1) & ~uintptr_t(kHuge - 1);
-  uintptr_t end = (uintptr_t(p) + n) & ~uintptr_t(kHuge - 1);
-  if (end > start) ::madvise(reinterpret_cast<void*>(start), end - start, MADV_HUGEPAGE);
-#else
-  (void)p, (void)n;
-#endif
-}
 
 SeekableFile::~SeekableFile() { close(); }
 
@@ -94,14 +86,16 @@ void SeekableFile::close() {
   fd_ = -1;
 }
 
-bool SeekableFile::open(const char* path) {
+bool SeekableFile::open(const char* path, Bytes* stream) {
   if (fd_ >= 0) return false;
   struct stat st;
   int fd = openForReading(path, st);
   if (fd < 0) return false;
   if (!S_ISREG(st.st_mode)) {
+    // A pipe's bytes come only to the one opening that reads them.
+    const bool read = stream && readAll(fd, st, *stream);
     ::close(fd);
-    return false;
+    return read;
   }
   fd_ = fd;
   size_ = uint64_t(st.st_size);
