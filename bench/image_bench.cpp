@@ -10,10 +10,10 @@
 #include <string>
 #include <vector>
 
-#include "common/bytes.h"
-#include "common/out_file.h"
-#include "host/settings.h"
+#include "common/atomic_file.h"
+#include "common/byte_reader.h"
 #include "host/frozen.h"
+#include "host/settings.h"
 
 namespace {
 

@@ -13,11 +13,11 @@
 #include <string>
 #include <vector>
 
-#include "common/bytes.h"
-#include "common/out_file.h"
+#include "common/atomic_file.h"
+#include "common/byte_reader.h"
 #include "host/frozen.h"
-#include "mesh/uv_tiles.h"
 #include "mesh/qiv.h"
+#include "mesh/uv_tiles.h"
 #include "tolvane/host.h"
 
 namespace {

@@ -24,7 +24,6 @@ class AtomicFile : public BufferedWriter {
                 // the disk before it takes the name, and the name after;
                 // fails for a device or pipe, which would take the bytes
                 // before commit()
-    ReplaceFile = Rewrite,  // the former name of Rewrite
   };
 
   AtomicFile() = default;

@@ -7,7 +7,8 @@
 #include <system_error>
 #include <thread>
 
-#include "common/out_file.h"
+#include "common/buffered_writer.h"
+#include "common/own_line.h"
 
 namespace tolvane {
 

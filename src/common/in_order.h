@@ -17,7 +17,8 @@
 #include <memory>
 #include <string_view>
 
-#include "common/bytes.h"
+#include "common/byte_reader.h"
+#include "common/own_line.h"
 
 namespace tolvane {
 

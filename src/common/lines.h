@@ -19,7 +19,7 @@
 #include <emmintrin.h>
 #endif
 
-#include "common/bytes.h"
+#include "common/file_front.h"
 
 namespace tolvane {
 

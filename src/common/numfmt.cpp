@@ -1,6 +1,6 @@
 #include "common/numfmt.h"
 
-#include "common/bytes.h"
+#include "common/byte_reader.h"
 
 #include <charconv>
 #include <cmath>

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <cstring>
 
-#include "common/bytes.h"
+#include "common/byte_reader.h"
 
 namespace tolvane {
 

@@ -2,11 +2,11 @@
 #include <algorithm>
 #include <vector>
 
-#include "common/bytes.h"
+#include "common/appender.h"
+#include "common/file_front.h"
 #include "common/in_order.h"
 #include "common/lines.h"
 #include "common/numfmt.h"
-#include "common/out_file.h"
 #include "common/result_codes.h"
 #include "files/path_name.h"
 #include "groups/group_scan.h"

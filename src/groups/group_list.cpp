@@ -2,8 +2,8 @@
 #include <algorithm>
 #include <cstring>
 
-#include "common/bytes.h"
-#include "common/out_file.h"
+#include "common/atomic_file.h"
+#include "common/file_front.h"
 #include "common/result_codes.h"
 #include "groups/groups.h"
 
@@ -63,7 +63,7 @@ std::string groupName(int index) {
 
 float saveGroupList(const char* path) {
   if (groupsList.empty()) return kFailed;
-  OutFile out;
+  AtomicFile out;
   if (!out.create(path)) return kCannotCreate;
   for (const groupID& g : groupsList) {
     unsigned char raw[kRecord] = {};

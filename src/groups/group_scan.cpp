@@ -5,6 +5,8 @@
 #include <utility>
 #include <vector>
 
+#include "common/file_front.h"
+#include "common/huge_pages.h"
 #include "common/in_order.h"
 #include "common/lines.h"
 #include "groups/face_groups.h"

@@ -11,7 +11,7 @@
 #include <string_view>
 #include <vector>
 
-#include "common/bytes.h"
+#include "common/file_front.h"
 #include "common/lines.h"
 #include "groups/groups.h"
 #include "groups/number_set.h"

@@ -7,7 +7,7 @@
 #include <cstring>
 #include <string_view>
 
-#include "common/bytes.h"
+#include "common/byte_reader.h"
 #include "common/lines.h"
 
 namespace tolvane {

@@ -8,6 +8,7 @@
 
 #include <vector>
 
+#include "common/atomic_file.h"
 #include "common/in_order.h"
 #include "common/result_codes.h"
 #include "files/path_name.h"
@@ -54,14 +55,14 @@ namespace {
 // What one worker holds while it makes a group's file.
 struct GroupFile {
   std::vector<int32_t> numbers;
-  OutFile out;
+  AtomicFile out;
 };
 
 }  // namespace
 
 float writeGroupFiles(Scan& s, const std::string& folder, const char* ext,
                       const std::function<float(uint32_t, std::vector<int32_t>&)>& prepare,
-                      const std::function<float(const std::vector<int32_t>&, OutFile&)>& fill) {
+                      const std::function<float(const std::vector<int32_t>&, AtomicFile&)>& fill) {
   std::vector<const GroupMap::value_type*> groups;
   for (const auto& g : s.groups) groups.push_back(&g);
   std::vector<float> codes(groups.size(), kOk);
@@ -70,7 +71,7 @@ float writeGroupFiles(Scan& s, const std::string& folder, const char* ext,
     if (codes[i] != kOk) return false;
     // Created under the name that is free now; it is named for good when
     // its turn comes.
-    if (!f.out.create(freeOutputName(folder, groups[i]->first, ext).c_str(), OutFile::Mode::NoReplace)) {
+    if (!f.out.create(freeOutputName(folder, groups[i]->first, ext).c_str(), AtomicFile::Mode::NoReplace)) {
       codes[i] = kCannotCreate;
       return false;
     }

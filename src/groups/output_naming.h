@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "common/out_file.h"
+#include "common/atomic_file.h"
 #include "groups/group_scan.h"
 
 namespace tolvane {
@@ -28,6 +28,6 @@ std::string outputFolder(const char* outPath);
 // first failure's code (kCannotCreate when a file cannot be made).
 float writeGroupFiles(Scan& s, const std::string& folder, const char* ext,
                       const std::function<float(uint32_t, std::vector<int32_t>&)>& prepare,
-                      const std::function<float(const std::vector<int32_t>&, OutFile&)>& fill);
+                      const std::function<float(const std::vector<int32_t>&, AtomicFile&)>& fill);
 
 }  // namespace tolvane

@@ -2,11 +2,11 @@
 // or by the face ranges of the group list. Both share one writer.
 #include <cstring>
 
-#include "common/bytes.h"
-#include "common/out_file.h"
+#include "common/atomic_file.h"
+#include "common/byte_reader.h"
 #include "common/result_codes.h"
-#include "groups/output_naming.h"
 #include "groups/groups.h"
+#include "groups/output_naming.h"
 #include "mesh/qiv.h"
 
 namespace tolvane {
@@ -20,7 +20,7 @@ float writeAll(Scan& s, const char* outPath) {
     numbers = s.sets.take(index, 1, int32_t(std::min<size_t>(s.vertexCount(), INT32_MAX)));
     return kChunkHeaderSize + kVertexRecord * uint64_t(numbers.size()) > UINT32_MAX ? kCannotCreate : kOk;
   };
-  auto fill = [&](const std::vector<int32_t>& n, OutFile& out) {
+  auto fill = [&](const std::vector<int32_t>& n, AtomicFile& out) {
     unsigned char header[kChunkHeaderSize] = {};
     putLe32(header, kVertexTag);
     putLe32(header + 4, uint32_t(kChunkHeaderSize + kVertexRecord * n.size()));

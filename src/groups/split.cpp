@@ -1,10 +1,10 @@
 // Split of an OBJ mesh into vertex-only OBJ files, one per group.
 #include <vector>
 
-#include "common/out_file.h"
+#include "common/atomic_file.h"
 #include "common/result_codes.h"
-#include "groups/output_naming.h"
 #include "groups/groups.h"
+#include "groups/output_naming.h"
 
 namespace tolvane {
 
@@ -19,7 +19,7 @@ float splitObj(const char* objPath, const char* outPath, uint64_t pieceBytes) {
     numbers = s.sets.take(index, 0, int32_t(std::min<size_t>(s.vertexCount(), INT32_MAX)));
     return numbers.empty() ? kNoVertices : kOk;
   };
-  auto fill = [&](const std::vector<int32_t>& n, OutFile& out) {
+  auto fill = [&](const std::vector<int32_t>& n, AtomicFile& out) {
     size_t k = 0;
     if (n[0] == 0) out.put("#start of vector\n"), k = 1;
     // Vertex lines that stand together in the file are copied as one block,

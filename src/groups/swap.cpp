@@ -2,10 +2,10 @@
 
 #include <vector>
 
-#include "common/bytes.h"
+#include "common/atomic_file.h"
+#include "common/file_front.h"
 #include "common/in_order.h"
 #include "common/lines.h"
-#include "common/out_file.h"
 #include "groups/group_scan.h"
 #include "groups/groups.h"
 
@@ -51,12 +51,12 @@ bool swapVertices(const char* sourcePath, const char* destPath) {
   // check does it take the destination's name; otherwise it is dropped and
   // the destination was never touched. A file that changed size while it
   // was read fails the swap.
-  OutFile out;
+  AtomicFile out;
   {
     FileFront source, dest;
     std::vector<uint64_t> sourceCuts, destCuts;
     if (!source.open(sourcePath) || !dest.open(destPath) || !cutAtLines(source, kPieceBytes, sourceCuts) ||
-        !cutAtLines(dest, kPieceBytes, destCuts) || !out.create(destPath, OutFile::Mode::ReplaceFile))
+        !cutAtLines(dest, kPieceBytes, destCuts) || !out.create(destPath, AtomicFile::Mode::Rewrite))
       return false;
     out.put("# written by Tolvane plugin for Modrix\n");
     const size_t sourcePieces = sourceCuts.size() - 1, pieces = sourcePieces + destCuts.size() - 1;

@@ -7,7 +7,7 @@
 #include <cstring>
 #include <system_error>
 
-#include "common/bytes.h"
+#include "common/byte_reader.h"
 #include "common/lines.h"
 #include "groups/obj_text.h"
 

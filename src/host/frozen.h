@@ -67,7 +67,7 @@ TOLVANE_API float ListSplitQiv(const char* objPath, const char* outPath);
 // globals the host's scripts read: what the last file loaded left there.
 #include <cstdint>
 
-#include "common/bytes.h"
+#include "common/byte_reader.h"
 #include "image/bmp.h"
 #include "image/psd.h"
 

@@ -1,6 +1,6 @@
 // The mesh subsystem's exported names, each passed straight to its
 // operation.
-#include "common/bytes.h"
+#include "common/byte_reader.h"
 #include "host/frozen.h"
 #include "mesh/obj_export.h"
 #include "mesh/uv_tiles.h"

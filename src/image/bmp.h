@@ -13,7 +13,7 @@
 
 #include <cstdint>
 
-#include "common/bytes.h"
+#include "common/byte_reader.h"
 
 struct BMPHeader {
   char signature[2] = {0, 0};

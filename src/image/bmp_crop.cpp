@@ -4,8 +4,8 @@
 #include <cstring>
 #include <limits>
 
-#include "common/bytes.h"
-#include "common/out_file.h"
+#include "common/atomic_file.h"
+#include "common/file_front.h"
 #include "common/result_codes.h"
 #include "host/frozen.h"
 #include "image/bmp.h"
@@ -122,7 +122,7 @@ constexpr size_t kBlockBytes = size_t(128) << 10;
 
 // Reads only the strips, gathered with their padding in a block that is
 // written out each time it fills.
-float writeStrips(FileFront& file, const Crop& crop, OutFile& out) {
+float writeStrips(FileFront& file, const Crop& crop, AtomicFile& out) {
   Bytes block(kBlockBytes);
   size_t used = 0;
   auto room = [&] {
@@ -158,7 +158,7 @@ float cropStrip(const char* inPath, const char* outPath, int skipBytes, int crop
   Bytes head(front.data, front.data + h.dataOffset);
   const Crop crop(h, skipBytes, cropWidth);
   crop.header(head.data(), h.dataOffset);
-  OutFile out;
+  AtomicFile out;
   if (!out.create(outPath)) return endBMP(kOutputNotWritable, inPath, &crop);
   out.write(head.data(), head.size());
   return endBMP(writeStrips(file, crop, out), inPath, &crop, &h);

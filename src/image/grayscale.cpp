@@ -7,6 +7,7 @@
 #include <emmintrin.h>
 #endif
 
+#include "common/atomic_file.h"
 #include "common/in_order.h"
 #include "common/result_codes.h"
 #include "image/planes.h"
@@ -146,7 +147,7 @@ void makeGrayHeader(unsigned char* head) {
 
 // Chunks of pixels are read and converted on two threads and written in
 // order: the table lookups of one chunk overlap the reading of the next.
-float writeGray(PSDStream& s, const GrayTable& table, OutFile& out) {
+float writeGray(PSDStream& s, const GrayTable& table, AtomicFile& out) {
   Bytes head(s.headerBytes(), s.headerBytes() + s.dataOffset());
   makeGrayHeader(head.data());
   out.write(head.data(), head.size());
@@ -169,7 +170,7 @@ float grayscalePSD(const char* inPath, const char* outPath, int threshold) {
   float code = s.open(inPath);
   if (code == kOk && s.header().mode != 3) code = kNotRGB;
   if (code == kOk && !s.holds(3)) code = kBadFile;
-  OutFile out;
+  AtomicFile out;
   if (code == kOk) code = out.create(outPath) ? writeGray(s, table, out) : kOutputNotWritable;
   return endPSD(finish(code, out, s), {&s});
 }

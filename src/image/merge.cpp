@@ -3,6 +3,7 @@
 // changed, over the first file's path.
 #include <cstring>
 
+#include "common/atomic_file.h"
 #include "common/result_codes.h"
 #include "image/planes.h"
 #include "image/psd.h"
@@ -32,7 +33,7 @@ float openPair(PSDStream& first, const char* firstPath, PSDStream& second, const
 // Both files are read once: each chunk of pixels is read from the three
 // planes of both, and the top's pixels that are not the key colour go over
 // the bottom's.
-float mergeInto(PSDStream& top, PSDStream& bottom, OutFile& out, const ColorParts& key) {
+float mergeInto(PSDStream& top, PSDStream& bottom, AtomicFile& out, const ColorParts& key) {
   struct Scratch {
     Bytes over, shows;
   };
@@ -74,7 +75,7 @@ void healRow(unsigned char* dst, const unsigned char* src, size_t w, bool column
 
 // Rows: only the first and last ten rows of each plane change; the rows
 // between are copied from the body file as they are, by the system.
-float healRows(PSDStream& edge, PSDStream& body, OutFile& out) {
+float healRows(PSDStream& edge, PSDStream& body, AtomicFile& out) {
   const size_t h = size_t(edge.header().height), w = size_t(edge.header().width);
   out.write(body.headerBytes(), size_t(body.dataOffset()));
   Bytes rows(10 * w);
@@ -92,7 +93,7 @@ float healRows(PSDStream& edge, PSDStream& body, OutFile& out) {
 
 // Columns heal every row from the same row of the edge image: whole rows at
 // a time, the edge's rows read with the body's, in one read.
-float healColumns(PSDStream& edge, PSDStream& body, OutFile& out) {
+float healColumns(PSDStream& edge, PSDStream& body, AtomicFile& out) {
   const int64_t h = edge.header().height;
   const size_t w = size_t(edge.header().width), rows = std::max<size_t>(1, kChunkPixels / w);
   auto heal = [&](int c, unsigned char* p, size_t k, size_t n, Bytes& src) {
@@ -112,7 +113,7 @@ float mergeLayers(const char* topPath, const char* bottomPath, float keyColor) {
   const ColorParts key = splitMatchColor(keyColor);
   PSDStream top, bottom;
   float code = openPair(top, topPath, bottom, bottomPath, false);
-  OutFile out;
+  AtomicFile out;
   if (code == kOk) code = out.create(topPath) ? mergeInto(top, bottom, out, key) : kOutputNotWritable;
   return endPSD(finish(code, out, bottom, &top), {&top, &bottom});
 }
@@ -120,7 +121,7 @@ float mergeLayers(const char* topPath, const char* bottomPath, float keyColor) {
 float healEdges(const char* edgePath, const char* bodyPath, bool columns) {
   PSDStream edge, body;
   float code = openPair(edge, edgePath, body, bodyPath, true);
-  OutFile out;
+  AtomicFile out;
   if (code == kOk && !out.create(edgePath)) code = kOutputNotWritable;
   if (code == kOk) code = columns ? healColumns(edge, body, out) : healRows(edge, body, out);
   return endPSD(finish(code, out, body, &edge), {&edge, &body});

@@ -7,6 +7,7 @@
 #include <emmintrin.h>
 #endif
 
+#include "common/atomic_file.h"
 #include "common/result_codes.h"
 
 namespace tolvane {
@@ -49,7 +50,7 @@ bool PSDStream::holds(int planes) const {
   return planeBytes(header_) >= 0 && file_.holds(uint64_t(offst_), uint64_t(plane_) * uint64_t(planes));
 }
 
-bool PSDStream::copyTail(int planes, OutFile& out) {
+bool PSDStream::copyTail(int planes, AtomicFile& out) {
   const uint64_t start = uint64_t(offst_) + uint64_t(planes) * plane_, end = file_.size();
   if (!out.copyFrom(file_, start, end - start)) return false;
   // A file that grew since it was opened would lose its new end.

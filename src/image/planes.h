@@ -3,7 +3,7 @@
 //
 // The PSD operations stream: they read the header from the front of the
 // file, then the planes a chunk at a time into small buffers that stay in
-// the processor's cache, and write their output through an OutFile as they
+// the processor's cache, and write their output through an AtomicFile as they
 // go. What the image globals hold afterwards is decided by endPSD alone.
 #pragma once
 
@@ -14,9 +14,9 @@
 #include <functional>
 #include <initializer_list>
 
-#include "common/bytes.h"
+#include "common/atomic_file.h"
+#include "common/file_front.h"
 #include "common/in_order.h"
-#include "common/out_file.h"
 #include "common/result_codes.h"
 #include "image/psd.h"
 
@@ -49,12 +49,12 @@ class PSDStream {
     return file_.readAt(uint64_t(offst_) + uint64_t(c) * plane_ + k, into, n);
   }
   // Copies them to `out` unchanged, by the system where it can.
-  bool copyPlane(int c, size_t k, size_t n, OutFile& out) {
+  bool copyPlane(int c, size_t k, size_t n, AtomicFile& out) {
     return out.copyFrom(file_, uint64_t(offst_) + uint64_t(c) * plane_ + k, n);
   }
   // Copies everything after the first `planes` planes to `out`; false when
   // the file is no longer the size it had when opened.
-  bool copyTail(int planes, OutFile& out);
+  bool copyTail(int planes, AtomicFile& out);
   // Reads fail from here on (see SeekableFile::close).
   void close() { file_.close(); }
 
@@ -85,7 +85,7 @@ float endPSD(float code, std::initializer_list<const PSDStream*> files, const Un
 
 // Closes the files read (Windows will not replace a file that is open) and,
 // when `code` is still 0, gives `out` its name: the operation's result.
-inline float finish(float code, OutFile& out, PSDStream& a, PSDStream* b = nullptr) {
+inline float finish(float code, AtomicFile& out, PSDStream& a, PSDStream* b = nullptr) {
   a.close();
   if (b) b->close();
   if (code != kOk) return code;
@@ -119,7 +119,7 @@ inline bool readRGB(PSDStream& s, size_t i, Bytes& buf, RGBChunk& c) {
 // chunk's three pieces written where they go in the file. 0, -1761 a read
 // failed, -5 a write failed.
 template <class Scratch, class Change>
-float rewriteRGB(PSDStream& s, OutFile& out, Change change) {
+float rewriteRGB(PSDStream& s, AtomicFile& out, Change change) {
   const uint64_t data = uint64_t(s.dataOffset()), plane = s.plane();
   if (!out.writeAt(0, s.headerBytes(), size_t(data))) return kOutputNotWritable;
   struct Worker {
@@ -153,7 +153,7 @@ float rewriteRGB(PSDStream& s, OutFile& out, Change change) {
 // and all else as it is. Chunks are read and changed on two threads, written
 // in order; `scratch` is a buffer of the calling thread's own.
 template <class Change>
-float writeChanged(PSDStream& s, size_t chunk, OutFile& out, Change change) {
+float writeChanged(PSDStream& s, size_t chunk, AtomicFile& out, Change change) {
   out.write(s.headerBytes(), size_t(s.dataOffset()));
   const size_t perPlane = (s.plane() + chunk - 1) / chunk;
   auto make = [&](size_t i, TextBuffer& t, Bytes& scratch) {

@@ -16,7 +16,7 @@
 #include <cstdint>
 #include <cstring>
 
-#include "common/bytes.h"
+#include "common/byte_reader.h"
 
 // The parsed PSD header. `reserved` is never filled.
 struct PSDHeader {

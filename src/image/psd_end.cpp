@@ -6,6 +6,7 @@
 // success `img` is empty. This is the one place that sets them.
 #include <cstring>
 
+#include "common/file_front.h"
 #include "common/result_codes.h"
 #include "host/frozen.h"
 #include "image/planes.h"

@@ -4,7 +4,7 @@
 #include <cstring>
 #include <limits>
 
-#include "common/out_file.h"
+#include "common/atomic_file.h"
 #include "common/result_codes.h"
 #include "image/psd.h"
 
@@ -131,7 +131,7 @@ int64_t planeBytes(const PSDHeader& h) {
 }
 
 bool writeBack(const char* path, const unsigned char* data, size_t n) {
-  return writeWholeFile(path, data, n, OutFile::Mode::Replace);
+  return writeWholeFile(path, data, n, AtomicFile::Mode::Replace);
 }
 
 }  // namespace tolvane

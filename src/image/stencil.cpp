@@ -1,4 +1,5 @@
 // Stencil and colour swap: recolour an RGB PSD in place by one colour rule.
+#include "common/atomic_file.h"
 #include "common/result_codes.h"
 #include "image/planes.h"
 #include "image/psd.h"
@@ -35,7 +36,7 @@ float recolourPSD(const char* path, float matchColor, float newColor, bool stenc
   PSDStream s;
   float code = s.open(path);
   if (code == kOk && !s.holds(3)) code = kBadFile;
-  OutFile out;
+  AtomicFile out;
   if (code == kOk && !out.create(path)) code = kOutputNotWritable;
   if (code == kOk) {
     auto paint = [&](unsigned char* r, unsigned char* g, unsigned char* b, size_t, size_t n, Bytes& mask) {

@@ -4,7 +4,8 @@
 #include <algorithm>
 #include <string_view>
 
-#include "common/bytes.h"
+#include "common/atomic_file.h"
+#include "common/file_front.h"
 #include "common/in_order.h"
 #include "common/result_codes.h"
 #include "mesh/obj_export.h"
@@ -73,7 +74,7 @@ float writeColourBlock(const char* qivPath, const char* outPath) {
   Chunk c;
   if (!readChunk(front.upTo(kQivHeaderSize + kChunkHeaderSize), kQivHeaderSize, c)) return kBadFile;
   if (!recordsFit(front, c, kColourRecord)) return kBadFile;
-  OutFile out;
+  AtomicFile out;
   if (!out.create(outPath)) return kOutputNotCreated;
   const RecordRun colours{c.records(), c.count, kColourRecord};
   float result = writePieces(out, colours.pieces(), [&](size_t i, TextBuffer& t, Bytes& in) {

@@ -2,7 +2,7 @@
 #include <cmath>
 #include <cstdint>
 
-#include "common/bytes.h"
+#include "common/file_front.h"
 #include "common/result_codes.h"
 #include "mesh/obj_export.h"
 #include "mesh/qiv.h"

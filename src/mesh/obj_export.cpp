@@ -4,7 +4,8 @@
 #include <string_view>
 #include <vector>
 
-#include "common/bytes.h"
+#include "common/atomic_file.h"
+#include "common/file_front.h"
 #include "common/in_order.h"
 #include "common/numfmt.h"
 #include "common/result_codes.h"
@@ -166,7 +167,7 @@ bool RecordRun::read(FileFront& file, size_t i, Bytes& in, uint64_t& first, size
   return n == 0 || file.readAt(pos + first * recordSize, in.data(), in.size());
 }
 
-float writePieces(OutFile& out, size_t count, const std::function<bool(size_t, TextBuffer&, Bytes&)>& make) {
+float writePieces(AtomicFile& out, size_t count, const std::function<bool(size_t, TextBuffer&, Bytes&)>& make) {
   switch (writePiecesInOrder(out, count, make)) {
     case Pieces::Written: return kOk;
     case Pieces::Unreadable: return kBadFile;
@@ -218,7 +219,7 @@ float exportQivToObj(const char* qivPath, const char* objPath) {
     return true;
   };
 
-  OutFile out;
+  AtomicFile out;
   if (!out.create(objPath)) return kOutputNotCreated;
   const float written = writePieces(out, vertexPieces + colourPieces + facePieces, make);
   if (written != kOk) return written;

@@ -19,9 +19,9 @@
 #include <cstdint>
 #include <vector>
 
-#include "common/bytes.h"
+#include "common/atomic_file.h"
+#include "common/file_front.h"
 #include "common/in_order.h"
-#include "common/out_file.h"
 
 // The face ID list: entry i is the number of consecutive faces of the
 // exported mesh that belong to face ID i + 1. Empty at load; rebuilt by every
@@ -93,7 +93,7 @@ bool colourPiece(TextBuffer& out, FileFront& file, const RecordRun& colours, siz
 // Makes pieces 0 .. count-1 on two threads and writes them to `out` in
 // order (out is not committed). kOk; kBadFile when a piece's records could
 // not be read (the file shrank); kOutputNotCreated when out was not written.
-float writePieces(OutFile& out, size_t count, const std::function<bool(size_t, TextBuffer&, Bytes&)>& make);
+float writePieces(AtomicFile& out, size_t count, const std::function<bool(size_t, TextBuffer&, Bytes&)>& make);
 
 // k = 4^(level - 1), computed in double and truncated toward zero into
 // 0..INT32_MAX (NaN gives 0).

@@ -9,7 +9,7 @@
 
 #include <cstdint>
 
-#include "common/bytes.h"
+#include "common/file_front.h"
 
 namespace tolvane {
 

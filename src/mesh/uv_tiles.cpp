@@ -6,9 +6,9 @@
 #include <cstring>
 #include <tuple>
 
-#include "common/bytes.h"
+#include "common/atomic_file.h"
+#include "common/file_front.h"
 #include "common/in_order.h"
-#include "common/out_file.h"
 #include "common/result_codes.h"
 #include "files/path_name.h"
 #include "mesh/qiv.h"
@@ -150,7 +150,7 @@ TilePairs splitPairs(const ByteReader& image, const Chunk& uv, const std::vector
 // One tile file, into `out` (created, nothing written yet): the input's
 // first `prefix` bytes, every pair as seen from tile k, and an empty chunk
 // header to close the chunks.
-bool writeTileFile(OutFile& out, const ByteReader& mesh, uint64_t prefix, const TilePairs& pairs, uint32_t k) {
+bool writeTileFile(AtomicFile& out, const ByteReader& mesh, uint64_t prefix, const TilePairs& pairs, uint32_t k) {
   static const unsigned char kOutside[8] = {0x00, 0x00, 0x80, 0xBF, 0x00, 0x00, 0x80, 0xBF};  // -1, -1
   static const unsigned char kEnd[kChunkHeaderSize] = {};
   constexpr size_t kBatch = 512;  // pairs per 4096 bytes of output buffer
@@ -222,16 +222,16 @@ float writeUVTileFiles(const char* qivPath, const char* outPath) {
   // the work); each takes its name once those before it have theirs, so a
   // failure leaves the files before it and none after it.
   auto name = [&](size_t k) { return stem + std::to_string(k) + ".Qiv"; };
-  auto make = [&](size_t k, OutFile& out) {
-    return outPath && out.create(name(k).c_str(), OutFile::Mode::Replace) &&
+  auto make = [&](size_t k, AtomicFile& out) {
+    return outPath && out.create(name(k).c_str(), AtomicFile::Mode::Replace) &&
            writeTileFile(out, image, uv.records(), pairs, uint32_t(k));
   };
-  auto finish = [&](size_t k, OutFile& out) {
+  auto finish = [&](size_t k, AtomicFile& out) {
     if (!out.commit()) return false;
     UVTileStr.push_back(tiles[k].key);
     return true;
   };
-  const size_t written = runInOrder<OutFile>(tiles.size(), make, finish);
+  const size_t written = runInOrder<AtomicFile>(tiles.size(), make, finish);
   if (written < tiles.size()) return kTileFileBase + float(written);
   return float(tiles.size());
 }

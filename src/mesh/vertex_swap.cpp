@@ -10,8 +10,8 @@
 
 #include <cerrno>
 
-#include "common/bytes.h"
-#include "common/out_file.h"
+#include "common/atomic_file.h"
+#include "common/file_front.h"
 #include "common/result_codes.h"
 #include "mesh/qiv.h"
 
@@ -69,8 +69,8 @@ float readQitRecords(const char* qitPath, const Chunk& vertices, Bytes& records)
 // Writes the mesh with the vertex records replaced, as a new file renamed
 // over the old one. The rest of the mesh is copied from the file as it is.
 float writeSwapped(const char* qivPath, FileFront& mesh, const Chunk& vertices, const Bytes& records) {
-  OutFile out;
-  if (!out.create(qivPath, OutFile::Mode::Replace)) return kQivNotReopened;
+  AtomicFile out;
+  if (!out.create(qivPath, AtomicFile::Mode::Replace)) return kQivNotReopened;
   const uint64_t start = vertices.records(), end = start + records.size();
   bool copied = out.copyFrom(mesh, 0, start);
   if (copied && !records.empty()) out.write(records.data(), records.size());

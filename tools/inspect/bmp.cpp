@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdint>
 
+#include "common/file_front.h"
 #include "common/result_codes.h"
 #include "host/entry.h"
 #include "image/bmp.h"

@@ -2,6 +2,7 @@
 // faces the entries' ranges cover.
 #include <cstring>
 
+#include "common/file_front.h"
 #include "common/lines.h"
 #include "common/result_codes.h"
 #include "groups/group_scan.h"

@@ -8,9 +8,9 @@
 #include <cstring>
 #include <string_view>
 
-#include "common/bytes.h"
-#include "groups/groups.h"
+#include "common/file_front.h"
 #include "common/result_codes.h"
+#include "groups/groups.h"
 #include "host/entry_table.h"
 
 namespace tolvane::inspect {

@@ -2,6 +2,7 @@
 // faces, and what each split will write, under which names.
 #include <map>
 
+#include "common/file_front.h"
 #include "common/lines.h"
 #include "common/result_codes.h"
 #include "groups/group_scan.h"

@@ -2,6 +2,7 @@
 // operation will return, and what they accept without meaning to.
 #include <algorithm>
 
+#include "common/file_front.h"
 #include "common/result_codes.h"
 #include "host/entry.h"
 #include "image/psd.h"

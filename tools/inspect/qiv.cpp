@@ -1,6 +1,7 @@
 // Qiv meshes and Qit vertex files: every chunk as the walk meets it, and
 // what the export, the face ID and colour readers and the vertex swap will
 // make of the file.
+#include "common/file_front.h"
 #include "common/result_codes.h"
 #include "inspect/inspect.h"
 #include "mesh/qiv.h"
