@@ -54,8 +54,8 @@ bool attempt(F f) noexcept {
 
 }  // namespace
 
-size_t runInOrder(size_t count, const std::function<bool(size_t, int)>& make,
-                  const std::function<bool(size_t, int)>& finish) {
+size_t detail::runWorkers(size_t count, const std::function<bool(size_t, int)>& make,
+                          const std::function<bool(size_t, int)>& finish) {
   std::atomic<size_t> claimed{0};
   std::mutex m;
   std::condition_variable turn;
@@ -106,11 +106,13 @@ size_t runInOrder(size_t count, const std::function<bool(size_t, int)>& make,
 
 bool writeInOrder(size_t count, const std::function<bool(size_t, TextBuffer&, Bytes&)>& make,
                   const std::function<bool(const TextBuffer&)>& write) {
-  OwnLine<TextBuffer> text[2];
-  OwnLine<Bytes> in[2];
-  return runInOrder(
-             count, [&](size_t i, int w) { return text[w].clear(), make(i, text[w], in[w]); },
-             [&](size_t, int w) { return write(text[w]); }) == count;
+  struct Piece {
+    TextBuffer text;
+    Bytes in;
+  };
+  return runInOrder<Piece>(
+             count, [&](size_t i, Piece& p) { return p.text.clear(), make(i, p.text, p.in); },
+             [&](size_t, Piece& p) { return write(p.text); }) == count;
 }
 
 Pieces writePiecesInOrder(BufferedWriter& out, size_t count,

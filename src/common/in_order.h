@@ -22,7 +22,7 @@
 
 namespace tolvane {
 
-// Growable text with the room/advance interface of OutFile, for formatting
+// Growable text with the room/advance interface of AtomicFile, for formatting
 // straight into memory.
 class TextBuffer {
  public:
@@ -50,24 +50,29 @@ class TextBuffer {
   size_t cap_ = 0;
 };
 
-// Runs make(i, worker) for i = 0 .. count-1 on two threads (worker 0 or 1:
-// state a caller keeps per worker is that thread's alone), and finish(i,
-// worker) after make(i, worker), in order of i, never two at once; the other
-// thread goes on making meanwhile. Stops at the first piece, in order, whose
-// make or finish returns false, and returns its index; count when every
-// piece was finished.
-size_t runInOrder(size_t count, const std::function<bool(size_t, int)>& make,
+namespace detail {
+// Runs make(i, worker) for i = 0 .. count-1 on two threads (worker 0 or 1),
+// and finish(i, worker) after make(i, worker), in order of i, never two at
+// once; the other thread goes on making meanwhile. Stops at the first piece,
+// in order, whose make or finish returns false, and returns its index; count
+// when every piece was finished. Only runInOrder below calls it.
+size_t runWorkers(size_t count, const std::function<bool(size_t, int)>& make,
                   const std::function<bool(size_t, int)>& finish);
+}  // namespace detail
 
-// runInOrder with scratch the runner keeps per worker: make(i, scratch) and
-// then finish(i, scratch) get the same worker's Scratch, on its own cache
-// line. Callers never learn how many workers there are.
+// Runs make(i, scratch) for i = 0 .. count-1 on two threads (one when a
+// thread cannot be started), and finish(i, scratch) after it with the same
+// scratch, in order of i, never two at once; the other thread goes on making
+// meanwhile. The runner keeps one Scratch per worker, on its own cache line:
+// callers never learn how many workers there are. Stops at the first piece,
+// in order, whose make or finish returns false, and returns its index; count
+// when every piece was finished.
 //
 //   runInOrder<Text>(n, [&](size_t i, Text& t) { ... }, [&](size_t i, Text& t) { ... });
 template <class Scratch, class Make, class Finish>
 size_t runInOrder(size_t count, Make&& make, Finish&& finish) {
   OwnLine<Scratch> scratch[2];
-  return runInOrder(
+  return detail::runWorkers(
       count, [&](size_t i, int w) -> bool { return make(i, static_cast<Scratch&>(scratch[w])); },
       [&](size_t i, int w) -> bool { return finish(i, static_cast<Scratch&>(scratch[w])); });
 }
