@@ -114,7 +114,7 @@ float mergeLayers(const char* topPath, const char* bottomPath, float keyColor) {
   PSDStream top, bottom;
   float code = openPair(top, topPath, bottom, bottomPath, false);
   AtomicFile out;
-  if (code == kOk) code = out.create(topPath) ? mergeInto(top, bottom, out, key) : kOutputNotWritable;
+  if (code == kOk) code = out.create(topPath, AtomicFile::Mode::Rewrite) ? mergeInto(top, bottom, out, key) : kOutputNotWritable;
   return endPSD(finish(code, out, bottom, &top), {&top, &bottom});
 }
 
@@ -122,7 +122,7 @@ float healEdges(const char* edgePath, const char* bodyPath, bool columns) {
   PSDStream edge, body;
   float code = openPair(edge, edgePath, body, bodyPath, true);
   AtomicFile out;
-  if (code == kOk && !out.create(edgePath)) code = kOutputNotWritable;
+  if (code == kOk && !out.create(edgePath, AtomicFile::Mode::Rewrite)) code = kOutputNotWritable;
   if (code == kOk) code = columns ? healColumns(edge, body, out) : healRows(edge, body, out);
   return endPSD(finish(code, out, body, &edge), {&edge, &body});
 }

@@ -131,7 +131,7 @@ int64_t planeBytes(const PSDHeader& h) {
 }
 
 bool writeBack(const char* path, const unsigned char* data, size_t n) {
-  return writeWholeFile(path, data, n, AtomicFile::Mode::Replace);
+  return writeWholeFile(path, data, n, AtomicFile::Mode::Rewrite);
 }
 
 }  // namespace tolvane

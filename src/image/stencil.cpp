@@ -37,7 +37,7 @@ float recolourPSD(const char* path, float matchColor, float newColor, bool stenc
   float code = s.open(path);
   if (code == kOk && !s.holds(3)) code = kBadFile;
   AtomicFile out;
-  if (code == kOk && !out.create(path)) code = kOutputNotWritable;
+  if (code == kOk && !out.create(path, AtomicFile::Mode::Rewrite)) code = kOutputNotWritable;
   if (code == kOk) {
     auto paint = [&](unsigned char* r, unsigned char* g, unsigned char* b, size_t, size_t n, Bytes& mask) {
       recolour(rule, r, g, b, n, mask);

@@ -70,7 +70,7 @@ float readQitRecords(const char* qitPath, const Chunk& vertices, Bytes& records)
 // over the old one. The rest of the mesh is copied from the file as it is.
 float writeSwapped(const char* qivPath, FileFront& mesh, const Chunk& vertices, const Bytes& records) {
   AtomicFile out;
-  if (!out.create(qivPath, AtomicFile::Mode::Replace)) return kQivNotReopened;
+  if (!out.create(qivPath, AtomicFile::Mode::Rewrite)) return kQivNotReopened;
   const uint64_t start = vertices.records(), end = start + records.size();
   bool copied = out.copyFrom(mesh, 0, start);
   if (copied && !records.empty()) out.write(records.data(), records.size());
