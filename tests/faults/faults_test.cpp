@@ -415,3 +415,29 @@ TEST(Appends, AKilledAppendIsRolledBackByTheNext) {
   }
   EXPECT_EQ(dir.list(), (std::vector<std::string>{"combined.obj", "part.obj", "small.obj"}));
 }
+
+// Two jobs rewriting one file, started together: each swaps its own colour,
+// and afterwards both changes are in the file, whichever ran first.
+TEST(Rewrites, TwoJobsAtOnceKeepBothChanges) {
+  TempDir dir;
+  const RGB from[2] = {{1, 2, 3}, {4, 5, 6}}, to[2] = {{7, 8, 9}, {10, 11, 12}};
+  auto halves = [](const RGB* c) { return [=](int x, int) { return c[x / 600]; }; };
+  auto number = [](RGB c) { return double(c.r << 16 | c.g << 8 | c.b); };
+  const std::string before = rgbPsd(1200, 1200, halves(from)).bytes();  // 4 MB: a wide read-to-write window
+  const std::string after = rgbPsd(1200, 1200, halves(to)).bytes();
+  const std::string path = dir / "a.psd";
+  for (int round = 0; round < 20; ++round) {
+    writeFile(path, before);
+    pid_t jobs[2];
+    for (int k = 0; k < 2; ++k) {
+      if ((jobs[k] = fork()) == 0) {
+        call("SetInColor", nullptr, number(from[k]), nullptr);
+        _exit(call("SwapColorsPSD", path.c_str(), number(to[k]), nullptr) == 0 ? 0 : 1);
+      }
+    }
+    int status[2];
+    for (int k = 0; k < 2; ++k) waitpid(jobs[k], &status[k], 0);
+    ASSERT_TRUE(status[0] == 0 && status[1] == 0) << "round " << round;
+    ASSERT_TRUE(readFile(path) == after) << "round " << round << ": a change was lost";
+  }
+}
