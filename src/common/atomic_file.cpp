@@ -81,8 +81,7 @@ bool AtomicFile::create(const char* path, Mode mode) {
     // A second job rewriting or appending to the file waits until this one
     // has replaced it; an in-place rewrite holds its lock from before it read.
     if (!rewriteLockHeld(uint64_t(st.st_dev), uint64_t(st.st_ino)))
-      lock_ = ::open(target.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    while (lock_ >= 0 && ::flock(lock_, LOCK_EX) != 0 && errno == EINTR) {}
+      lock_ = openLocked(target.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   }
 
   if (!start(fd)) {

@@ -22,25 +22,32 @@ thread_local std::vector<std::pair<uint64_t, uint64_t>> held;
 
 }  // namespace
 
-RewriteLock::RewriteLock(const char* path) {
-  while (path && *path) {
-    int fd = ::open(path, O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0) return;
-    struct stat locked, named;
-    bool ok = ::fstat(fd, &locked) == 0 && S_ISREG(locked.st_mode);
-    while (ok && ::flock(fd, LOCK_EX) != 0) ok = errno == EINTR;
-    if (!ok) {
+int openLocked(const char* path, int flags, unsigned mode) {
+  for (;;) {
+    int fd = ::open(path, flags, mode_t(mode));
+    if (fd < 0) return -1;
+    int locked = ::flock(fd, LOCK_EX);
+    while (locked != 0 && errno == EINTR) locked = ::flock(fd, LOCK_EX);
+    struct stat opened, named;
+    if (locked != 0 || ::fstat(fd, &opened) != 0) {
       ::close(fd);
-      return;
+      return -1;
     }
-    // The job that held the lock may have renamed a new file over this one:
-    // the lock on the old one then guards nothing, so the new one is locked.
-    if (::stat(path, &named) == 0 && named.st_dev == locked.st_dev && named.st_ino == locked.st_ino) {
-      fd_ = fd;
-      dev_ = uint64_t(locked.st_dev), ino_ = uint64_t(locked.st_ino);
-      held.emplace_back(dev_, ino_);
-      return;
-    }
+    if (::stat(path, &named) == 0 && named.st_dev == opened.st_dev && named.st_ino == opened.st_ino) return fd;
+    ::close(fd);
+  }
+}
+
+RewriteLock::RewriteLock(const char* path) {
+  // A device or pipe is not locked: opening one may wait, or take its bytes.
+  struct stat st;
+  if (!path || ::stat(path, &st) != 0 || !S_ISREG(st.st_mode)) return;
+  const int fd = openLocked(path, O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  if (fd >= 0 && ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) {
+    fd_ = fd;
+    dev_ = uint64_t(st.st_dev), ino_ = uint64_t(st.st_ino);
+    held.emplace_back(dev_, ino_);
+  } else if (fd >= 0) {
     ::close(fd);
   }
 }

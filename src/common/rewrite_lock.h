@@ -30,4 +30,12 @@ class RewriteLock {
 // first one for ever.
 bool rewriteLockHeld(uint64_t dev, uint64_t ino);
 
+#if !defined(_WIN32)
+// Opens `path` with open(2)'s `flags` and `mode`, and waits until no other
+// job holds the lock on the file. The file returned, locked, is the one the
+// path names once the lock is ours: a job that held it may have renamed a
+// new file over the one first opened. -1 when it cannot be opened or locked.
+int openLocked(const char* path, int flags, unsigned mode = 0);
+#endif
+
 }  // namespace tolvane

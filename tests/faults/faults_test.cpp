@@ -441,3 +441,25 @@ TEST(Rewrites, TwoJobsAtOnceKeepBothChanges) {
     ASSERT_TRUE(readFile(path) == after) << "round " << round << ": a change was lost";
   }
 }
+
+// An append that waits for a rewrite of its file lands in the new file, not
+// in the one the rewrite replaced.
+TEST(Appends, AfterARewriteLandInTheNewFile) {
+  TempDir dir;
+  const std::string old = objMesh(60000, 1), dest = dir / "dest.obj", small = dir / "small.obj";
+  writeFile(dir / "src.obj", objMesh(60000, 2));
+  writeFile(small, "v 1 2 3\n");
+  writeFile(dest, old);
+  ASSERT_EQ(call("SwapVertices", (dir / "src.obj").c_str(), 0, dest), 0);
+  const std::string swapped = readFile(dest);
+  for (int round = 0; round < 20; ++round) {
+    writeFile(dest, old);
+    pid_t jobs[2] = {fork(), -1};
+    if (jobs[0] == 0) _exit(call("SwapVertices", (dir / "src.obj").c_str(), 0, dest) == 0 ? 0 : 1);
+    if ((jobs[1] = fork()) == 0) _exit(call("AppendOBJ", small.c_str(), 0, dest) > 0 ? 0 : 1);
+    for (pid_t job : jobs) waitpid(job, nullptr, 0);
+    const std::string after = readFile(dest);
+    ASSERT_TRUE(after == swapped + "v 1 2 3\n" || after == old + "v 1 2 3\n")
+        << "round " << round << ": " << after.size() << " bytes";
+  }
+}
