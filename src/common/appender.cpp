@@ -2,6 +2,7 @@
 #include "common/appender.h"
 #include "common/file_front.h"
 #include "common/hidden_names.h"
+#include "common/rewrite_lock.h"
 
 // The Windows version is in appender_win.cpp.
 #if !defined(_WIN32)
@@ -69,17 +70,12 @@ bool writeJournal(const std::string& journal, const struct stat& st) {
 bool Appender::open(const char* path) {
   abort();
   if (!path || !*path) return false;
-  int fd = ::open(path, O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0666);
-  if (fd < 0) return false;
   // Two jobs appending to one file would interleave their blocks, and a cut
   // back would take the other's bytes: one waits for the other, and the
-  // size is taken only once the file is ours.
-  while (::flock(fd, LOCK_EX) != 0) {
-    if (errno != EINTR) {
-      ::close(fd);
-      return false;
-    }
-  }
+  // size is taken only once the file is ours. The file is the one at the
+  // path by then, not one a rewrite replaced while this job waited.
+  int fd = openLocked(path, O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0666);
+  if (fd < 0) return false;
   struct stat st;
   const std::string journal = journalName(path);
   if (::fstat(fd, &st) == 0) rollBackKilled(fd, journal, st);

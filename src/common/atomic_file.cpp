@@ -2,6 +2,7 @@
 #include "common/atomic_file.h"
 #include "common/hidden_names.h"
 #include "common/kept_attributes.h"
+#include "common/rewrite_lock.h"
 
 // The Windows version is in atomic_file_win.cpp.
 #if !defined(_WIN32)
@@ -78,9 +79,9 @@ bool AtomicFile::create(const char* path, Mode mode) {
   if (exists && !direct && mode != Mode::NoReplace) {
     keepAttributes(fd, target.c_str(), st);
     // A second job rewriting or appending to the file waits until this one
-    // has replaced it.
-    lock_ = ::open(target.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    while (lock_ >= 0 && ::flock(lock_, LOCK_EX) != 0 && errno == EINTR) {}
+    // has replaced it; an in-place rewrite holds its lock from before it read.
+    if (!rewriteLockHeld(uint64_t(st.st_dev), uint64_t(st.st_ino)))
+      lock_ = openLocked(target.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   }
 
   if (!start(fd)) {

@@ -6,6 +6,7 @@
 #include "common/file_front.h"
 #include "common/in_order.h"
 #include "common/lines.h"
+#include "common/rewrite_lock.h"
 #include "groups/group_scan.h"
 #include "groups/groups.h"
 
@@ -51,6 +52,7 @@ bool swapVertices(const char* sourcePath, const char* destPath) {
   // check does it take the destination's name; otherwise it is dropped and
   // the destination was never touched. A file that changed size while it
   // was read fails the swap.
+  const RewriteLock lock(destPath);
   AtomicFile out;
   {
     FileFront source, dest;

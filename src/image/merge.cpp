@@ -5,6 +5,7 @@
 
 #include "common/atomic_file.h"
 #include "common/result_codes.h"
+#include "common/rewrite_lock.h"
 #include "image/planes.h"
 #include "image/psd.h"
 
@@ -110,6 +111,7 @@ float healColumns(PSDStream& edge, PSDStream& body, AtomicFile& out) {
 
 
 float mergeLayers(const char* topPath, const char* bottomPath, float keyColor) {
+  const RewriteLock lock(topPath);
   const ColorParts key = splitMatchColor(keyColor);
   PSDStream top, bottom;
   float code = openPair(top, topPath, bottom, bottomPath, false);
@@ -119,6 +121,7 @@ float mergeLayers(const char* topPath, const char* bottomPath, float keyColor) {
 }
 
 float healEdges(const char* edgePath, const char* bodyPath, bool columns) {
+  const RewriteLock lock(edgePath);
   PSDStream edge, body;
   float code = openPair(edge, edgePath, body, bodyPath, true);
   AtomicFile out;

@@ -1,6 +1,7 @@
 // Stencil and colour swap: recolour an RGB PSD in place by one colour rule.
 #include "common/atomic_file.h"
 #include "common/result_codes.h"
+#include "common/rewrite_lock.h"
 #include "image/planes.h"
 #include "image/psd.h"
 
@@ -32,6 +33,7 @@ void recolour(const Rule& rule, unsigned char* r, unsigned char* g, unsigned cha
 
 // Each chunk of the three planes is read once, marked and painted.
 float recolourPSD(const char* path, float matchColor, float newColor, bool stencil) {
+  const RewriteLock lock(path);
   const Rule rule = ruleOf(matchColor, newColor, stencil);
   PSDStream s;
   float code = s.open(path);

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "common/result_codes.h"
+#include "common/rewrite_lock.h"
 #include "image/planes.h"
 #include "image/psd.h"
 
@@ -144,6 +145,7 @@ float writeThumb(PSDStream& s, int size) {
 }  // namespace
 
 float makeThumbnail(const char* path, int size) {
+  const RewriteLock lock(path);
   PSDStream s;
   if (size < 1 || size > kMaxThumbSize) return endPSD(kOutsideImage, {&s});
   float code = s.open(path);

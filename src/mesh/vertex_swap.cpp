@@ -13,6 +13,7 @@
 #include "common/atomic_file.h"
 #include "common/file_front.h"
 #include "common/result_codes.h"
+#include "common/rewrite_lock.h"
 #include "mesh/qiv.h"
 
 namespace tolvane {
@@ -85,6 +86,7 @@ float writeSwapped(const char* qivPath, FileFront& mesh, const Chunk& vertices, 
 
 float swapQivVertices(const char* qivPath, const char* qitPath) {
   // Only the chunk headers and the Qit records are read into memory.
+  const RewriteLock lock(qivPath);
   FileFront mesh;
   if (!mesh.open(qivPath)) return kInputNotOpened;
   Chunk vertices;

@@ -415,3 +415,51 @@ TEST(Appends, AKilledAppendIsRolledBackByTheNext) {
   }
   EXPECT_EQ(dir.list(), (std::vector<std::string>{"combined.obj", "part.obj", "small.obj"}));
 }
+
+// Two jobs rewriting one file, started together: each swaps its own colour,
+// and afterwards both changes are in the file, whichever ran first.
+TEST(Rewrites, TwoJobsAtOnceKeepBothChanges) {
+  TempDir dir;
+  const RGB from[2] = {{1, 2, 3}, {4, 5, 6}}, to[2] = {{7, 8, 9}, {10, 11, 12}};
+  auto halves = [](const RGB* c) { return [=](int x, int) { return c[x / 600]; }; };
+  auto number = [](RGB c) { return double(c.r << 16 | c.g << 8 | c.b); };
+  const std::string before = rgbPsd(1200, 1200, halves(from)).bytes();  // 4 MB: a wide read-to-write window
+  const std::string after = rgbPsd(1200, 1200, halves(to)).bytes();
+  const std::string path = dir / "a.psd";
+  for (int round = 0; round < 20; ++round) {
+    writeFile(path, before);
+    pid_t jobs[2];
+    for (int k = 0; k < 2; ++k) {
+      if ((jobs[k] = fork()) == 0) {
+        call("SetInColor", nullptr, number(from[k]), nullptr);
+        _exit(call("SwapColorsPSD", path.c_str(), number(to[k]), nullptr) == 0 ? 0 : 1);
+      }
+    }
+    int status[2];
+    for (int k = 0; k < 2; ++k) waitpid(jobs[k], &status[k], 0);
+    ASSERT_TRUE(status[0] == 0 && status[1] == 0) << "round " << round;
+    ASSERT_TRUE(readFile(path) == after) << "round " << round << ": a change was lost";
+  }
+}
+
+// An append that waits for a rewrite of its file lands in the new file, not
+// in the one the rewrite replaced.
+TEST(Appends, AfterARewriteLandInTheNewFile) {
+  TempDir dir;
+  const std::string old = objMesh(60000, 1), dest = dir / "dest.obj", small = dir / "small.obj";
+  writeFile(dir / "src.obj", objMesh(60000, 2));
+  writeFile(small, "v 1 2 3\n");
+  writeFile(dest, old);
+  ASSERT_EQ(call("SwapVertices", (dir / "src.obj").c_str(), 0, dest), 0);
+  const std::string swapped = readFile(dest);
+  for (int round = 0; round < 20; ++round) {
+    writeFile(dest, old);
+    pid_t jobs[2] = {fork(), -1};
+    if (jobs[0] == 0) _exit(call("SwapVertices", (dir / "src.obj").c_str(), 0, dest) == 0 ? 0 : 1);
+    if ((jobs[1] = fork()) == 0) _exit(call("AppendOBJ", small.c_str(), 0, dest) > 0 ? 0 : 1);
+    for (pid_t job : jobs) waitpid(job, nullptr, 0);
+    const std::string after = readFile(dest);
+    ASSERT_TRUE(after == swapped + "v 1 2 3\n" || after == old + "v 1 2 3\n")
+        << "round " << round << ": " << after.size() << " bytes";
+  }
+}
