@@ -6,6 +6,7 @@
 #include <dlfcn.h>
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sys/mount.h>
 #include <sys/resource.h>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -16,6 +17,7 @@
 #include <unistd.h>
 
 #include <cmath>
+#include <filesystem>
 #include <random>
 #include <map>
 
@@ -344,6 +346,27 @@ TEST(FileCopyTo, ReplacesOnlyAFileAndNeverHalfWrites) {
   });
   EXPECT_EQ(r, -1.0f);
   EXPECT_FALSE(exists(dir / "copy")) << "never half-written";
+}
+
+// On a full disk the copy fails whole: the destination is gone, as the call
+// promises, and nothing half-written or temporary is left in its folder.
+TEST(FileCopyTo, OnAFullDiskLeavesNothingHalfWritten) {
+  TempDir dir;
+  const std::string disk = dir / "disk";
+  makeDir(disk);
+  if (mount("tolvane-test", disk.c_str(), "tmpfs", 0, "size=2m") != 0) GTEST_SKIP() << "cannot mount a tmpfs here";
+  struct Unmount {
+    std::string at;
+    ~Unmount() { umount(at.c_str()); }
+  } unmount{disk};
+  writeFile(disk + "/filler", bytePattern(1500000));
+  writeFile(disk + "/copy", "old");
+  writeFile(dir / "src", bytePattern(1000000));
+  EXPECT_EQ(call("FileCopyTo", (dir / "src").c_str(), 0, disk + "/copy"), -1.0f);
+  EXPECT_FALSE(exists(disk + "/copy"));
+  std::vector<std::string> left;
+  for (const auto& e : std::filesystem::directory_iterator(disk)) left.push_back(e.path().filename());
+  EXPECT_EQ(left, std::vector<std::string>{"filler"}) << "no temporary is left behind";
 }
 
 // A device given as an input is "cannot open", not a read without end: the
