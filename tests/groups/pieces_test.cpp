@@ -107,7 +107,6 @@ TEST(Pieces, AnyPieceSizeScansAsOnePass) {
       ASSERT_EQ(s.groups.size(), m.byGroup.size());
       for (const auto& [name, set] : m.byGroup)
         EXPECT_EQ(s.sets.take(s.groups.at(name), 0, vertices), within(set, vertices)) << name;
-
       tolvane::Scan r;
       r.keepText = keepText, r.pieceBytes = piece;
       ASSERT_TRUE(tolvane::scanByRanges(path.c_str(), ends, r));
@@ -115,7 +114,6 @@ TEST(Pieces, AnyPieceSizeScansAsOnePass) {
         EXPECT_EQ(r.sets.take(uint32_t(e), 0, vertices), within(m.byEntry[e], vertices)) << e;
     }
   }
-
   std::string want = "# written by Tolvane plugin for Modrix\n", rest;
   for (size_t at = 0; at < m.obj.size();) {
     const size_t end = std::min(m.obj.find('\n', at), m.obj.size());
