@@ -194,8 +194,9 @@ TEST(Thumbnail, MarginsStepsAndSizes) {
     for (int x = 0; x < 100; ++x) {
       ASSERT_EQ(psdPixel(wide, 40, 100, 100, x, y), (y < 25 || y >= 75) ? RGB{} : rowCol(10 * x, 10 * (y - 25)));
       ASSERT_EQ(psdPixel(tall, 40, 100, 100, x, y), (x < 25 || x >= 75) ? RGB{} : rowCol(10 * (x - 25), 10 * y));
-      if (x < 10 && y < 10)
+      if (x < 10 && y < 10) {
         ASSERT_EQ(psdPixel(small, 40, 10, 10, x, y), x < 6 && y < 6 ? rowCol(x, std::max(0, y - 3)) : RGB{}) << x << y;
+      }
     }
   // 1050 x 1050 at 100: every third column and row moves 11 pixels; columns checked on row 0, as the
   // column counter runs on across rows.
