@@ -1,5 +1,4 @@
-// An OBJ scanned in pieces on two threads scans as one pass, whatever the
-// piece size; so does the swap of a large file.
+// An OBJ scanned in pieces on two threads scans as one pass, whatever the piece size; so does a swap.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -18,9 +17,8 @@ using namespace testsupport;
 
 namespace {
 
-// Groups met again, vertex lines between faces, faces far or below 0,
-// corners with "/", lines longer than a block and than a line place's length
-// field, and no line feed at the end.
+// Groups met again, vertex lines between faces, faces far or below 0, corners with "/", lines longer
+// than a block and than a line place's length field, and no line feed at the end.
 struct Mesh {
   std::string obj;
   std::vector<std::pair<uint64_t, uint64_t>> places;  // each vertex line's [start, end)
