@@ -8,6 +8,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <stdio_ext.h>
 #include <thread>
 
@@ -48,9 +49,7 @@ TEST(FileChooser, AsksZenityThenKdialogForSeveralFiles) {
   desk.program("kdialog", "", 1);
   ASSERT_EQ(choose(), 3.0f);
   // Both choosers start in the folder the script works in.
-  char* cwd = getcwd(nullptr, 0);
-  const std::string here = std::string(cwd) + "/";
-  std::free(cwd);
+  const std::string here = std::filesystem::current_path().string() + "/";
   EXPECT_EQ(desk.args("zenity"), "--file-selection\n--multiple\n--separator=\n\n--title=Choose files to Multi Append...\n"
                                  "--filename=" + here + "\n");
   EXPECT_FALSE(testsupport::exists(desk.dir() / "kdialog.args"));

@@ -48,14 +48,11 @@ std::vector<Case> cases() {
   const std::string cube = "v 0 0 0\nv 1 0 0\nv 0 1 0\n";
   return {
       {"RLE PSD", "a.psd", psd([](Psd& p) { p.compression = 1; }), "SwapColorsPSD", 0, "", kCompressed},
-      {"indexed PSD", "a.psd", psd([](Psd& p) { p.mode = 2, p.colorDataLength = 768; }), "MakeStencilPSD", 0, "",
-       kPSDColorData},
+      {"indexed PSD", "a.psd", psd([](Psd& p) { p.mode = 2, p.colorDataLength = 768; }), "MakeStencilPSD", 0, "", kPSDColorData},
       {"version 2", "a.psd", psd([](Psd& p) { p.version = 2; }), "CreateThumbnail", 8, "", kPSDVersion},
-      {"16-bit PSD", "a.psd", psd([](Psd& p) { p.depth = 16, p.data += p.data; }), "SwapColorsPSD", 0, "", kOk,
-       "16 bits"},
+      {"16-bit PSD", "a.psd", psd([](Psd& p) { p.depth = 16, p.data += p.data; }), "SwapColorsPSD", 0, "", kOk, "16 bits"},
       {"CMYK PSD", "a.psd", psd([](Psd& p) { p.mode = 4; }), "RGBtoGrayscale", 0, "g.psd", kNotRGB, "CMYK"},
-      {"layers", "a.psd", psd([](Psd& p) { p.layers = std::string(8, '\0'); }), "MakeStencilPSD", 0, "", kOk,
-       "layer section"},
+      {"layers", "a.psd", psd([](Psd& p) { p.layers = std::string(8, '\0'); }), "MakeStencilPSD", 0, "", kOk, "layer section"},
       {"short planes", "a.psd", psd([](Psd& p) { p.data.pop_back(); }), "CreateThumbnail", 2, "", kBadFile},
       {"thumb size", "a.psd", rgb().bytes(), "CreateThumbnail", 0, "", kOutsideImage},
       {"small edge", "a.psd", rgb().bytes(), "HealPSDfiles", 1, "b.psd", kTooSmallToHeal},
@@ -77,8 +74,7 @@ std::vector<Case> cases() {
       {"faces cut", "m.qiv", faces().substr(0, 60), "getFaceIDs", 1, "", kBadFile},
       {"colours read", "m.qiv", faces(), "outMRGB", 0, "c.txt", kOk, "colour chunk"},
       {"no vertex chunk", "m.qiv", faces().substr(0, 48 + 16), "SwapVertices_Qiv", 0, "", kNoVertexChunk},
-      {"Qit of another", "m.qiv", mesh(), "SwapVertices_Qiv", 0, "", kQitMismatch, "", false, "p.Qit",
-       qit({1, 2, 3})},
+      {"Qit of another", "m.qiv", mesh(), "SwapVertices_Qiv", 0, "", kQitMismatch, "", false, "p.Qit", qit({1, 2, 3})},
       {"Qit cut", "m.qiv", mesh(), "SwapVertices_Qiv", 0, "", kBadFile, "", false, "p.Qit",
        qit({1, 2, 3, 4, 5, 6, 7, 8, 9}).substr(0, 40)},
   };
