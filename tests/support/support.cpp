@@ -124,12 +124,8 @@ static float inChild(const std::function<void()>& limit, const std::function<flo
   if (pid == 0) {
     close(pipefd[0]);
     limit();
-    float r;
-    try {
-      r = fn();
-    } catch (...) {
-      r = kTestRanOut;
-    }
+    float r = kTestRanOut;  // unless fn returns: the test's own code ran out of memory
+    try { r = fn(); } catch (...) {}
     _exit(write(pipefd[1], &r, sizeof r) == sizeof r ? 0 : 3);
   }
   close(pipefd[1]);
@@ -141,28 +137,24 @@ static float inChild(const std::function<void()>& limit, const std::function<flo
 }
 
 float withFileSizeLimit(long limit, const std::function<float()>& fn) {
-  return inChild(
-      [&] {
-        signal(SIGXFSZ, SIG_IGN);
-        struct rlimit rl = {rlim_t(limit), rlim_t(limit)};
-        setrlimit(RLIMIT_FSIZE, &rl);
-      },
-      fn);
+  return inChild([&] {
+    signal(SIGXFSZ, SIG_IGN);
+    struct rlimit rl = {rlim_t(limit), rlim_t(limit)};
+    setrlimit(RLIMIT_FSIZE, &rl);
+  }, fn);
 }
 
 float withMemoryLimit(long spare, const std::function<float()>& fn) {
-  return inChild(
-      [&] {
-        long pages = 0;
-        if (FILE* f = std::fopen("/proc/self/statm", "r")) {
-          if (std::fscanf(f, "%ld", &pages) != 1) pages = 0;
-          std::fclose(f);
-        }
-        const rlim_t size = rlim_t(pages) * rlim_t(sysconf(_SC_PAGESIZE)) + rlim_t(spare);
-        struct rlimit rl = {size, size};
-        setrlimit(RLIMIT_AS, &rl);
-      },
-      fn);
+  return inChild([&] {
+    long pages = 0;
+    if (FILE* f = std::fopen("/proc/self/statm", "r")) {
+      if (std::fscanf(f, "%ld", &pages) != 1) pages = 0;
+      std::fclose(f);
+    }
+    const rlim_t size = rlim_t(pages) * rlim_t(sysconf(_SC_PAGESIZE)) + rlim_t(spare);
+    struct rlimit rl = {size, size};
+    setrlimit(RLIMIT_AS, &rl);
+  }, fn);
 }
 #endif
 
@@ -188,10 +180,7 @@ static void removeTree(const std::string& path) {
   if (lstat(path.c_str(), &st) != 0) return;
   if (S_ISDIR(st.st_mode)) chmod(path.c_str(), 0700);
 #endif
-  if (!S_ISDIR(st.st_mode)) {
-    unlink(path.c_str());
-    return;
-  }
+  if (!S_ISDIR(st.st_mode)) return void(unlink(path.c_str()));
   if (DIR* d = opendir(path.c_str())) {
     while (dirent* e = readdir(d))
       if (std::strcmp(e->d_name, ".") && std::strcmp(e->d_name, "..")) removeTree(path + "/" + e->d_name);
