@@ -65,10 +65,9 @@ TEST(FileDelete, ReturnsWhatRemoveReturns) {
   TempDir dir;
   writeFile(dir / "f", "x");
   makeDir(dir / "empty");
-  EXPECT_EQ(call("FileDelete", (dir / "f").c_str(), 0, nullptr), 0.0f);
-  EXPECT_EQ(call("FileDelete", (dir / "f").c_str(), 0, nullptr), -1.0f);
-  EXPECT_EQ(call("FileDelete", nullptr, 0, nullptr), -1.0f);
-  EXPECT_EQ(call("FileDelete", (dir / "empty").c_str(), 0, nullptr), 0.0f);  // remove() takes empty folders
+  const std::string f = dir / "f", empty = dir / "empty";  // remove() takes empty folders
+  for (auto [path, result] : {std::pair{f.c_str(), 0.0f}, {f.c_str(), -1.0f}, {nullptr, -1.0f}, {empty.c_str(), 0.0f}})
+    EXPECT_EQ(call("FileDelete", path, 0, nullptr), result) << (path ? path : "null");
   EXPECT_TRUE(dir.list().empty());
 }
 

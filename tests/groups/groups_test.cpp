@@ -114,10 +114,9 @@ TEST_F(Groups, ListedSplitFollowsTheListNotTheGroupLines) {
     tolvane::addToGroupList(name, faces);
   EXPECT_EQ(tolvane::listSplitQit((dir / "none.obj").c_str(), out.c_str()), -1);
   ASSERT_EQ(tolvane::listSplitQit(obj.c_str(), out.c_str()), 0);
-  EXPECT_EQ(readFile(dir / "q/b.Qit"), qit({1, 0, 0}));
-  EXPECT_EQ(readFile(dir / "q/a.Qit"), qit({2, 0, 0, 3, 0, 0}));
   // The last entry (the second "a") takes the extra face, and reaches no file.
-  EXPECT_EQ(readFile(dir / "q/c.Qit"), qit({4, 0, 0}));
+  EXPECT_EQ((std::vector<std::string>{readFile(dir / "q/b.Qit"), readFile(dir / "q/a.Qit"), readFile(dir / "q/c.Qit")}),
+            (std::vector<std::string>{qit({1, 0, 0}), qit({2, 0, 0, 3, 0, 0}), qit({4, 0, 0})}));
   EXPECT_EQ(dir.list().size(), 2u);
   // An entry past the faces gets a header alone; one takes all it can.
   tolvane::clearGroupList();
