@@ -83,8 +83,7 @@ def test_meaning_success_and_errors_are_the_entry_points_own():
     assert Result("qivtoOBJ", 20001.0).meaning.startswith("failed: a chunk tag")
     assert Result("FileDelete", -1761.0).meaning.startswith("failed: the input file is damaged")
     assert Result("AppendOBJ", 16.0).ok and Result("AppendOBJ", 16.0).count == 16
-    assert not Result("AppendOBJ", -2.0).ok and not Result("FileCopyTo", 3.0).ok
-    assert not Result("GroupListSize", -1.0).ok
+    assert not any(Result(e, c).ok for e, c in [("AppendOBJ", -2.0), ("FileCopyTo", 3.0), ("GroupListSize", -1.0)])
     assert Code.NO_FACE_IDS is Code.NO_VERTEX_CHUNK and Code.NOT_RGB == -3
     assert Result("qivtoOBJ", -1760.0).name is Code.INPUT_NOT_OPENED
     assert Result("GroupListGetName", math.nan).name is None and Result("qivtoOBJ", 20001.0).name is None

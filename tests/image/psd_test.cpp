@@ -107,8 +107,7 @@ TEST(Recolour, ColourNumbersRoundInSinglePrecision) {
   auto pixelAfter = [](const char* op, RGB before, double match, double paint) {
     return psdPixel(after(op, rgbPsd(1, 1, solid(before)).bytes(), paint, "", match), 40, 1, 1, 0, 0);
   };
-  const RGB blue{0, 0, 255};
-  // 65535.999 is the float 65536: it matches (1, 0, 0), not (0, 255, 255).
+  const RGB blue{0, 0, 255};  // 65535.999 is the float 65536: it matches (1, 0, 0), not (0, 255, 255)
   EXPECT_EQ(pixelAfter("SwapColorsPSD", RGB{0, 255, 255}, 65535.999, 255), (RGB{0, 255, 255}));
   EXPECT_EQ(pixelAfter("SwapColorsPSD", RGB{1, 0, 0}, 65535.999, 255), blue);
   EXPECT_EQ(pixelAfter("SwapColorsPSD", kBlack, -0.5, 255), blue);        // truncates to 0: black

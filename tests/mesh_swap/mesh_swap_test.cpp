@@ -56,8 +56,7 @@ TEST_F(VertexSwapQiv, ReplacesOnlyTheVertexRecords) {
 TEST_F(VertexSwapQiv, RefusalsLeaveBothFilesAsTheyWere) {
   const std::string good = mesh(3).bytes();
   std::string longer = qitFor(3), fewer = qitFor(2);
-  longer[4] = 64;  // count 3, length 64
-  fewer[4] = 52;   // count 2, length of 3 records
+  longer[4] = 64, fewer[4] = 52;  // count 3 with length 64; count 2 with the length of 3 records
   const struct {
     const char* what;
     std::string qiv, qit;  // "-": missing, "/": a folder

@@ -95,8 +95,7 @@ TEST(Inspect, VerdictsAreWhatTheEntryPointsReturn) {
     const std::string out = c.buffer.empty() ? "" : dir / c.buffer;
     ins::Settings s;
     s.pixelOffset = s.thumbSize = c.number;
-    s.outPath = out;
-    s.qitPath = c.other.empty() ? "" : dir / c.other;
+    s.outPath = out, s.qitPath = c.other.empty() ? "" : dir / c.other;
     const ins::Report r = ins::inspectFile(dir / c.name, s);
     const ins::Verdict* v = r.find(c.entry);
     ASSERT_NE(v, nullptr) << ins::asText(r);
