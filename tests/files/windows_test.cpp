@@ -43,8 +43,7 @@ TEST(WindowsFiles, FoldersCopiesAndDeletesByAnySpelling) {
   // The same file under another spelling is still the only copy of it.
   EXPECT_EQ(call("FileCopyTo", src.c_str(), 0, backslashed(dir.path()) + "\\MESH \xE6\x97\xA5.OBJ"), -1.0f);
   EXPECT_EQ(readFile(src), text);
-  EXPECT_EQ(call("FileDelete", backslashed(src).c_str(), 0, nullptr), 0.0f);
-  EXPECT_FALSE(exists(src));
+  EXPECT_TRUE(call("FileDelete", backslashed(src).c_str(), 0, nullptr) == 0.0f && !exists(src));
   EXPECT_EQ(call("FileDelete", (dir / "bad\xFF.obj").c_str(), 0, nullptr), -1.0f) << "not UTF-8: no such file";
 }
 
@@ -131,8 +130,7 @@ TEST(WindowsDialog, ChoosesSeveralFilesAndCancelKeepsThem) {
   SetCurrentDirectoryW(saved);
   ASSERT_TRUE(seen) << "no window titled Choose files to Multi Append...";
   ASSERT_EQ(chosen, 2.0f);
-  EXPECT_EQ(second, 0.0f);
-  EXPECT_EQ(std::string(path), folder + "\\b b.obj");
+  EXPECT_EQ(std::pair(second, std::string(path)), std::pair(0.0f, folder + "\\b b.obj"));
   EXPECT_EQ(cancelled, 0.0f);
   ASSERT_EQ(call("GetFilePath", nullptr, 1, path), 0.0f) << "a cancelled dialog keeps the last choice";
   EXPECT_EQ(std::string(path), folder + "\\a.obj");

@@ -76,9 +76,7 @@ struct ExportTest : ::testing::Test {
     writeFile(in, kMesh);
   }
   float loadIds() { return call("getFaceIDs", ids.c_str(), 1, nullptr); }
-  float exportTo(const std::string& qivPath, const std::string& objPath) {
-    return call("qivtoOBJ", qivPath.c_str(), 0, objPath);
-  }
+  float exportTo(const std::string& qivPath, const std::string& obj) { return call("qivtoOBJ", qivPath.c_str(), 0, obj); }
 };
 
 }  // namespace
