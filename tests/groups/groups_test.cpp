@@ -33,12 +33,9 @@ TEST_F(Groups, AppendWritesTheCombinedLayoutAndRecordsRanges) {
   std::string cube = file("cube.obj", kCube), dest = dir / "all.obj";
   EXPECT_EQ(tolvane::appendGroup(cube.c_str(), dest.c_str(), 0), 8);
   EXPECT_EQ(tolvane::appendGroup(cube.c_str(), dest.c_str(), 8), 16);
-  EXPECT_TRUE(sameText(readFile(dest), kCubeVertices +
-                                "g cube\nf 1 2 3 4 \nf 5 6 7 8 \ng cube\nf 1 2 6 5 \nf 2 3 7 6 \n"
-                                "f 3 4 8 7 \nf 4 1 5 8 \n" +
-                                kCubeVertices +
-                                "g cube\nf 9 10 11 12 \nf 13 14 15 16 \ng cube\nf 9 10 14 13 \nf 10 11 15 14 \n"
-                                "f 11 12 16 15 \nf 12 9 13 16 \n"));
+  EXPECT_TRUE(sameText(readFile(dest), kCubeVertices + "g cube\nf 1 2 3 4 \nf 5 6 7 8 \ng cube\nf 1 2 6 5 \nf 2 3 7 6 \n"
+                       "f 3 4 8 7 \nf 4 1 5 8 \n" + kCubeVertices + "g cube\nf 9 10 11 12 \nf 13 14 15 16 \ng cube\n"
+                       "f 9 10 14 13 \nf 10 11 15 14 \nf 11 12 16 15 \nf 12 9 13 16 \n"));
   ASSERT_EQ(groupsList.size(), 2u);
   EXPECT_EQ((std::vector<int>{groupsList[0].endFace, groupsList[1].firstFace, faceIndex}), (std::vector<int>{6, 6, 12}));
   // No group line: none is written, the entry takes the file's name. The
