@@ -65,8 +65,7 @@ TEST_F(Split, GroupsAreWrittenInByteOrderAndAFailureKeepsTheEarlierOnes) {
 }
 
 TEST_F(Split, NeverOverwritesAndCountsCopiesPerGroup) {
-  writeFile(dir / "a.obj", "mine");
-  writeFile(dir / "a_copy1.obj", "mine too");
+  writeFile(dir / "a.obj", "mine"), writeFile(dir / "a_copy1.obj", "mine too");
   ASSERT_TRUE(makeDir(dir / "b.obj"));  // a folder in the way
   writeFile(dir / "a.Qit", "keep");
   const std::string text = "v 1 2 3\ng a\nf 1\ng b\nf 1\n";

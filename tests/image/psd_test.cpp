@@ -72,8 +72,7 @@ void expectRefused(const std::string& bad, const std::string& other, float orEls
   TempDir dir;
   const std::string path = dir / "t.psd", o = dir / "o.psd";
   for (const auto& [name, op] : kOps) {
-    writeFile(path, bad);
-    writeFile(o, other);
+    writeFile(path, bad), writeFile(o, other);
     float r = op(path, o);
     ASSERT_TRUE(r == -1761 || r == orElse) << name << " gives " << r;
     ASSERT_TRUE(readFile(path) == bad && readFile(o) == other && dir.list().size() == 2) << name;
