@@ -18,6 +18,11 @@ using namespace testsupport;
 namespace {
 
 using Texts = std::vector<std::string>;
+#if defined(_WIN32)
+constexpr bool kWindows = true;
+#else
+constexpr bool kWindows = false;
+#endif
 
 // The input in one folder, the split's files alone in another.
 class Split : public ::testing::Test {
@@ -53,11 +58,7 @@ TEST_F(Split, GroupsAreWrittenInByteOrderAndAFailureKeepsTheEarlierOnes) {
   // "m/x" cannot be created (no folder m): Arm, a and arm come before it in
   // byte order and are written, z comes after and is not.
   std::string text = "v 1 2 3\ng z\nf 1\ng Arm\nf 1\ng m/x\nf 1\ng arm\nf 1\ng a\nf 1\n";
-#if defined(_WIN32)
-  const std::string arm = "arm_copy1";  // names differing only in case are one file on Windows
-#else
-  const std::string arm = "arm";
-#endif
+  const std::string arm = kWindows ? "arm_copy1" : "arm";  // names differing only in case are one file on Windows
   EXPECT_EQ(splitObj(text), -3);
   EXPECT_EQ(dir.list(), (Texts{"Arm.obj", "a.obj", arm + ".obj"}));
   EXPECT_EQ(splitQit(text), -3);
@@ -82,11 +83,7 @@ TEST_F(Split, NeverOverwritesAndCountsCopiesPerGroup) {
 }
 
 TEST_F(Split, OddLinesAndFaceNumbers) {
-#if defined(_WIN32)
-  const std::string part = "part";  // no Windows file name holds a CR
-#else
-  const std::string part = "part\r";
-#endif
+  const std::string part = kWindows ? "part" : "part\r";  // no Windows file name holds a CR
   // CR LF stays in lines and names.
   const std::string crlf = "v 1 2 3\r\nv 4 5 6\r\ng part\r\nf 2/1/1 1/1/1\r\n";
   ASSERT_EQ(splitObj(crlf), 0);
