@@ -17,8 +17,7 @@ def qiv(vertices, colors, faces):
     v = b"".join(struct.pack("<3f", *p) for p in vertices)
     c = b"".join(bytes(bgr) + b"\0" for bgr in colors)
     f = b"".join(struct.pack("<4i", *face) for face in faces)
-    return (bytes(range(32)) + chunk(10001, len(vertices), v) + chunk(35001, len(colors), c)
-            + chunk(20001, len(faces), f))
+    return bytes(range(32)) + chunk(10001, len(vertices), v) + chunk(35001, len(colors), c) + chunk(20001, len(faces), f)
 
 def psd(width, height, planes):
     head = b"8BPS" + struct.pack(">H6xHIIHH", 1, len(planes), height, width, 8, 3)
