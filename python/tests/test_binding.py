@@ -12,7 +12,6 @@ import pytest
 import tolvane
 from tolvane import Code, Library, LibraryNotFound, MissingEntryPoint, Result, TolvaneError
 
-
 def test_loading_by_path_and_the_failures_named(lib, tmp_path, monkeypatch):
     for path in (lib.path, pathlib.Path(lib.path)):
         assert Library(path).Version().code == pytest.approx(4.03)
@@ -24,11 +23,9 @@ def test_loading_by_path_and_the_failures_named(lib, tmp_path, monkeypatch):
     with pytest.raises(LibraryNotFound, match="TOLVANE_LIBRARY"):
         Library()
 
-
 @pytest.mark.parametrize("libdir", ["lib64", "lib/x86_64-linux-gnu"])
 def test_installed_package_finds_the_library_of_its_prefix(lib, tmp_path, libdir):
-    # The layout `cmake --install` makes; the interpreter starts clean so
-    # neither the environment nor the source tree can help.
+    # The layout `cmake --install` makes, in a clean interpreter: no environment or source tree helps.
     prefix = tmp_path / "prefix"
     (prefix / libdir).mkdir(parents=True)
     shutil.copy(lib.path, prefix / libdir / "libtolvane.so.4")
@@ -40,7 +37,6 @@ def test_installed_package_finds_the_library_of_its_prefix(lib, tmp_path, libdir
     out = subprocess.run([sys.executable, "-c", code], env=env, cwd=tmp_path,
                          capture_output=True, text=True, check=True).stdout.split()
     assert out == [str(prefix / libdir / "libtolvane.so.4"), "4.03"]
-
 
 def test_arguments_are_checked_before_the_call(lib):
     assert lib.call("Version", "text", -7.5, "buffer").code == pytest.approx(4.03)
@@ -58,14 +54,12 @@ def test_arguments_are_checked_before_the_call(lib):
     with pytest.raises(AttributeError, match="no entry point named 'version'"):
         lib.call("version")
 
-
 def test_entry_points_missing_from_the_library_raise_on_call():
     # Any shared object without our symbols stands for an older build.
     other = Library("libc.so.6")
     assert not other.has("Version") and other.available == []
     with pytest.raises(MissingEntryPoint, match="no entry point 'qivtoOBJ'"):
         other.qivtoOBJ("a.qiv", "a.obj")
-
 
 def test_paths_and_outputs_keep_their_bytes(lib, tmp_path):
     source = tmp_path / "a file with spaces é.txt"
@@ -81,24 +75,19 @@ def test_paths_and_outputs_keep_their_bytes(lib, tmp_path):
     assert r.raw == b"caf\x8e" and os.fsencode(r.output) == r.raw
     lib.checked.ClearNameSet()
 
-
 def test_meaning_success_and_errors_are_the_entry_points_own():
-    assert Result("qivtoOBJ", -18.0).meaning == "failed: no face IDs loaded"
-    assert Result("SwapVertices_Qiv", -18.0).meaning == "failed: no vertex chunk"
+    meanings = [("qivtoOBJ", -18, "failed: no face IDs loaded"), ("SwapVertices_Qiv", -18, "failed: no vertex chunk"),
+                ("getFaceIDs", 12, "ok: faces read"), ("RGBtoGrayscale", -3, "failed: colour data or not RGB"),
+                ("GetOpenDialog", 0, "ok: cancelled"), ("CheckName", -99, "failed: unknown result")]
+    assert [Result(e, float(c)).meaning for e, c, _ in meanings] == [m for _, _, m in meanings]
     assert Result("qivtoOBJ", 20001.0).meaning.startswith("failed: a chunk tag")
-    assert Result("getFaceIDs", 12.0).meaning == "ok: faces read"
-    assert Result("RGBtoGrayscale", -3.0).meaning == "failed: colour data or not RGB"
-    assert Result("GetOpenDialog", 0.0).meaning == "ok: cancelled"
     assert Result("FileDelete", -1761.0).meaning.startswith("failed: the input file is damaged")
-    assert Result("CheckName", -99.0).meaning == "failed: unknown result"
     assert Result("AppendOBJ", 16.0).ok and Result("AppendOBJ", 16.0).count == 16
-    assert not Result("AppendOBJ", -2.0).ok and not Result("FileCopyTo", 3.0).ok
-    assert not Result("GroupListSize", -1.0).ok
+    assert not any(Result(e, c).ok for e, c in [("AppendOBJ", -2.0), ("FileCopyTo", 3.0), ("GroupListSize", -1.0)])
     assert Code.NO_FACE_IDS is Code.NO_VERTEX_CHUNK and Code.NOT_RGB == -3
     assert Result("qivtoOBJ", -1760.0).name is Code.INPUT_NOT_OPENED
     assert Result("GroupListGetName", math.nan).name is None and Result("qivtoOBJ", 20001.0).name is None
-    ok = Result("qivtoOBJ", 0.0)
-    assert ok.check() is ok
+    assert (ok := Result("qivtoOBJ", 0.0)).check() is ok
     with pytest.raises(TolvaneError) as info:
         Result("qivtoOBJ", -1760.0).check()
     err = info.value

@@ -1,5 +1,4 @@
-"""The inspector through the binding: tolvane.inspect and Result.hint say
-what the call then returns."""
+"""The inspector through the binding: tolvane.inspect and Result.hint say what the call returns."""
 
 import struct
 
@@ -8,11 +7,9 @@ import pytest
 import tolvane
 from tolvane import TolvaneError
 
-
 def rle_psd(width=4, height=4):
     header = b"8BPS" + struct.pack(">H6xHIIHH", 1, 3, height, width, 8, 3)
     return header + struct.pack(">III", 0, 0, 0) + struct.pack(">H", 1) + bytes(3 * width * height)
-
 
 def test_inspect_gives_the_result_the_call_returns(lib, tmp_path):
     psd = tmp_path / "art.psd"
@@ -27,7 +24,6 @@ def test_inspect_gives_the_result_the_call_returns(lib, tmp_path):
         lib.checked.SwapColorsPSD(psd, 0)
     assert caught.value.hint == result.hint
     assert tolvane.inspect(tmp_path / "absent.qiv")["kind"] == "unreadable"
-
 
 def test_hint_for_a_split_that_wrote_nothing_only(lib, tmp_path):
     obj = tmp_path / "m.obj"

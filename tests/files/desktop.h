@@ -1,5 +1,4 @@
-// Test doubles for the desktop: environment overrides, and fake chooser and
-// opener programs on PATH.
+// Test doubles for the desktop: environment overrides, fake chooser and opener programs on PATH.
 #pragma once
 
 #include <sys/stat.h>
@@ -21,7 +20,6 @@ class EnvOverride {
   ~EnvOverride() { had_ ? setenv(name_.c_str(), old_.c_str(), 1) : unsetenv(name_.c_str()); }
   EnvOverride(const EnvOverride&) = delete;
   EnvOverride& operator=(const EnvOverride&) = delete;
-
  private:
   std::string name_, old_;
   bool had_;
@@ -30,9 +28,8 @@ class EnvOverride {
 // A folder of fake programs that is the whole of PATH, and a display.
 class FakeDesktop {
  public:
-  // Installs program `name`: it records its arguments (one per line) in
-  // `name`.args, writes `out` to standard output and `err` to standard error
-  // and exits with `code`. A negative code kills it with that signal.
+  // Installs program `name`: it records its arguments (one per line) in `name`.args, writes `out` and
+  // `err` to standard output and error and exits with `code`; a negative code kills it with that signal.
   void program(const std::string& name, const std::string& out, int code, const std::string& err = "") {
     const std::string base = dir_ / name;
     testsupport::writeFile(base + ".out", out);
@@ -46,7 +43,6 @@ class FakeDesktop {
   // The arguments `name` was last run with, one per line.
   std::string args(const std::string& name) const { return testsupport::readFile(dir_ / (name + ".args")); }
   const testsupport::TempDir& dir() const { return dir_; }
-
  private:
   testsupport::TempDir dir_;
   EnvOverride path_{"PATH", dir_.path().c_str()}, display_{"DISPLAY", ":fake"}, wayland_{"WAYLAND_DISPLAY", nullptr};

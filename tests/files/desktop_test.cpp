@@ -1,7 +1,5 @@
-// The file chooser and the URL launcher against fake desktop programs: what
-// the dialog is asked for, its counts and statuses, the 1-based list and the
-// path conversion into the host's 256-byte buffer; what counts as a URL, and
-// how xdg-open is started (never through a shell).
+// The file chooser and URL launcher against fake desktop programs: the dialog's arguments, counts,
+// statuses, list and 256-byte paths; what counts as a URL, and xdg-open started without a shell.
 #include "files/desktop.h"
 
 #include <gtest/gtest.h>
@@ -10,7 +8,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstring>
-#include <memory>
+#include <filesystem>
 #include <stdio_ext.h>
 #include <thread>
 
@@ -22,8 +20,7 @@ using testsupport::call;
 
 namespace {
 
-// GetFilePath n into a 300-byte buffer pre-filled with 'X': the code, and
-// the bytes up to the first zero of the first 256 ("" when untouched).
+// GetFilePath n into 300 bytes of 'X': the code, and the first 256 bytes up to a zero ("" if untouched).
 std::pair<float, std::string> path(int n, std::string* all = nullptr) {
   std::string buf(300, 'X');
   float code = call("GetFilePath", nullptr, n, buf.data());
@@ -32,6 +29,9 @@ std::pair<float, std::string> path(int n, std::string* all = nullptr) {
 }
 
 float choose() { return call("GetOpenDialog", nullptr, 0, nullptr); }
+float chooseWith(FakeDesktop& desk, const std::string& out, int code, const std::string& err = "") {
+  return desk.program("zenity", out, code, err), choose();
+}
 
 // Waits (bounded) for a file to appear.
 bool appears(const std::string& file) {
@@ -49,9 +49,7 @@ TEST(FileChooser, AsksZenityThenKdialogForSeveralFiles) {
   desk.program("kdialog", "", 1);
   ASSERT_EQ(choose(), 3.0f);
   // Both choosers start in the folder the script works in.
-  char* cwd = getcwd(nullptr, 0);
-  const std::string here = std::string(cwd) + "/";
-  std::free(cwd);
+  const std::string here = std::filesystem::current_path().string() + "/";
   EXPECT_EQ(desk.args("zenity"), "--file-selection\n--multiple\n--separator=\n\n--title=Choose files to Multi Append...\n"
                                  "--filename=" + here + "\n");
   EXPECT_FALSE(testsupport::exists(desk.dir() / "kdialog.args"));
@@ -59,18 +57,13 @@ TEST(FileChooser, AsksZenityThenKdialogForSeveralFiles) {
   std::string all;
   EXPECT_EQ(path(3, &all), std::pair(0.0f, std::string("/m/c d.obj")));
   // Zero bytes up to 256, nothing written past them.
-  EXPECT_EQ(all.substr(10, 246), std::string(246, '\0'));
-  EXPECT_EQ(all.substr(256), std::string(44, 'X'));
+  EXPECT_EQ(all.substr(10), std::string(246, '\0') + std::string(44, 'X'));
   for (double n : {0.0, 4.0, -1.0, 0.9}) EXPECT_EQ(path(int(n)), std::pair(tolvane::kNoChosenFile, std::string())) << n;
   EXPECT_EQ(call("GetFilePath", nullptr, 3.9, nullptr), -1.0f);  // no buffer
-
   // Cancel, and OK with nothing chosen, keep the previous list.
-  desk.program("zenity", "", 1);
-  EXPECT_EQ(choose(), 0.0f);
-  desk.program("zenity", "", 0);
-  EXPECT_EQ(choose(), 0.0f);
+  EXPECT_EQ(chooseWith(desk, "", 1), 0.0f);
+  EXPECT_EQ(chooseWith(desk, "", 0), 0.0f);
   EXPECT_EQ(path(2).second, "/m/b.obj");
-
   unlink((desk.dir() / "zenity").c_str());
   desk.program("kdialog", "/k/one.obj\n/k/two.obj\n", 0);
   ASSERT_EQ(choose(), 2.0f);
@@ -93,12 +86,10 @@ TEST(FileChooser, NoDisplayNoChooserOrABrokenChooserIsAPlatformStatus) {
     EnvOverride wayland("WAYLAND_DISPLAY", "wayland-0");
     EXPECT_EQ(choose(), 1.0f);
   }
-  desk.program("zenity", "", 1, "(zenity:1): Gtk-WARNING **: cannot open display: :fake\n");
-  EXPECT_EQ(choose(), tolvane::kDialogNoDisplay);
-  desk.program("zenity", "/a.obj\n", 5);  // timed out, or an error of its own
-  EXPECT_EQ(choose(), tolvane::kDialogFailed);
-  desk.program("zenity", "/a.obj\n", -9);  // killed
-  EXPECT_EQ(choose(), tolvane::kDialogFailed);
+  EXPECT_EQ(chooseWith(desk, "", 1, "(zenity:1): Gtk-WARNING **: cannot open display: :fake\n"),
+            tolvane::kDialogNoDisplay);
+  EXPECT_EQ(chooseWith(desk, "/a.obj\n", 5), tolvane::kDialogFailed);   // timed out, or an error of its own
+  EXPECT_EQ(chooseWith(desk, "/a.obj\n", -9), tolvane::kDialogFailed);  // killed
   {
     EnvOverride nothing("PATH", (desk.dir() / "empty").c_str());
     EXPECT_EQ(choose(), tolvane::kDialogNoChooser);
@@ -106,8 +97,7 @@ TEST(FileChooser, NoDisplayNoChooserOrABrokenChooserIsAPlatformStatus) {
   EXPECT_EQ(path(1).second, "/a.obj");  // the one choice that succeeded
 }
 
-// Paths converted into Mac Roman or kept as UTF-8, the bytes around the
-// 256-byte limit, and the paths that cannot be converted.
+// Paths in Mac Roman or kept as UTF-8, the bytes around the 256-byte limit, and unconvertible paths.
 TEST(FileChooser, PathsInMacRomanCutAt256OrRefused) {
   FakeDesktop desk;
   std::string longPath = "/" + std::string(290, 'p') + "/x.obj";  // 297 bytes
@@ -127,8 +117,7 @@ TEST(FileChooser, PathsInMacRomanCutAt256OrRefused) {
   EXPECT_EQ(path(4, &all).first, 0.0f);
   EXPECT_EQ(all, longPath.substr(0, 256) + std::string(44, 'X'));  // no zero byte
   EXPECT_EQ(path(5).second, "/m/name\nwith newline.obj");
-  EXPECT_EQ(path(6).first, tolvane::kPathNotConvertedUtf8);
-  EXPECT_EQ(path(7).first, tolvane::kPathNotConvertedUtf8);
+  for (int n : {6, 7}) EXPECT_EQ(path(n).first, tolvane::kPathNotConvertedUtf8) << n;
 }
 
 TEST(OpenUrl, HandsTheUrlToXdgOpenAsOneArgument) {
@@ -146,16 +135,14 @@ TEST(OpenUrl, HandsTheUrlToXdgOpenAsOneArgument) {
     EXPECT_EQ(desk.args("xdg-open"), url + "\n");
   }
   EXPECT_FALSE(testsupport::exists(marker));
-
   unlink(record.c_str());
   for (const char* text : {"not a url", "", "example.org", "://x", "1http://x", "-x:y", "http://a b",
                            "http://x/;rm -rf ~", "http://x/`id`", "http://x/%zz", "http://x/%4g", "http://x/%4",
                            "http://x/\"q\"", "http://x/<tag>", "http://x/a#b#c", "http://x/caf\xC3\xA9", "http://x/\n",
                            "--help:x"}) {
     // In a buffer of its exact size, so that a read past its end shows.
-    std::unique_ptr<char[]> exact(new char[std::strlen(text) + 1]);
-    std::memcpy(exact.get(), text, std::strlen(text) + 1);
-    EXPECT_EQ(call("inPut", exact.get(), 0, nullptr), -1.0f) << text;
+    std::vector<char> exact(text, text + std::strlen(text) + 1);
+    EXPECT_EQ(call("inPut", exact.data(), 0, nullptr), -1.0f) << text;
   }
   EXPECT_EQ(call("inPut", nullptr, 0, nullptr), -1.0f);
   std::this_thread::sleep_for(std::chrono::milliseconds(100));

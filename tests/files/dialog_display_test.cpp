@@ -1,7 +1,5 @@
-// The file chooser end to end on a real display: Xvfb, the real zenity, and
-// xdotool typing as a user would. Skipped when any of the three is missing.
-// Every wait is bounded; a dialog that does not end in time loses its
-// display, which ends it.
+// The file chooser on a real display: Xvfb, zenity and xdotool typing as a user would; skipped when one
+// is missing. Every wait is bounded; a dialog that does not end in time loses its display, which ends it.
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <unistd.h>
@@ -25,8 +23,7 @@ bool run(const std::string& line, int seconds = 10) {
   return std::system(("timeout -s KILL " + std::to_string(seconds) + " " + line + " 2>/dev/null").c_str()) == 0;
 }
 
-// An X server of our own, on a display number it picks and writes down
-// once it accepts connections.
+// An X server of our own, on a display number it picks and writes down once it accepts connections.
 class Xvfb {
  public:
   Xvfb() {
@@ -47,15 +44,13 @@ class Xvfb {
   }
   const std::string& display() const { return display_; }
   void pullThePlug() { kill(pid_, SIGKILL); }
-
  private:
   testsupport::TempDir dir_;
   pid_t pid_ = -1;
   std::string display_;
 };
 
-// Runs GetOpenDialog while a second thread acts as the user: it waits for
-// the dialog's window (by its exact title), focuses it and sends `keys`.
+// Runs GetOpenDialog while a thread plays the user: it waits for the window titled so, focuses it, sends `keys`.
 float dialogWith(Xvfb& x, const std::function<void()>& keys) {
   std::atomic<bool> ended{false};
   std::thread user([&] {
@@ -81,10 +76,8 @@ float dialogWith(Xvfb& x, const std::function<void()>& keys) {
   return result;
 }
 
-// Types `keys` into the dialog until it returns `count`. A loaded machine can
-// be slower than the typing: a folder listing that had not appeared when
-// ctrl+a was pressed chooses fewer files. Such a dialog is run again, as a
-// user would.
+// Types `keys` until the dialog returns `count`: on a loaded machine a listing not yet shown when ctrl+a
+// was pressed chooses fewer files, and a user would try again.
 float typeUntil(Xvfb& x, float count, const std::vector<std::string>& keys) {
   float chosen = -1;
   for (int attempt = 0; attempt < 3 && chosen != count; ++attempt) {
@@ -104,8 +97,7 @@ float chooseAllIn(Xvfb& x, const std::string& folder) {
                    {"key ctrl+l", "type --delay 15 '" + folder + "/'", "key Return", "key ctrl+a", "key Return"});
 }
 
-// Paths 1..count as GetFilePath gives them (its refusals are the fake
-// desktop's tests).
+// Paths 1..count as GetFilePath gives them (its refusals are the fake desktop's tests).
 std::set<std::string> chosenPaths(int count) {
   std::set<std::string> paths;
   for (int n = 1; n <= count; ++n) {
@@ -129,7 +121,6 @@ TEST(FileChooserOnDisplay, ChooseAndCancelLikeAUser) {
   bool ready = false;              // answers once it has taken its first client
   for (int i = 0; i < 50 && !ready; ++i) ready = run("xdotool getmouselocation >/dev/null", 5) || (pause(200), false);
   ASSERT_TRUE(ready) << "the display " << x.display() << " does not answer";
-
   testsupport::TempDir dir;
   const std::string three = dir / "three";
   testsupport::makeDir(three);
@@ -139,10 +130,8 @@ TEST(FileChooserOnDisplay, ChooseAndCancelLikeAUser) {
   EXPECT_EQ(chosenPaths(3), chosen);
   EXPECT_EQ(dialogWith(x, [] { run("xdotool key Escape"); }), 0.0f);  // cancel keeps the earlier choice
   EXPECT_EQ(chosenPaths(3), chosen);
-
-  // Opened without going anywhere, the dialog shows the folder the script
-  // works in: everything shown is that folder's one file. Escape ends a
-  // dialog that showed nothing to choose.
+  // Opened without going anywhere, the dialog shows the script's folder: all shown is its one file.
+  // Escape ends a dialog that showed nothing to choose.
   const std::string here = dir / "here";
   testsupport::makeDir(here);
   testsupport::writeFile(here + "/start.obj", "x");

@@ -1,5 +1,4 @@
-// File delete, copy, folder walk and folder emptying through the entry
-// points, on real temporary folders.
+// File delete, copy, folder walk and folder emptying through the entry points, on real folders.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -42,13 +41,10 @@ TEST(FileCopyTo, CopiesByteForByteAndWhatFailuresLeave) {
   EXPECT_EQ(call("FileCopyTo", nullptr, 0, dir / "dst"), -1.0f);
   EXPECT_EQ(call("FileCopyTo", "x", 0, nullptr), -1.0f);
   writeFile(dir / "a", "precious");
-  EXPECT_EQ(copy(dir / "a", dir / "no-such-folder/dst"), -1.0f);
-  EXPECT_EQ(copy(dir / "a", dir / "sub"), -1.0f);  // a folder is not a file
-  EXPECT_TRUE(exists(dir / "sub/keep"));
-  // Never onto itself; a second name of the same file is only a name.
-  EXPECT_EQ(copy(dir / "a", dir / "a"), -1.0f);
-  EXPECT_EQ(copy(dir / "a", dir.path() + "/./a"), -1.0f);
-  EXPECT_EQ(readFile(dir / "a"), "precious");
+  // A folder is not a file; never onto itself; a second name of the same file is only a name.
+  for (const std::string& to : {dir / "no-such-folder/dst", dir / "sub", dir / "a", dir.path() + "/./a"})
+    EXPECT_EQ(copy(dir / "a", to), -1.0f) << to;
+  EXPECT_TRUE(exists(dir / "sub/keep") && readFile(dir / "a") == "precious");
 #if !defined(_WIN32)
   ASSERT_EQ(link((dir / "a").c_str(), (dir / "b").c_str()), 0);
   EXPECT_EQ(copy(dir / "a", dir / "b"), 0.0f);
@@ -69,10 +65,9 @@ TEST(FileDelete, ReturnsWhatRemoveReturns) {
   TempDir dir;
   writeFile(dir / "f", "x");
   makeDir(dir / "empty");
-  EXPECT_EQ(call("FileDelete", (dir / "f").c_str(), 0, nullptr), 0.0f);
-  EXPECT_EQ(call("FileDelete", (dir / "f").c_str(), 0, nullptr), -1.0f);
-  EXPECT_EQ(call("FileDelete", nullptr, 0, nullptr), -1.0f);
-  EXPECT_EQ(call("FileDelete", (dir / "empty").c_str(), 0, nullptr), 0.0f);  // remove() takes empty folders
+  const std::string f = dir / "f", empty = dir / "empty";  // remove() takes empty folders
+  for (auto [path, result] : {std::pair{f.c_str(), 0.0f}, {f.c_str(), -1.0f}, {nullptr, -1.0f}, {empty.c_str(), 0.0f}})
+    EXPECT_EQ(call("FileDelete", path, 0, nullptr), result) << (path ? path : "null");
   EXPECT_TRUE(dir.list().empty());
 }
 
@@ -110,13 +105,11 @@ TEST(EmptyFolder, RemovesDottedEntriesOnlyAndNeverOverflows) {
   // Path and name joined: 255 bytes fit the name buffer, 256 are left alone.
   std::string longName = std::string(256 - dir.path().size() - 1 - 4, 'n') + ".txt";
   std::string shortEnough = std::string(255 - dir.path().size() - 1 - 4, 's') + ".txt";
-  writeFile(dir / longName, "");
-  writeFile(dir / shortEnough, "");
+  for (const std::string& name : {longName, shortEnough}) writeFile(dir / name, "");
   ASSERT_TRUE(exists(dir / longName));
   EXPECT_EQ(call("EmptyFolder", (dir.path() + "/").c_str(), 0, nullptr), 0.0f);
   EXPECT_EQ(dir.list(), (std::vector<std::string>{"b", "e.full", longName, "sub"}));
-  EXPECT_TRUE(exists(dir / "sub/deep.txt"));
-  EXPECT_TRUE(exists(dir / "e.full/inner.txt"));
+  EXPECT_TRUE(exists(dir / "sub/deep.txt") && exists(dir / "e.full/inner.txt"));
   for (const char* bad : {"/nonexistent/folder", "", static_cast<const char*>(nullptr)})
     EXPECT_EQ(call("EmptyFolder", bad, 0, nullptr), -1.0f);
   for (const char* file : {"dir/name.ext", "dir\\name.ext", ".hidden"}) EXPECT_FALSE(IsDirectory(file)) << file;

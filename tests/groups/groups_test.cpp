@@ -33,17 +33,11 @@ TEST_F(Groups, AppendWritesTheCombinedLayoutAndRecordsRanges) {
   std::string cube = file("cube.obj", kCube), dest = dir / "all.obj";
   EXPECT_EQ(tolvane::appendGroup(cube.c_str(), dest.c_str(), 0), 8);
   EXPECT_EQ(tolvane::appendGroup(cube.c_str(), dest.c_str(), 8), 16);
-  EXPECT_TRUE(sameText(readFile(dest), kCubeVertices +
-                                "g cube\nf 1 2 3 4 \nf 5 6 7 8 \ng cube\nf 1 2 6 5 \nf 2 3 7 6 \n"
-                                "f 3 4 8 7 \nf 4 1 5 8 \n" +
-                                kCubeVertices +
-                                "g cube\nf 9 10 11 12 \nf 13 14 15 16 \ng cube\nf 9 10 14 13 \nf 10 11 15 14 \n"
-                                "f 11 12 16 15 \nf 12 9 13 16 \n"));
+  EXPECT_TRUE(sameText(readFile(dest), kCubeVertices + "g cube\nf 1 2 3 4 \nf 5 6 7 8 \ng cube\nf 1 2 6 5 \nf 2 3 7 6 \n"
+                       "f 3 4 8 7 \nf 4 1 5 8 \n" + kCubeVertices + "g cube\nf 9 10 11 12 \nf 13 14 15 16 \ng cube\n"
+                       "f 9 10 14 13 \nf 10 11 15 14 \nf 11 12 16 15 \nf 12 9 13 16 \n"));
   ASSERT_EQ(groupsList.size(), 2u);
-  EXPECT_EQ(groupsList[0].endFace, 6);
-  EXPECT_EQ(groupsList[1].firstFace, 6);
-  EXPECT_EQ(faceIndex, 12);
-
+  EXPECT_EQ((std::vector<int>{groupsList[0].endFace, groupsList[1].firstFace, faceIndex}), (std::vector<int>{6, 6, 12}));
   // No group line: none is written, the entry takes the file's name. The
   // offset is added, never the running counter; "f" alone counts.
   tolvane::clearGroupList();
@@ -52,9 +46,7 @@ TEST_F(Groups, AppendWritesTheCombinedLayoutAndRecordsRanges) {
   writeFile(dest, "existing\n");
   EXPECT_EQ(tolvane::appendGroup(src.c_str(), dest.c_str(), 100), 102);
   EXPECT_TRUE(sameText(readFile(dest), "existing\nf 101 99 \nv 1 2 3\r\nf \nf 103 \nv 4 5 6\n"));
-  EXPECT_EQ(tolvane::groupName(0), "a.b");
-  EXPECT_EQ(groupsList[0].endFace, 3);
-
+  EXPECT_TRUE(tolvane::groupName(0) == "a.b" && groupsList[0].endFace == 3);
   // Numbers of every length, lines across the reader's blocks, no last LF.
   std::string big;
   for (int i = 0; i < 30000; ++i) big += "v " + std::to_string(i) + ".123456 -2.5 " + std::to_string(i * 7) + "\n";
@@ -70,11 +62,9 @@ TEST_F(Groups, AppendFailuresWriteNothingAndAddNoEntry) {
   EXPECT_EQ(tolvane::appendGroup(cube.c_str(), (dir / "no/all.obj").c_str(), 0), -2);
   EXPECT_EQ(tolvane::appendGroup(cube.c_str(), dir.path().c_str(), 0), -2);
   char buf[] = "x";
-  EXPECT_EQ(call("AppendOBJ", nullptr, 0, buf), -9);
-  EXPECT_EQ(call("AppendOBJ", "x", 0, nullptr), -9);
+  EXPECT_TRUE(call("AppendOBJ", nullptr, 0, buf) == -9 && call("AppendOBJ", "x", 0, nullptr) == -9);
   EXPECT_EQ(readFile(dest), "before\n");
-  EXPECT_EQ(tolvane::groupListSize(), -1);
-  EXPECT_EQ(faceIndex, 0);
+  EXPECT_TRUE(tolvane::groupListSize() == -1 && faceIndex == 0);
 }
 
 TEST_F(Groups, SwapPutsSourceVerticesFirstAndDropsComments) {
@@ -117,22 +107,17 @@ TEST_F(Groups, ListedSplitFollowsTheListNotTheGroupLines) {
   ASSERT_TRUE(makeDir(dir / "q"));
   EXPECT_EQ(tolvane::listSplitQit(obj.c_str(), out.c_str()), -5);
   EXPECT_EQ(call("ListSplitOBJtoQiv", obj.c_str(), 0, std::string(out)), -5);
-  tolvane::addToGroupList("b", 1);
-  tolvane::addToGroupList("a", 2);
-  tolvane::addToGroupList("c", 1);
-  tolvane::addToGroupList("a", 1);  // same name again: the earlier entry's set is written
+  for (auto [name, faces] : {std::pair{"b", 1}, {"a", 2}, {"c", 1}, {"a", 1}})  // a again: its first set is written
+    tolvane::addToGroupList(name, faces);
   EXPECT_EQ(tolvane::listSplitQit((dir / "none.obj").c_str(), out.c_str()), -1);
   ASSERT_EQ(tolvane::listSplitQit(obj.c_str(), out.c_str()), 0);
-  EXPECT_EQ(readFile(dir / "q/b.Qit"), qit({1, 0, 0}));
-  EXPECT_EQ(readFile(dir / "q/a.Qit"), qit({2, 0, 0, 3, 0, 0}));
   // The last entry (the second "a") takes the extra face, and reaches no file.
-  EXPECT_EQ(readFile(dir / "q/c.Qit"), qit({4, 0, 0}));
+  EXPECT_EQ((std::vector<std::string>{readFile(dir / "q/b.Qit"), readFile(dir / "q/a.Qit"), readFile(dir / "q/c.Qit")}),
+            (std::vector<std::string>{qit({1, 0, 0}), qit({2, 0, 0, 3, 0, 0}), qit({4, 0, 0})}));
   EXPECT_EQ(dir.list().size(), 2u);
-
   // An entry past the faces gets a header alone; one takes all it can.
   tolvane::clearGroupList();
-  tolvane::addToGroupList("b", 5);
-  tolvane::addToGroupList("late", 3);
+  tolvane::addToGroupList("b", 5), tolvane::addToGroupList("late", 3);
   ASSERT_EQ(tolvane::listSplitQit(obj.c_str(), out.c_str()), 0);
   EXPECT_EQ(readFile(dir / "q/late.Qit"), qit({}));
   EXPECT_EQ(readFile(dir / "q/b_copy1.Qit"), qit({1, 0, 0, 2, 0, 0, 3, 0, 0, 4, 0, 0}));
@@ -152,42 +137,34 @@ TEST(GroupList, SaveWritesRecordsByteForByteAndLoadReadsThemBack) {
   tolvane::clearGroupList();
   writeFile(path, "keep");
   EXPECT_EQ(tolvane::saveGroupList(path.c_str()), -1);  // empty list
-  tolvane::addToGroupList("body", 6);
-  tolvane::addToGroupList("arm", 12);
-  tolvane::addToGroupList("Arm", 1);
-  tolvane::addToGroupList(std::string(300, 'n').c_str(), 1);  // long names are cut
-  EXPECT_EQ(tolvane::groupListSize(), 4);
-  EXPECT_EQ(faceIndex, 20);
+  const std::string longName(300, 'n');  // long names are cut
+  for (auto [name, faces] : {std::pair{"body", 6}, {"arm", 12}, {"Arm", 1}, {longName.c_str(), 1}})
+    tolvane::addToGroupList(name, faces);
+  EXPECT_TRUE(tolvane::groupListSize() == 4 && faceIndex == 20);
   EXPECT_EQ(tolvane::saveGroupList((dir / "missing/list.grp").c_str()), -3);
   EXPECT_EQ(tolvane::saveGroupList(dir.path().c_str()), -3);  // a folder
   EXPECT_EQ(readFile(path), "keep");
   ASSERT_EQ(tolvane::saveGroupList(path.c_str()), 0);
   const std::string three = record("body", 0, 6) + record("arm", 6, 18) + record("Arm", 18, 19);
   ASSERT_EQ(readFile(path), three + record(std::string(127, 'n'), 19, 20));
-
   writeFile(path, three);
   ASSERT_EQ(tolvane::loadGroupList(path.c_str()), 0);
   ASSERT_EQ(groupsList.size(), 3u);
-  EXPECT_EQ(tolvane::groupName(2), "Arm");
-  EXPECT_EQ(tolvane::groupName(3), "null");
-  EXPECT_EQ(groupsList[1].firstFace, 6);
-  EXPECT_EQ(groupsList[1].endFace, 18);
+  EXPECT_EQ(tolvane::groupName(2) + tolvane::groupName(3), "Armnull");
+  EXPECT_EQ(std::pair(groupsList[1].firstFace, groupsList[1].endFace), std::pair(6, 18));
   tolvane::addToGroupList("leg", 2);  // starts at face 0 again after a load
   EXPECT_EQ(groupsList[3].firstFace, 0);
-
   // Unreadable files empty the list; a partial last record reads zero past
   // its bytes; a name without NUL ends at byte 127.
   EXPECT_EQ(tolvane::loadGroupList((dir / "none.grp").c_str()), -3);
   EXPECT_EQ(tolvane::groupListSize(), -1);
   EXPECT_EQ(tolvane::loadGroupList(dir.path().c_str()), -3);
   writeFile(path, "");
-  EXPECT_EQ(tolvane::loadGroupList(path.c_str()), 0);
-  EXPECT_EQ(tolvane::groupListSize(), -1);
+  EXPECT_TRUE(tolvane::loadGroupList(path.c_str()) == 0 && tolvane::groupListSize() == -1);
   writeFile(path, std::string(128, 'z') + "\x05\0\0\0\x09\0\0\0"s + "tail\0\0\x07"s);
   ASSERT_EQ(tolvane::loadGroupList(path.c_str()), 0);
   ASSERT_EQ(groupsList.size(), 2u);
-  EXPECT_EQ(tolvane::groupName(0), std::string(127, 'z'));
-  EXPECT_EQ(tolvane::groupName(1), "tail");
+  EXPECT_EQ(tolvane::groupName(0) + tolvane::groupName(1), std::string(127, 'z') + "tail");
   EXPECT_EQ((std::vector<int>{groupsList[0].firstFace, groupsList[0].endFace, groupsList[1].firstFace,
                               groupsList[1].endFace}),
             (std::vector<int>{5, 9, 0, 0}));
@@ -224,13 +201,11 @@ TEST(NameCheck, HandsOutCopiesAndPrintsEveryAttempt) {
   testing::internal::CaptureStdout();
   for (const auto& [name, given] : calls) EXPECT_EQ(tolvane::checkName(name), given) << name;
   EXPECT_EQ(testing::internal::GetCapturedStdout(), "1\n1\n2\n1\n2\n3\n1\n2\n3\n4\n1\n1\n");
-
   // The entry points' set is the library's own; a refused call takes no name.
   char buf[256] = "untouched";
-  EXPECT_EQ(call("ClearNameSet", nullptr, 0, nullptr), 0);
-  EXPECT_EQ(call("CheckName", nullptr, 0, buf), -1);
-  EXPECT_EQ(call("CheckName", "x", 0, nullptr), -1);
-  EXPECT_EQ(call("CheckName", "x", 0, buf), 0);
+  EXPECT_EQ((std::vector<float>{call("ClearNameSet", nullptr, 0, nullptr), call("CheckName", nullptr, 0, buf),
+                                call("CheckName", "x", 0, nullptr), call("CheckName", "x", 0, buf)}),
+            (std::vector<float>{0, -1, -1, 0}));
   EXPECT_STREQ(buf, "x");
 }
 

@@ -1,5 +1,4 @@
-// An OBJ scanned in pieces on two threads scans as one pass, whatever the
-// piece size; so does the swap of a large file.
+// An OBJ scanned in pieces on two threads scans as one pass, whatever the piece size; so does a swap.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -18,9 +17,8 @@ using namespace testsupport;
 
 namespace {
 
-// Groups met again, vertex lines between faces, faces far or below 0,
-// corners with "/", lines longer than a block and than a line place's length
-// field, and no line feed at the end.
+// Groups met again, vertex lines between faces, faces far or below 0, corners with "/", lines longer
+// than a block and than a line place's length field, and no line feed at the end.
 struct Mesh {
   std::string obj;
   std::vector<std::pair<uint64_t, uint64_t>> places;  // each vertex line's [start, end)
@@ -107,7 +105,6 @@ TEST(Pieces, AnyPieceSizeScansAsOnePass) {
       ASSERT_EQ(s.groups.size(), m.byGroup.size());
       for (const auto& [name, set] : m.byGroup)
         EXPECT_EQ(s.sets.take(s.groups.at(name), 0, vertices), within(set, vertices)) << name;
-
       tolvane::Scan r;
       r.keepText = keepText, r.pieceBytes = piece;
       ASSERT_TRUE(tolvane::scanByRanges(path.c_str(), ends, r));
@@ -115,7 +112,6 @@ TEST(Pieces, AnyPieceSizeScansAsOnePass) {
         EXPECT_EQ(r.sets.take(uint32_t(e), 0, vertices), within(m.byEntry[e], vertices)) << e;
     }
   }
-
   std::string want = "# written by Tolvane plugin for Modrix\n", rest;
   for (size_t at = 0; at < m.obj.size();) {
     const size_t end = std::min(m.obj.find('\n', at), m.obj.size());

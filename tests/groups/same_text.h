@@ -1,5 +1,4 @@
-// Large texts compared quickly: on a difference, the sizes and the first
-// line that differs, instead of a diff of megabytes.
+// Large texts compared quickly: on a difference, the sizes and first differing line, not a huge diff.
 #pragma once
 
 #include <gtest/gtest.h>

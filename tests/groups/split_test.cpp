@@ -17,6 +17,13 @@ using namespace testsupport;
 
 namespace {
 
+using Texts = std::vector<std::string>;
+#if defined(_WIN32)
+constexpr bool kWindows = true;
+#else
+constexpr bool kWindows = false;
+#endif
+
 // The input in one folder, the split's files alone in another.
 class Split : public ::testing::Test {
  protected:
@@ -27,6 +34,11 @@ class Split : public ::testing::Test {
   float splitObj(const std::string& text) { return tolvane::splitObj(obj(text).c_str(), (dir / "any.obj").c_str()); }
   float splitQit(const std::string& text) { return tolvane::splitQit(obj(text).c_str(), (dir / "any.obj").c_str()); }
   std::string o(const std::string& name) { return readFile(dir / name); }
+  Texts os(std::initializer_list<const char*> names) {
+    Texts out;
+    for (const char* name : names) out.push_back(o(name));
+    return out;
+  }
   TempDir src, dir;
 };
 
@@ -36,67 +48,48 @@ TEST_F(Split, VertexLinesOncePerGroupAscendingAsTextAndAsFloats) {
       "v 1.0 0 0\nv 2 0 0\nv 3 0 0 0.5 0.5 0.5\nvt 0 0\nv\t9 9 9\n v 9 9 9\nv 4 0 0\n"
       "f 4 3\ng b\nf 3/1 1/2 3/3\ng a\nf 2//1 2//1\ng b\nf 1\n";
   ASSERT_EQ(splitObj(mesh), 0);
-  EXPECT_EQ(o("b.obj"), "v 1.0 0 0\nv 3 0 0 0.5 0.5 0.5\nv 4 0 0\n");
-  EXPECT_EQ(o("a.obj"), "v 2 0 0\n");
-  EXPECT_EQ(dir.list(), (std::vector<std::string>{"a.obj", "b.obj"}));
+  EXPECT_EQ(os({"b.obj", "a.obj"}), (Texts{"v 1.0 0 0\nv 3 0 0 0.5 0.5 0.5\nv 4 0 0\n", "v 2 0 0\n"}));
+  EXPECT_EQ(dir.list(), (Texts{"a.obj", "b.obj"}));
   ASSERT_EQ(splitQit(mesh), 0);
-  EXPECT_EQ(o("b.Qit"), qit({1, 0, 0, 3, 0, 0, 4, 0, 0}));
-  EXPECT_EQ(o("a.Qit"), qit({2, 0, 0}));
+  EXPECT_EQ(os({"b.Qit", "a.Qit"}), (Texts{qit({1, 0, 0, 3, 0, 0, 4, 0, 0}), qit({2, 0, 0})}));
 }
 
 TEST_F(Split, GroupsAreWrittenInByteOrderAndAFailureKeepsTheEarlierOnes) {
   // "m/x" cannot be created (no folder m): Arm, a and arm come before it in
   // byte order and are written, z comes after and is not.
   std::string text = "v 1 2 3\ng z\nf 1\ng Arm\nf 1\ng m/x\nf 1\ng arm\nf 1\ng a\nf 1\n";
-#if defined(_WIN32)
-  const std::string arm = "arm_copy1";  // names differing only in case are one file on Windows
-#else
-  const std::string arm = "arm";
-#endif
+  const std::string arm = kWindows ? "arm_copy1" : "arm";  // names differing only in case are one file on Windows
   EXPECT_EQ(splitObj(text), -3);
-  EXPECT_EQ(dir.list(), (std::vector<std::string>{"Arm.obj", "a.obj", arm + ".obj"}));
+  EXPECT_EQ(dir.list(), (Texts{"Arm.obj", "a.obj", arm + ".obj"}));
   EXPECT_EQ(splitQit(text), -3);
-  EXPECT_EQ(dir.list(), (std::vector<std::string>{"Arm.Qit", "Arm.obj", "a.Qit", "a.obj", arm + ".Qit", arm + ".obj"}));
+  EXPECT_EQ(dir.list(), (Texts{"Arm.Qit", "Arm.obj", "a.Qit", "a.obj", arm + ".Qit", arm + ".obj"}));
 }
 
 TEST_F(Split, NeverOverwritesAndCountsCopiesPerGroup) {
-  writeFile(dir / "a.obj", "mine");
-  writeFile(dir / "a_copy1.obj", "mine too");
+  writeFile(dir / "a.obj", "mine"), writeFile(dir / "a_copy1.obj", "mine too");
   ASSERT_TRUE(makeDir(dir / "b.obj"));  // a folder in the way
   writeFile(dir / "a.Qit", "keep");
   const std::string text = "v 1 2 3\ng a\nf 1\ng b\nf 1\n";
   ASSERT_EQ(splitObj(text), 0);
-  EXPECT_EQ(o("a.obj"), "mine");
-  EXPECT_EQ(o("a_copy1.obj"), "mine too");
-  EXPECT_EQ(o("a_copy2.obj"), "v 1 2 3\n");
-  EXPECT_EQ(o("b_copy1.obj"), "v 1 2 3\n");
+  EXPECT_EQ(os({"a.obj", "a_copy1.obj", "a_copy2.obj", "b_copy1.obj"}),
+            (Texts{"mine", "mine too", "v 1 2 3\n", "v 1 2 3\n"}));
   ASSERT_EQ(splitQit(text), 0);
-  EXPECT_EQ(o("a.Qit"), "keep");
-  EXPECT_EQ(o("a_copy1.Qit"), qit({1, 2, 3}));
-  EXPECT_EQ(o("b.Qit"), qit({1, 2, 3}));
-
-  // Each takes the name free when the one before it was named, though
-  // written two at a time.
+  EXPECT_EQ(os({"a.Qit", "a_copy1.Qit", "b.Qit"}), (Texts{"keep", qit({1, 2, 3}), qit({1, 2, 3})}));
+  // Each takes the name free when the one before it was named, though written two at a time.
   TempDir fresh;
   writeFile(fresh / "a.obj", "mine");
   ASSERT_EQ(tolvane::splitObj(obj("v 1 2 3\nv 4 5 6\ng a_copy1\nf 2\ng a\nf 1\n").c_str(), (fresh / "x").c_str()), 0);
-  EXPECT_EQ(readFile(fresh / "a_copy1.obj"), "v 1 2 3\n");
-  EXPECT_EQ(readFile(fresh / "a_copy1_copy1.obj"), "v 4 5 6\n");
+  EXPECT_EQ(readFile(fresh / "a_copy1.obj") + readFile(fresh / "a_copy1_copy1.obj"), "v 1 2 3\nv 4 5 6\n");
 }
 
 TEST_F(Split, OddLinesAndFaceNumbers) {
-#if defined(_WIN32)
-  const std::string part = "part";  // no Windows file name holds a CR
-#else
-  const std::string part = "part\r";
-#endif
+  const std::string part = kWindows ? "part" : "part\r";  // no Windows file name holds a CR
   // CR LF stays in lines and names.
   const std::string crlf = "v 1 2 3\r\nv 4 5 6\r\ng part\r\nf 2/1/1 1/1/1\r\n";
   ASSERT_EQ(splitObj(crlf), 0);
   EXPECT_EQ(o(part + ".obj"), "v 1 2 3\r\nv 4 5 6\r\n");
   ASSERT_EQ(splitQit(crlf), 0);
   EXPECT_EQ(o(part + ".Qit"), qit({1, 2, 3, 4, 5, 6}));
-
   // 0 selects the placeholder line in the OBJ split; negative numbers and
   // numbers past the last vertex line are skipped; reading stops at text.
   const std::string numbers = "v 1 1 1\nv 2 2 2\ng a\nf 0 99 -1 2 2147483648 1\nf 1x 2\ng b\nf 5 -7\n";
@@ -104,16 +97,13 @@ TEST_F(Split, OddLinesAndFaceNumbers) {
   EXPECT_EQ(o("a.obj"), "#start of vector\nv 1 1 1\nv 2 2 2\n");
   EXPECT_FALSE(exists(dir / "b.obj"));
   ASSERT_EQ(splitQit(numbers), 0);
-  EXPECT_EQ(o("a.Qit"), qit({1, 1, 1, 2, 2, 2}));
-  EXPECT_EQ(o("b.Qit"), qit({}));
-
+  EXPECT_EQ(os({"a.Qit", "b.Qit"}), (Texts{qit({1, 1, 1, 2, 2, 2}), qit({})}));
   // One-character lines name the empty group and hold no face.
   const std::string bare = "v 1 2 3\ng\nf\nf 1\ng x\nf\n";
   ASSERT_EQ(splitObj(bare), -2);  // x has no vertex
   EXPECT_EQ(o(".obj"), "v 1 2 3\n");
   ASSERT_EQ(splitQit(bare), 0);
-  EXPECT_EQ(o(".Qit"), qit({1, 2, 3}));
-  EXPECT_EQ(o("x.Qit"), qit({}));
+  EXPECT_EQ(os({".Qit", "x.Qit"}), (Texts{qit({1, 2, 3}), qit({})}));
 }
 
 TEST_F(Split, FailuresAndTheirCodes) {
@@ -123,9 +113,7 @@ TEST_F(Split, FailuresAndTheirCodes) {
   EXPECT_EQ(tolvane::splitObj(in.c_str(), (dir / "nofolder/x").c_str()), -3);
   EXPECT_EQ(tolvane::splitQit(in.c_str(), (dir / "nofolder/x").c_str()), -3);
   // Without any group line nothing is written.
-  EXPECT_EQ(splitObj("v 1 2 3\nf 1\n"), 0);
-  EXPECT_EQ(splitQit("v 1 2 3\nf 1\n"), 0);
-  EXPECT_TRUE(dir.list().empty());
+  EXPECT_TRUE(splitObj("v 1 2 3\nf 1\n") == 0 && splitQit("v 1 2 3\nf 1\n") == 0 && dir.list().empty());
   char buf[] = "x";
   EXPECT_EQ(call("SplitOBJ", nullptr, 0, buf), -2);
   EXPECT_EQ(call("SplitOBJtoQiv", in.c_str(), 0, nullptr), -2);
@@ -143,7 +131,6 @@ TEST_F(Split, VertexTextBecomesFloatsLikeAStreamReadsThem) {
   // A last line without a line feed ends where the file ends.
   ASSERT_EQ(splitQit("g b\nf 1\nv 0.25 1.5 2"), 0);
   EXPECT_EQ(o("b.Qit"), qit({.25f, 1.5f, 2}));
-
   // Decimals of every shape in each place of a line round exactly as strtof.
   std::string text, face = "g a\nf";
   std::vector<float> want;
@@ -168,9 +155,8 @@ TEST_F(Split, VertexTextBecomesFloatsLikeAStreamReadsThem) {
 }  // namespace
 
 TEST(WordHelpers, EqualTheirPlainLoopsAndReadFacesAsAStream) {
-  // At every place of random face and vertex text each word-at-a-time
-  // helper equals its plain loop, and face text gives what a stream reads:
-  // corners cut at their first "/", then >> int until something is not one.
+  // Each word-at-a-time helper equals its plain loop at every place of random text, and face text
+  // gives what a stream reads: corners cut at their first "/", then >> int until something is not one.
   auto byStream = [](const std::string& text) {
     std::vector<int32_t> out;
     const bool corners = text.find('/') != std::string::npos;
@@ -211,12 +197,12 @@ TEST(WordHelpers, EqualTheirPlainLoopsAndReadFacesAsAStream) {
       const char* p = padded.data() + i;
       const size_t n = std::min<size_t>(64, text.size() - i);
       uint32_t word = 0, plain = 0;
-      ASSERT_EQ(tolvane::digitRun(p, word), tolvane::digitRunPlain(p, plain)) << "[" << text << "] at " << i;
-      ASSERT_EQ(word, plain) << "[" << text << "] at " << i;
+      const auto where = [&] { return "[" + text + "] at " + std::to_string(i); };
+      ASSERT_EQ(tolvane::digitRun(p, word), tolvane::digitRunPlain(p, plain)) << where();
+      ASSERT_EQ(word, plain) << where();
       const tolvane::ByteClasses a = tolvane::classifyBytes(p, n), b = tolvane::classifyBytesPlain(p, n);
-      ASSERT_TRUE(a.digits == b.digits && a.spaces == b.spaces && a.slashes == b.slashes) << "[" << text << "] at " << i;
-      for (char c : {'/', '9'})  // '9' also pads the text
-        ASSERT_EQ(tolvane::byteMask(p, n, c), tolvane::byteMaskPlain(p, n, c)) << "[" << text << "] at " << i;
+      ASSERT_TRUE(a.digits == b.digits && a.spaces == b.spaces && a.slashes == b.slashes) << where();
+      for (char c : {'/', '9'}) ASSERT_EQ(tolvane::byteMask(p, n, c), tolvane::byteMaskPlain(p, n, c)) << where();
     }
     std::vector<int32_t> got;
     tolvane::forEachFaceNumber(std::string_view(padded.data(), text.size()), [&](int32_t v) { got.push_back(v); });
@@ -225,9 +211,8 @@ TEST(WordHelpers, EqualTheirPlainLoopsAndReadFacesAsAStream) {
 }
 
 TEST(VertexSets, AnyOrderOfNumbersComesOutSortedAndOnce) {
-  // Runs of numbers close or far apart, walking up or down, repeated, below
-  // 0 or near the largest int, absorbed in either direction: taking the set
-  // gives each number in the range once, in order.
+  // Runs close or far apart, walking up or down, repeated, below 0 or near the largest int, absorbed
+  // in either direction: taking the set gives each number in the range once, in order.
   std::mt19937 rnd(5);
   auto pick = [&](int pattern, int i, int32_t at) -> int32_t {
     switch (pattern) {

@@ -1,6 +1,5 @@
-// The PSD operations through the host's entry points (stencil, colour swap,
-// merge, heal, grayscale, thumbnail), damaged and lying files, and the
-// byte-order primitives beneath them.
+// The PSD operations through the host's entry points (stencil, colour swap, merge, heal, grayscale,
+// thumbnail), damaged and lying files, and the byte-order primitives beneath them.
 #include "host/frozen.h"
 
 #include <gtest/gtest.h>
@@ -16,9 +15,8 @@ namespace {
 
 const RGB kWhite{255, 255, 255}, kBlack{0, 0, 0}, kPaint{1, 2, 3};
 
-// Runs `op` on a file holding `bytes`, with `second` as its second file
-// (which must stay as it was) or the grayscale output, after SetInColor(match).
-// Returns the file the operation wrote.
+// Runs `op` on a file holding `bytes`, after SetInColor(match), with `second` as its second file (which
+// must stay as it was) or the grayscale output. Returns the file the operation wrote.
 std::string after(const char* op, const std::string& bytes, double number, const std::string& second = "",
                   double match = 0) {
   TempDir dir;
@@ -42,11 +40,9 @@ void expectImage(const std::string& file, const Psd& p, const std::function<RGB(
       ASSERT_EQ(psdPixel(file, p.dataOffset(), p.width, p.height, x, y), want(x, y)) << "pixel " << x << "," << y;
 }
 
-// Operations decide eight pixels at a time: pixels that differ from the
-// colour in a single bit of a single channel, in every position of such a
-// group and in the pixels left after the last group, must not count as it.
-// The planes are also longer than one chunk of pixels (131,072), which two
-// threads make, and end 7 pixels after a group of eight.
+// Operations decide eight pixels at a time: pixels one bit off the colour, in every position of a group
+// and after the last group, must not count as it. The planes are longer than one chunk of pixels
+// (131,072), which two threads make, and end 7 pixels after a group of eight.
 constexpr int kW = 389, kH = 347;  // 134,983 pixels
 const RGB kColour{0x5A, 0xA5, 0x81};
 const double kPacked = kColour.r * 65536.0 + kColour.g * 256.0 + kColour.b;
@@ -70,14 +66,13 @@ const std::pair<const char*, std::function<float(const std::string& p, const std
     {"thumbnail", [](auto& p, auto&) { return call("CreateThumbnail", p.c_str(), 7, nullptr); }},
 };
 
-// Every operation refuses `bad` in each of its places, with -1761 or
-// `orElse`, and touches no file.
-void expectRefused(const std::string& bad, const std::string& other, float orElse) {
+// Every operation refuses `bad` in each of its places, with -1761 or `orElse`, and touches no file.
+void expectRefused(const std::string& bad, const std::string& other, float orElse, const std::string& trace) {
+  SCOPED_TRACE(trace);
   TempDir dir;
   const std::string path = dir / "t.psd", o = dir / "o.psd";
   for (const auto& [name, op] : kOps) {
-    writeFile(path, bad);
-    writeFile(o, other);
+    writeFile(path, bad), writeFile(o, other);
     float r = op(path, o);
     ASSERT_TRUE(r == -1761 || r == orElse) << name << " gives " << r;
     ASSERT_TRUE(readFile(path) == bad && readFile(o) == other && dir.list().size() == 2) << name;
@@ -106,20 +101,17 @@ TEST(Recolour, StencilSwapAndMergeTellTheColourFromNearMisses) {
   EXPECT_EQ(after("SwapColorsPSD", q, 0x0A0B0C, "", 0x010203), q);
 }
 
-// The colour numbers go through single precision: these differ from what
-// integer arithmetic on the host's double would give.
+// Colour numbers go through single precision: these differ from integer arithmetic on the double.
 TEST(Recolour, ColourNumbersRoundInSinglePrecision) {
   auto pixelAfter = [](const char* op, RGB before, double match, double paint) {
     return psdPixel(after(op, rgbPsd(1, 1, solid(before)).bytes(), paint, "", match), 40, 1, 1, 0, 0);
   };
-  const RGB blue{0, 0, 255};
-  // 65535.999 is the float 65536: it matches (1, 0, 0), not (0, 255, 255).
+  const RGB blue{0, 0, 255};  // 65535.999 is the float 65536: it matches (1, 0, 0), not (0, 255, 255)
   EXPECT_EQ(pixelAfter("SwapColorsPSD", RGB{0, 255, 255}, 65535.999, 255), (RGB{0, 255, 255}));
   EXPECT_EQ(pixelAfter("SwapColorsPSD", RGB{1, 0, 0}, 65535.999, 255), blue);
   EXPECT_EQ(pixelAfter("SwapColorsPSD", kBlack, -0.5, 255), blue);        // truncates to 0: black
   EXPECT_EQ(pixelAfter("SwapColorsPSD", kWhite, 16777215.5, 0), kWhite);  // 2^24: R is 256
-  // 2^24 + 1 is 2^24 as a float; 2^24 + 3 rounds up to 2^24 + 4; -1 is B = -1,
-  // its low byte; -65536 is R = -1, G = -256.
+  // 2^24 + 1 is 2^24 as a float; 2^24 + 3 rounds up to 2^24 + 4; -1 is B = -1; -65536 is R = -1, G = -256.
   const std::pair<double, RGB> paints[] = {
       {16777217.0, {0, 0, 0}}, {16777219.0, {0, 0, 4}}, {-1.0, {0, 0, 255}}, {-65536.0, {255, 0, 0}},
       {0x123456 + 0.75, {0x12, 0x34, 0x56}}};
@@ -129,18 +121,15 @@ TEST(Recolour, ColourNumbersRoundInSinglePrecision) {
     pixelAfter("MakeStencilPSD", RGB{9, 9, 9}, huge, huge);
 }
 
-// The rounded mean (in doubles, in this order) and the stretch of the levels
-// above the threshold, computed the long way.
+// The rounded mean (in doubles, in this order) and the stretch above the threshold, the long way.
 int grayLevel(RGB c, int t) {
   const int v = int(((c.r * 0.333 + c.g * 0.333) + c.b * 0.333) + 0.5);
   return v == 255 ? 255 : t >= v ? 0 : std::max(v - ((255 - v) * (t - 1)) / (255 - t), 0);
 }
 
-// Every colour once, in a 4096 x 4096 image (the ties of r + g + b = 500,
-// whose rounding the three products decide, among them); then every
-// threshold against every sum, each made four ways, in rows whose length
-// leaves a remainder after groups of 16 pixels. The host's number is clamped
-// and truncated: -5 is 0, 300 is 255, 100.7 is 100.
+// Every colour once in a 4096 x 4096 image (with the ties of r + g + b = 500 the three products decide);
+// then every threshold against every sum made four ways, in rows leaving a remainder after groups of 16
+// pixels. The host's number is clamped and truncated: -5 is 0, 300 is 255, 100.7 is 100.
 TEST(Grayscale, EveryColourAndThresholdAsTheRuleSays) {
   auto expectLevels = [](const std::function<RGB(int, int)>& pixel, int w, int h, double number, int t) {
     const std::string out = after("RGBtoGrayscale", rgbPsd(w, h, pixel).bytes(), number);
@@ -170,24 +159,20 @@ TEST(Grayscale, EveryColourAndThresholdAsTheRuleSays) {
   p.resources = expected.resources = "res", p.layers = expected.layers = "layer data";
   expected.channels = 1, expected.mode = 1, expected.data.clear();
   const std::string out = after("RGBtoGrayscale", p.bytes(), 0);
-  EXPECT_EQ(out.size(), p.dataOffset() + 15);
-  EXPECT_EQ(out.substr(0, p.dataOffset()), expected.bytes());
+  EXPECT_TRUE(out.size() == p.dataOffset() + 15 && out.substr(0, p.dataOffset()) == expected.bytes());
 }
 
-// Rows: 10 rows from the edge's middle at the top and bottom. Columns: 2
-// columns at the left and right, between rows 2 and h - 2.
+// Rows: 10 rows from the edge's middle at top and bottom. Columns: 2 at left and right, rows 2 to h - 2.
 TEST(Heal, BandsOfRowsOrColumns) {
   const RGB kBody{1, 2, 3};
   // Wide enough that the rows are made in more than one chunk.
-  std::string rows =
-      after("HealPSDfiles", rgbPsd(1400, 101, rowCol).bytes(), 0, rgbPsd(1400, 101, solid(kBody)).bytes());
+  std::string rows = after("HealPSDfiles", rgbPsd(1400, 101, rowCol).bytes(), 0, rgbPsd(1400, 101, solid(kBody)).bytes());
   for (int y = 0; y < 101; ++y) {
     int from = y < 10 ? 50 + y : y >= 91 ? 40 + (y - 91) : -1;
     for (int x : {0, 1, 57, 1399})
       EXPECT_EQ(psdPixel(rows, 40, 1400, 101, x, y), from < 0 ? kBody : rowCol(x, from)) << x << "," << y;
   }
-  std::string cols =
-      after("HealPSDfiles", rgbPsd(1403, 100, rowCol).bytes(), 0.5, rgbPsd(1403, 100, solid(kBody)).bytes());
+  std::string cols = after("HealPSDfiles", rgbPsd(1403, 100, rowCol).bytes(), 0.5, rgbPsd(1403, 100, solid(kBody)).bytes());
   for (int y = 0; y < 100; ++y)
     for (int x = 0; x < 1403; ++x) {
       int from = y < 2 || y > 98 ? -1 : x < 2 ? 50 + x : x >= 1401 ? 48 + (x - 1401) : -1;
@@ -196,9 +181,8 @@ TEST(Heal, BandsOfRowsOrColumns) {
 }
 
 TEST(Thumbnail, MarginsStepsAndSizes) {
-  // Wide 1000 x 500 and tall 500 x 1000 at 100: step 10, black margins of 25
-  // rows or columns. Small and wide, 6 x 3 at 10.9: a top margin of 3 rows
-  // repeating source row 0, the image, then black.
+  // Wide 1000 x 500 and tall 500 x 1000 at 100: step 10, black margins of 25 rows or columns. Small
+  // and wide, 6 x 3 at 10.9: a top margin of 3 rows repeating source row 0, the image, then black.
   const std::string wide = after("CreateThumbnail", rgbPsd(1000, 500, rowCol).bytes(), 100),
                     tall = after("CreateThumbnail", rgbPsd(500, 1000, rowCol).bytes(), 100),
                     small = after("CreateThumbnail", rgbPsd(6, 3, rowCol).bytes(), 10.9);
@@ -212,8 +196,8 @@ TEST(Thumbnail, MarginsStepsAndSizes) {
         ASSERT_EQ(psdPixel(small, 40, 10, 10, x, y), x < 6 && y < 6 ? rowCol(x, std::max(0, y - 3)) : RGB{}) << x << y;
       }
     }
-  // 1050 x 1050 at 100: every third column and row moves 11 pixels. The
-  // column counter runs on across rows, so columns are checked on row 0.
+  // 1050 x 1050 at 100: every third column and row moves 11 pixels; columns checked on row 0, as the
+  // column counter runs on across rows.
   auto where = [](int i) { return 10 * i + i / 3; };
   auto big = [](int x, int y) { return RGB{uint8_t(x), uint8_t(x >> 8), uint8_t(y)}; };
   const std::string out = after("CreateThumbnail", rgbPsd(1050, 1050, big).bytes(), 100);
@@ -234,40 +218,32 @@ TEST(Thumbnail, MarginsStepsAndSizes) {
 }
 
 TEST(UntrustedPsd, PrefixesAndLyingSizesAreRefusedWithoutTouchingAFile) {
-  // Resources longer than the first bytes read, and cuts on either side of
-  // them and of every field.
+  // Resources longer than the first bytes read, and cuts on either side of them and of every field.
   Psd p = rgbPsd(100, 100, pattern);
   p.resources = std::string(70000, 'r'), p.layers = "layers";
   const std::string full = p.bytes();
   std::vector<size_t> lengths;
   for (size_t n = 0; n < full.size(); n += n < 40 ? 1 : 9973) lengths.push_back(n);
   for (size_t n = 34 + p.resources.size(); n < p.dataOffset() + 8; ++n) lengths.push_back(n);
-  for (size_t n : lengths) {
-    SCOPED_TRACE(n);
-    expectRefused(full.substr(0, n), full, -1);
-  }
-  expectRefused(full.substr(0, full.size() - 1), full, -1);
+  for (size_t n : lengths) expectRefused(full.substr(0, n), full, -1, std::to_string(n));
+  expectRefused(full.substr(0, full.size() - 1), full, -1, "all but the last byte");
   for (auto [w, h] :
        {std::pair{-100, -100}, {-1, 200}, {65536, 65536}, {2147483647, 2147483647}, {46341, 46341}, {101, 101}}) {
     Psd q = rgbPsd(100, 100, pattern);  // 100 x 100 worth of planes
-    q.width = w, q.height = h;
-    SCOPED_TRACE(std::to_string(w) + "x" + std::to_string(h));
-    expectRefused(q.bytes(), q.bytes(), w < 100 ? -9 : -1761);  // heal checks the edge's size first
+    q.width = w, q.height = h;  // heal checks the edge's size first
+    expectRefused(q.bytes(), q.bytes(), w < 100 ? -9 : -1761, std::to_string(w) + "x" + std::to_string(h));
   }
-  for (uint32_t len : {0x80000000u, 0xFFFFFFFFu, 0x7FFFFFFFu, 0xFFFFFFDEu, 100u}) {
+  for (uint32_t len : {0x80000000u, 0xFFFFFFFFu, 0x7FFFFFFFu, 0xFFFFFFDEu, 100u})
     for (size_t at : {30, 34}) {  // resources and layers lengths that lie
       std::string s = rgbPsd(4, 4, pattern).bytes();
       for (int i = 0; i < 4; ++i) s[at + size_t(i)] = char(len >> (24 - 8 * i));
-      SCOPED_TRACE(std::to_string(at) + ": " + std::to_string(len));
-      expectRefused(s, full, -1761);
+      expectRefused(s, full, -1761, std::to_string(at) + ": " + std::to_string(len));
     }
-  }
   EXPECT_EQ(call("MakeStencilPSD", nullptr, 0, nullptr), -1);
   EXPECT_EQ(call("RGBtoGrayscale", example("images/tile.psd").c_str(), 0, nullptr), -5);
 }
 
-// The byte-order primitives read 0 and write nothing outside the image;
-// readPSDHeader parses what is in it.
+// The byte-order primitives read 0 and write nothing outside the image; readPSDHeader parses it.
 TEST(PsdPrimitives, BigEndianReadsAndWritesInsideTheImageOnly) {
   const std::string bytes("\xFF\xFE\x01\x00\x3F\x80\x00\x00", 8);
   img.assign(bytes.begin(), bytes.end());

@@ -1,5 +1,4 @@
-// Qiv to OBJ export, the face ID list it consumes and the colour block:
-// exact text, every failure and what it leaves on disk, damaged files.
+// Qiv to OBJ export, the face ID list it uses and the colour block: exact text, failures, damage.
 #include "mesh/obj_export.h"
 
 #include <gtest/gtest.h>
@@ -8,6 +7,7 @@
 #include <cmath>
 #include <cstdio>
 #include <functional>
+#include <numeric>
 
 #include "common/result_codes.h"
 #include "host/frozen.h"
@@ -71,15 +71,12 @@ std::string colourText(int n, const std::function<Rgb(int)>& rgb) {
 struct ExportTest : ::testing::Test {
   TempDir dir;
   std::string in = dir / "mesh.qiv", ids = dir / "ids.qiv", out = dir / "mesh.obj";
-
   void SetUp() override {
     writeFile(ids, qiv(faceChunk({0, 1, 2, 3, 0, 1, 2, -1})));  // [4, 3] at level 1
     writeFile(in, kMesh);
   }
   float loadIds() { return call("getFaceIDs", ids.c_str(), 1, nullptr); }
-  float exportTo(const std::string& qivPath, const std::string& objPath) {
-    return call("qivtoOBJ", qivPath.c_str(), 0, objPath);
-  }
+  float exportTo(const std::string& qivPath, const std::string& obj) { return call("qivtoOBJ", qivPath.c_str(), 0, obj); }
 };
 
 }  // namespace
@@ -96,10 +93,8 @@ TEST_F(ExportTest, SuccessEmptiesTheFaceIdListAndFailuresKeepIt) {
   char buf[64] = "x.obj";
   ASSERT_EQ(loadIds(), 2.0f);
   for (const char* entry : {"qivtoOBJ", "getFaceIDs", "outMRGB"}) EXPECT_EQ(call(entry, nullptr, 0, buf), -9.0f);
-  EXPECT_EQ(call("qivtoOBJ", in.c_str(), 0, static_cast<char*>(nullptr)), -9.0f);
-  EXPECT_EQ(call("outMRGB", in.c_str(), 0, static_cast<char*>(nullptr)), -9.0f);
-  EXPECT_EQ(exportTo(in, dir / "missing/x.obj"), -2.0f);
-  EXPECT_EQ(exportTo(in, dir.path()), -2.0f);
+  for (const char* entry : {"qivtoOBJ", "outMRGB"}) EXPECT_EQ(call(entry, in.c_str(), 0, (char*)nullptr), -9.0f);
+  for (const std::string& to : {dir / "missing/x.obj", dir.path()}) EXPECT_EQ(exportTo(in, to), -2.0f) << to;
   EXPECT_EQ(exportTo(dir / "nothing.qiv", out), -1760.0f);
   writeFile(dir / "tag0.qiv", qiv(chunk(0, 0, "")));
   EXPECT_EQ(exportTo(dir / "tag0.qiv", out), 0.0f);  // the tag, not a success
@@ -137,8 +132,8 @@ TEST_F(ExportTest, FaceLinesFollowTheFaceIdListUntilItOrTheChunkEnds) {
       {{UINT32_MAX}, "#FaceID 1\n" + quads(0, 8)},
   };
   // Eight faces, the chunk's length ending inside the last: that face counts.
-  std::vector<int32_t> eight;
-  for (int i = 0; i < 32; ++i) eight.push_back(i);
+  std::vector<int32_t> eight(32);
+  std::iota(eight.begin(), eight.end(), 0);
   writeFile(in, qiv(vertexChunk({}) + colourChunk(0, grey) + chunk(kFaceTag, 8, faceChunk(eight).substr(16), 16 + 7 * 16 + 4)));
   for (const auto& [ids, faces] : cases) {
     faceID = ids;
@@ -209,13 +204,13 @@ TEST(FaceIds, CountsPerFaceFollowTheLevelAndDamageEmptiesTheList) {
     ASSERT_EQ(GetFaceIDsQiv(path.c_str(), 1), tolvane::kBadFile) << n;
     ASSERT_TRUE(faceID.empty());
   }
-  writeFile(path, qiv(chunk(kFaceTag, 0x10000000, std::string(64, '\0'))));
-  EXPECT_EQ(GetFaceIDsQiv(path.c_str(), 1), tolvane::kBadFile);
-  writeFile(path, qiv(faceChunk({})));
-  EXPECT_EQ(GetFaceIDsQiv(path.c_str(), 1), 0.0f);
+  for (auto [file, result] : {std::pair{qiv(chunk(kFaceTag, 0x10000000, std::string(64, '\0'))), tolvane::kBadFile},
+                              {qiv(faceChunk({})), 0.0f}}) {
+    writeFile(path, file);
+    EXPECT_EQ(GetFaceIDsQiv(path.c_str(), 1), result);
+  }
   faceID = {1};
-  EXPECT_EQ(GetFaceIDsQiv((dir / "missing.qiv").c_str(), 1), -1760.0f);
-  EXPECT_TRUE(faceID.empty());
+  EXPECT_TRUE(GetFaceIDsQiv((dir / "missing.qiv").c_str(), 1) == -1760.0f && faceID.empty());
   EXPECT_EQ(GetFaceIDsQiv(dir.path().c_str(), 1), -1760.0f);
 }
 
@@ -227,19 +222,18 @@ TEST(ColourBlock, LinesHoldUpToThirtyTwoEntriesAndFailuresWriteNothing) {
     ASSERT_EQ(call("outMRGB", in.c_str(), 0, out), 0.0f) << records;
     EXPECT_EQ(readFile(out), colourText(records, grey)) << records;
   }
-  // Cut, missing or folder inputs and outputs that cannot be made: the old
-  // output stays.
+  // Cut, missing or folder inputs and outputs that cannot be made: the old output stays.
   const std::string good = qiv(colourChunk(40, grey) + faceChunk({0, 1, 2, 3}));
   writeFile(out, "keep me\n");
   for (size_t n = 0; n < 32 + 16 + 4 * 40; ++n) {
     writeFile(in, good.substr(0, n));
     ASSERT_EQ(call("outMRGB", in.c_str(), 0, out), tolvane::kBadFile) << n;
   }
-  EXPECT_EQ(call("outMRGB", (dir / "missing.qiv").c_str(), 0, out), -1760.0f);
-  EXPECT_EQ(call("outMRGB", dir.path().c_str(), 0, out), -1760.0f);
+  for (const std::string& from : {dir / "missing.qiv", dir.path()})
+    EXPECT_EQ(call("outMRGB", from.c_str(), 0, out), -1760.0f) << from;
   writeFile(in, good);
-  EXPECT_EQ(call("outMRGB", in.c_str(), 0, dir / "no/such/folder.txt"), -2.0f);
-  EXPECT_EQ(call("outMRGB", in.c_str(), 0, dir.path()), -2.0f);
+  for (const std::string& to : {dir / "no/such/folder.txt", dir.path()})
+    EXPECT_EQ(call("outMRGB", in.c_str(), 0, to), -2.0f) << to;
   EXPECT_EQ(readFile(out), "keep me\n");
   EXPECT_EQ(dir.list(), (std::vector<std::string>{"colours.qiv", "colours.txt"}));
 }
@@ -263,15 +257,9 @@ TEST(ExportPieces, TextIsTheSameAsWrittenLineByLine) {
     std::snprintf(line, sizeof line, "v %g %g %g\n", double(xyz[3 * i]), double(xyz[3 * i + 1]), double(xyz[3 * i + 2]));
     head += line;
   }
-
-  // Entries at and around the 8192-face edges, empty ones, lists that
-  // outlast the faces and one that ends first.
+  // Entries at and around the 8192-face edges, empty ones, lists that outlast the faces and one that ends first.
   const std::vector<std::vector<uint32_t>> lists = {
-      {8191, 0, 1, 0, 8191, 1, 3, 8192, 0, 40000, 0},
-      {8192, 8192, 8192, 17, 0, 0},
-      {1, 0, 0, 100000},
-      {8192, 8191, 0, 0},
-  };
+      {8191, 0, 1, 0, 8191, 1, 3, 8192, 0, 40000, 0}, {8192, 8192, 8192, 17, 0, 0}, {1, 0, 0, 100000}, {8192, 8191, 0, 0}};
   for (const auto& list : lists) {
     std::string expected = head + colourText(vertices, rgb);
     int face = 0;
@@ -287,7 +275,6 @@ TEST(ExportPieces, TextIsTheSameAsWrittenLineByLine) {
     ASSERT_EQ(writeOBJfromQiv(in.c_str(), out.c_str()), 0.0f);
     EXPECT_TRUE(readFile(out) == expected) << "face ID list of " << list.size() << " entries";
   }
-
   // The colour block alone, over its own pieces of 32768 records.
   auto many = [](int i) { return Rgb{uint8_t(i * 3), uint8_t(i >> 4), uint8_t(i >> 12)}; };
   writeFile(in, qiv(colourChunk(70001, many)));

@@ -1,5 +1,4 @@
-// The UV tiles: one copy of the mesh per tile, in key order, with the pairs
-// of other tiles marked (-1, -1); damaged inputs and failed writes.
+// UV tiles: a mesh copy per tile in key order, other tiles' pairs (-1, -1); damage and failed writes.
 #include "mesh/uv_tiles.h"
 
 #include <gtest/gtest.h>
@@ -18,8 +17,7 @@ namespace {
 using Pair = std::pair<float, float>;
 const Pair kOut{-1.0f, -1.0f};
 
-// An empty chunk and a vertex chunk before the UV chunk, and a face chunk
-// after it that the tile files must not carry.
+// An empty and a vertex chunk before the UV chunk; a face chunk after it the tiles must not carry.
 struct UVMesh {
   std::string prefix, uvs;
   std::string bytes() const { return prefix + uvs + chunk(kFaceTag, 0, ""); }
@@ -62,8 +60,7 @@ TEST(UVTiles, FilesFollowTheKeysAsByteStrings) {
   for (int k = 0; k < 5; ++k) {
     const std::string file = readFile(dir / ("out" + std::to_string(k) + ".Qiv"));
     ASSERT_EQ(file.size(), m.prefix.size() + m.uvs.size() + 16) << k;
-    EXPECT_EQ(file.substr(0, m.prefix.size()), m.prefix) << k;
-    EXPECT_EQ(file.substr(file.size() - 16), std::string(16, 0)) << k;
+    EXPECT_TRUE(file.substr(0, m.prefix.size()) == m.prefix && file.substr(file.size() - 16) == std::string(16, 0)) << k;
     tiles.push_back(pairsIn(file, kPairs.size()));
     EXPECT_EQ(tiles[k][2], kOut) << k;  // tile (1,0) is no record's tile
   }
@@ -75,13 +72,11 @@ TEST(UVTiles, FilesFollowTheKeysAsByteStrings) {
                 {2, 0, kOut},           {3, 0, {0.5f, 0.5f}},  {4, 4, {0.5f, 0.5f}}};
   for (const auto& e : expect) EXPECT_EQ(tiles[e.k][e.pair], e.is) << e.k << " " << e.pair;
   EXPECT_TRUE(std::signbit(tiles[1][12].first));  // modf's fraction of -2 is -0
-
   // Keys by index; the buffer is kept outside the list.
   char buf[16] = "keep";
   for (int outside : {-1, 5, INT_MAX}) getUVTileString(outside, buf);
   EXPECT_STREQ(buf, "keep");
-  getUVTileString(3, buf);
-  EXPECT_STREQ(buf, "100");
+  EXPECT_STREQ((getUVTileString(3, buf), buf), "100");
 }
 
 TEST(UVTiles, EqualKeysAreOneTileTheFirstMet) {  // tiles (1,23) and (12,3): both "123"
@@ -100,8 +95,7 @@ TEST(UVTiles, NoTilesAndFailures) {
   char buf[16] = "keep";
   for (const std::string& noUV : {qiv(chunk(kVertexTag, 0, "")), uvMesh({}).bytes()}) {
     writeFile(in, noUV);
-    EXPECT_EQ(GetUVTile(in.c_str(), buf), 0);
-    EXPECT_STREQ(buf, "");
+    EXPECT_TRUE(GetUVTile(in.c_str(), buf) == 0 && buf[0] == '\0');
     EXPECT_EQ(GetUVsFromQiv(in.c_str(), out.c_str()), 0);
     EXPECT_EQ(dir.list(), std::vector<std::string>{"m.qiv"});
   }
@@ -111,14 +105,10 @@ TEST(UVTiles, NoTilesAndFailures) {
   EXPECT_EQ(GetUVsFromQiv(in.c_str(), out.c_str()), 1502);
   EXPECT_EQ(UVTileStr, std::vector<std::string>{"-10"});
   // Files before the failed one are written, none after (made two at a time).
-  EXPECT_TRUE(exists(dir / "out0.Qiv"));
-  for (const char* later : {"out2.Qiv", "out3.Qiv", "out4.Qiv"}) EXPECT_FALSE(exists(dir / later)) << later;
+  EXPECT_EQ(dir.list(), (std::vector<std::string>{"m.qiv", "out0.Qiv", "out1.Qiv"}));
   std::strcpy(buf, "keep");
-  EXPECT_EQ(GetUVTile((dir / "none").c_str(), buf), -17);
-  EXPECT_STREQ(buf, "keep");
-  EXPECT_EQ(GetUVsFromQiv((dir / "none").c_str(), out.c_str()), -1760);
-  EXPECT_TRUE(UVTileStr.empty());
-
+  EXPECT_TRUE(GetUVTile((dir / "none").c_str(), buf) == -17 && std::string(buf) == "keep");
+  EXPECT_TRUE(GetUVsFromQiv((dir / "none").c_str(), out.c_str()) == -1760 && UVTileStr.empty());
   // Every truncation: no crash, and files only when tiles are reported.
   for (size_t n = 0; n < good.size(); ++n) {
     TempDir cut;
@@ -128,7 +118,6 @@ TEST(UVTiles, NoTilesAndFailures) {
     EXPECT_EQ(cut.list().size(), tiles > 0 ? 6u : 1u) << n;
     EXPECT_EQ(GetUVTile((cut / "m.qiv").c_str(), buf), tiles) << n;
   }
-
   // A file too large to write leaves nothing behind, not even a temporary.
   SKIP_WITHOUT_FILE_SIZE_LIMIT();
   TempDir small;

@@ -4,12 +4,9 @@
 #include "support/support.h"
 
 namespace testsupport {
-namespace {
 
-void be16(std::string& s, int v) { s += {char((v >> 8) & 0xFF), char(v & 0xFF)}; }
-void be32(std::string& s, uint32_t v) { be16(s, int(v >> 16)), be16(s, int(v & 0xFFFF)); }
-
-}  // namespace
+static void be16(std::string& s, int v) { s += {char((v >> 8) & 0xFF), char(v & 0xFF)}; }
+static void be32(std::string& s, uint32_t v) { be16(s, int(v >> 16)), be16(s, int(v & 0xFFFF)); }
 
 void putU32(std::string& s, unsigned v) {
   for (int i = 0; i < 4; ++i) s.push_back(char((v >> (8 * i)) & 0xFF));
@@ -23,10 +20,8 @@ void putF32(std::string& s, float v) {
 
 std::string chunk(uint32_t tag, uint32_t count, const std::string& records, int64_t length) {
   std::string s;
-  putU32(s, tag);
-  putU32(s, length < 0 ? uint32_t(16 + records.size()) : uint32_t(length));
-  putU32(s, count);
-  putU32(s, 0);
+  putU32(s, tag), putU32(s, length < 0 ? uint32_t(16 + records.size()) : uint32_t(length));
+  putU32(s, count), putU32(s, 0);
   return s + records;
 }
 
@@ -50,11 +45,8 @@ std::string Psd::bytes() const {
   std::string s = "8BPS";
   be16(s, version);
   s.append(6, '\0');
-  be16(s, channels);
-  be32(s, uint32_t(height)), be32(s, uint32_t(width));
-  be16(s, depth), be16(s, mode);
-  be32(s, uint32_t(colorDataLength));
-  be32(s, uint32_t(resources.size()));
+  be16(s, channels), be32(s, uint32_t(height)), be32(s, uint32_t(width)), be16(s, depth), be16(s, mode);
+  be32(s, uint32_t(colorDataLength)), be32(s, uint32_t(resources.size()));
   s += resources;
   be32(s, uint32_t(layers.size()));
   s += layers;
@@ -67,14 +59,13 @@ Psd rgbPsd(int width, int height, const std::function<RGB(int, int)>& pixel, boo
   p.width = width, p.height = height, p.channels = withAlpha ? 4 : 3;
   size_t plane = size_t(width) * size_t(height);
   p.data.assign(plane * size_t(p.channels), '\0');
-  for (int y = 0; y < height; ++y) {
+  for (int y = 0; y < height; ++y)
     for (int x = 0; x < width; ++x) {
       size_t k = size_t(y) * size_t(width) + size_t(x);
       RGB c = pixel(x, y);
       p.data[k] = char(c.r), p.data[plane + k] = char(c.g), p.data[2 * plane + k] = char(c.b);
       if (withAlpha) p.data[3 * plane + k] = char((x * 31 + y * 17) & 0xFF);
     }
-  }
   return p;
 }
 

@@ -76,9 +76,7 @@ std::vector<std::string> TempDir::list() const {
   return names;
 }
 
-static FILE* openFile(const std::string& path, bool write) {
-  return _wfopen(wide(path).c_str(), write ? L"wb" : L"rb");
-}
+static FILE* openFile(const std::string& path, bool write) { return _wfopen(wide(path).c_str(), write ? L"wb" : L"rb"); }
 bool exists(const std::string& path) { return GetFileAttributesW(wide(path).c_str()) != INVALID_FILE_ATTRIBUTES; }
 bool makeDir(const std::string& path) { return CreateDirectoryW(wide(path).c_str(), nullptr) != 0; }
 float withFileSizeLimit(long, const std::function<float()>&) { return NAN; }
@@ -98,11 +96,9 @@ void* symbol(const char* name) { return library() ? dlsym(library(), name) : nul
 TempDir::TempDir() {
   std::string base = ::testing::TempDir();
   if (base.empty() || base.back() != '/') base += '/';
-  std::vector<char> name(base.begin(), base.end());
-  for (char c : std::string("tolvane-XXXXXX")) name.push_back(c);
-  name.push_back(0);
+  std::string name = base + "tolvane-XXXXXX";
   if (!mkdtemp(name.data())) ADD_FAILURE() << "mkdtemp failed";
-  path_ = name.data();
+  path_ = name;
 }
 
 std::vector<std::string> TempDir::list() const {
@@ -117,29 +113,19 @@ std::vector<std::string> TempDir::list() const {
 }
 
 static FILE* openFile(const std::string& path, bool write) { return std::fopen(path.c_str(), write ? "wb" : "rb"); }
-bool exists(const std::string& path) {
-  struct stat st;
-  return stat(path.c_str(), &st) == 0;
-}
+bool exists(const std::string& path) { return access(path.c_str(), F_OK) == 0; }
 bool makeDir(const std::string& path) { return mkdir(path.c_str(), 0755) == 0; }
 
-namespace {
-
-// fn in a child after `limit` ran: its result, NaN if the child died,
-// kTestRanOut if fn threw (the test's own code out of memory).
-float inChild(const std::function<void()>& limit, const std::function<float()>& fn) {
+// fn in a child after `limit` ran: its result, NaN if the child died, kTestRanOut if fn threw.
+static float inChild(const std::function<void()>& limit, const std::function<float()>& fn) {
   int pipefd[2];
   if (pipe(pipefd) != 0) return NAN;
   pid_t pid = fork();
   if (pid == 0) {
     close(pipefd[0]);
     limit();
-    float r;
-    try {
-      r = fn();
-    } catch (...) {
-      r = kTestRanOut;
-    }
+    float r = kTestRanOut;  // unless fn returns: the test's own code ran out of memory
+    try { r = fn(); } catch (...) {}
     _exit(write(pipefd[1], &r, sizeof r) == sizeof r ? 0 : 3);
   }
   close(pipefd[1]);
@@ -150,31 +136,25 @@ float inChild(const std::function<void()>& limit, const std::function<float()>& 
   return r;
 }
 
-}  // namespace
-
 float withFileSizeLimit(long limit, const std::function<float()>& fn) {
-  return inChild(
-      [&] {
-        signal(SIGXFSZ, SIG_IGN);
-        struct rlimit rl = {rlim_t(limit), rlim_t(limit)};
-        setrlimit(RLIMIT_FSIZE, &rl);
-      },
-      fn);
+  return inChild([&] {
+    signal(SIGXFSZ, SIG_IGN);
+    struct rlimit rl = {rlim_t(limit), rlim_t(limit)};
+    setrlimit(RLIMIT_FSIZE, &rl);
+  }, fn);
 }
 
 float withMemoryLimit(long spare, const std::function<float()>& fn) {
-  return inChild(
-      [&] {
-        long pages = 0;
-        if (FILE* f = std::fopen("/proc/self/statm", "r")) {
-          if (std::fscanf(f, "%ld", &pages) != 1) pages = 0;
-          std::fclose(f);
-        }
-        const rlim_t size = rlim_t(pages) * rlim_t(sysconf(_SC_PAGESIZE)) + rlim_t(spare);
-        struct rlimit rl = {size, size};
-        setrlimit(RLIMIT_AS, &rl);
-      },
-      fn);
+  return inChild([&] {
+    long pages = 0;
+    if (FILE* f = std::fopen("/proc/self/statm", "r")) {
+      if (std::fscanf(f, "%ld", &pages) != 1) pages = 0;
+      std::fclose(f);
+    }
+    const rlim_t size = rlim_t(pages) * rlim_t(sysconf(_SC_PAGESIZE)) + rlim_t(spare);
+    struct rlimit rl = {size, size};
+    setrlimit(RLIMIT_AS, &rl);
+  }, fn);
 }
 #endif
 
@@ -200,10 +180,7 @@ static void removeTree(const std::string& path) {
   if (lstat(path.c_str(), &st) != 0) return;
   if (S_ISDIR(st.st_mode)) chmod(path.c_str(), 0700);
 #endif
-  if (!S_ISDIR(st.st_mode)) {
-    unlink(path.c_str());
-    return;
-  }
+  if (!S_ISDIR(st.st_mode)) return void(unlink(path.c_str()));
   if (DIR* d = opendir(path.c_str())) {
     while (dirent* e = readdir(d))
       if (std::strcmp(e->d_name, ".") && std::strcmp(e->d_name, "..")) removeTree(path + "/" + e->d_name);

@@ -1,5 +1,4 @@
-// Shared test helpers: the library as the host loads it, temporary folders,
-// real write failures, and input files built byte by byte.
+// Shared test helpers: the library as the host loads it, temporary folders, real write failures, inputs.
 #pragma once
 
 #include <cstdint>
@@ -13,8 +12,7 @@
 
 namespace testsupport {
 
-// Entry point `name` (missing: a failure and NaN); a string buffer is
-// copied into a writable area.
+// Entry point `name` (missing: a failure and NaN); a string buffer is copied into a writable area.
 float call(const char* name, const char* text, double number, char* buffer);
 float call(const char* name, const char* text, double number, const std::string& buffer);
 void* library();                 // dlopen handle (HMODULE on Windows)
@@ -30,7 +28,6 @@ class TempDir {
   const std::string& path() const { return path_; }
   std::string operator/(const std::string& name) const { return path_ + "/" + name; }
   std::vector<std::string> list() const;  // entry names, sorted, without "." and ".."
-
  private:
   std::string path_;
 };
@@ -48,11 +45,10 @@ std::string backslashed(std::string path);     // every "/" as "\"
 std::wstring wide(const std::string& utf8);
 #endif
 
-// `fn` in a child whose files may not grow beyond `limit` bytes; what it
-// returned, or NaN if the child died. Windows has no fork: tests skip.
+// `fn` in a child whose files may not grow beyond `limit` bytes: what it returned, or NaN if the child
+// died. Windows has no fork: tests skip.
 float withFileSizeLimit(long limit, const std::function<float()>& fn);
-// The same with `spare` bytes of address space left (kTestRanOut: the
-// test's own code ran out).
+// The same with `spare` bytes of address space left (kTestRanOut: the test's own code ran out).
 float withMemoryLimit(long spare, const std::function<float()>& fn);
 constexpr float kTestRanOut = -99999.0f;
 #if defined(_WIN32)
@@ -78,9 +74,7 @@ struct RGB {
   uint8_t r = 0, g = 0, b = 0;
   bool operator==(const RGB& o) const { return r == o.r && g == o.g && b == o.b; }
 };
-inline std::function<RGB(int, int)> solid(RGB c) {
-  return [c](int, int) { return c; };
-}
+inline std::function<RGB(int, int)> solid(RGB c) { return [c](int, int) { return c; }; }
 inline RGB pattern(int x, int y) { return RGB{uint8_t(x * 7 + y), uint8_t(x + y * 13), uint8_t(x ^ y)}; }
 
 struct Psd {
@@ -91,7 +85,6 @@ struct Psd {
   std::string resources, layers;  // section bytes
   int compression = 0;
   std::string data;  // image data, planes one after another
-
   std::string bytes() const;
   size_t dataOffset() const { return 40 + resources.size() + layers.size(); }
 };
@@ -99,8 +92,7 @@ struct Psd {
 Psd rgbPsd(int width, int height, const std::function<RGB(int, int)>& pixel, bool withAlpha = false);
 // Pixel (x, y) of the three planes of a PSD file's bytes with data at `at`.
 RGB psdPixel(const std::string& file, size_t at, int width, int height, int x, int y);
-// A bottom-up 24-bit BMP, byte i of stored row y value(i, y), `extra`
-// bytes between the 54-byte header and the data.
+// A bottom-up 24-bit BMP, byte i of stored row y value(i, y), `extra` between header and data.
 std::string bmp(int width, int height, const std::function<uint8_t(int, int)>& value, const std::string& extra = "");
 
 }  // namespace testsupport
