@@ -415,7 +415,7 @@ TEST(Appends, AKilledAppendIsRolledBackByTheNext) {
   ASSERT_GT(call("AppendOBJ", part.c_str(), 0, combined), 0);
   const std::string whole = readFile(combined);
   std::mt19937 random(12345);
-  for (int round = 0; round < 12; ++round) {
+  for (int round = 0; round < 60; ++round) {
     writeFile(combined, old);
     pid_t job = fork();
     if (job == 0) _exit(call("AppendOBJ", part.c_str(), 0, combined) > 0 ? 0 : 1);
