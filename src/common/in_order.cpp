@@ -8,7 +8,6 @@
 #include <thread>
 
 #include "common/buffered_writer.h"
-#include "common/own_line.h"
 
 namespace tolvane {
 

@@ -22,7 +22,7 @@
 // their own names (given after each).
 
 // Byte primitives, bytes in file order (least significant first): le32,
-// le32 as signed, one byte, bitsToFloat(le32) of common/bytes.h.
+// le32 as signed, one byte, bitsToFloat(le32) of common/byte_reader.h.
 TOLVANE_API unsigned int readUnInt(unsigned char b0, unsigned char b1, unsigned char b2, unsigned char b3);
 TOLVANE_API int readSignInt(unsigned char b0, unsigned char b1, unsigned char b2, unsigned char b3);
 TOLVANE_API int readanInt(unsigned char b);
